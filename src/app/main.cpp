@@ -1,0 +1,43 @@
+#include "app/login_form.h"
+#include "app/startup.h"
+#include "core/clock.h"
+#include "core/session.h"
+#include "ui/dialogs.h"
+#include "ui/screen_registry.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QStyle>
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    if (!app::haveDisplay()) {
+        std::fprintf(stderr, "zelcrm: no display found (DISPLAY is not set). "
+                             "On a machine without a desktop run: xvfb-run scripts/run\n");
+        return 1;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zelcrm"));
+
+    const app::Startup startup = app::loadStartup(QApplication::arguments());
+    ui::MessageBoxDialogs dialogs(startup.ok() ? startup.config.appTitle()
+                                               : QStringLiteral("ZEL CRM"));
+    if (!startup.ok()) {
+        std::fprintf(stderr, "zelcrm: %s\n", qPrintable(startup.error));
+        dialogs.message(startup.error, {}, ui::Icon::Critical);
+        return 1;
+    }
+    QApplication::setApplicationDisplayName(startup.config.appTitle());
+
+    core::Session session;
+    core::SystemClock clock;
+    ui::ScreenRegistry screens;
+    core::AppContext context{startup.config, session, clock, dialogs, &screens};
+
+    auto* login = new app::LoginForm(context);
+    login->setAttribute(Qt::WA_DeleteOnClose);
+    login->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, login->size(),
+                                           login->screen()->availableGeometry()));
+    login->show();
+    return QApplication::exec();
+}

@@ -1,0 +1,114 @@
+#include "db/db_settings.h"
+
+#include "core/config.h"
+
+#include <QHash>
+#include <QStringList>
+
+namespace db {
+
+namespace {
+
+const QString serverMark = QStringLiteral("«server»");
+
+// ODBC values that hold ';', braces or blanks at an end are braced, with
+// '}' doubled, so a password can never end its key early.
+QString odbcValue(const QString& v) {
+    const bool plain = !v.contains(QLatin1Char(';')) && !v.contains(QLatin1Char('{')) &&
+                       !v.contains(QLatin1Char('}')) && v.trimmed() == v;
+    if (plain)
+        return v;
+    QString braced = v;
+    braced.replace(QLatin1Char('}'), QStringLiteral("}}"));
+    return QLatin1Char('{') + braced + QLatin1Char('}');
+}
+
+// "Key = value;..." with keys matched without regard to case or blanks.
+QHash<QString, QString> providerKeys(const QString& text) {
+    QHash<QString, QString> keys;
+    const QStringList parts = text.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        QString key = part.left(eq).simplified().toLower();
+        keys.insert(key, part.mid(eq + 1).trimmed());
+    }
+    return keys;
+}
+
+QString firstOf(const QHash<QString, QString>& keys, std::initializer_list<const char*> names) {
+    for (const char* n : names) {
+        const QString v = keys.value(QString::fromLatin1(n));
+        if (!v.isEmpty())
+            return v;
+    }
+    return {};
+}
+
+} // namespace
+
+QString odbcConnectionString(const QString& providerText, const QString& server,
+                             const QString& driver, bool encrypt) {
+    const auto keys = providerKeys(providerText);
+    QString host = firstOf(keys, {"data source", "server", "address"});
+    host.replace(serverMark, server);
+    const bool freeTds = driver.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive);
+
+    QStringList out;
+    // Driver names with blanks are braced by custom ("{ODBC Driver 18 for SQL Server}").
+    out << QStringLiteral("Driver=") +
+               (driver.contains(QLatin1Char(' ')) ? QLatin1Char('{') + driver + QLatin1Char('}')
+                                                  : odbcValue(driver));
+    // FreeTDS wants the port apart; other drivers take "host,port".
+    const qsizetype comma = host.indexOf(QLatin1Char(','));
+    if (freeTds && comma >= 0) {
+        out << QStringLiteral("Server=") + odbcValue(host.left(comma).trimmed());
+        out << QStringLiteral("Port=") + odbcValue(host.mid(comma + 1).trimmed());
+    } else {
+        out << QStringLiteral("Server=") + odbcValue(host);
+    }
+    const QString catalog = firstOf(keys, {"initial catalog", "database"});
+    if (!catalog.isEmpty())
+        out << QStringLiteral("Database=") + odbcValue(catalog);
+    out << QStringLiteral("UID=") + odbcValue(firstOf(keys, {"user id", "uid", "user"}));
+    out << QStringLiteral("PWD=") + odbcValue(firstOf(keys, {"password", "pwd"}));
+    const QString packet = firstOf(keys, {"packet size"});
+    if (!packet.isEmpty())
+        out << QStringLiteral("Packet Size=") + odbcValue(packet);
+    if (freeTds) {
+        out << QStringLiteral("TDS_Version=7.4") << QStringLiteral("ClientCharset=UTF-8");
+        if (encrypt)
+            out << QStringLiteral("Encryption=require");
+    } else {
+        out << QStringLiteral("AutoTranslate=yes");
+        out << (encrypt ? QStringLiteral("Encrypt=yes") : QStringLiteral("Encrypt=no"));
+    }
+    return out.join(QLatin1Char(';'));
+}
+
+DbSettings DbSettings::fromConfig(const core::Config& config) {
+    DbSettings s;
+    s.configPath = config.path();
+    const QString backend = config.value(QStringLiteral("database/backend"), QStringLiteral("sqlite"));
+    if (backend.compare(QLatin1String("sqlserver"), Qt::CaseInsensitive) == 0) {
+        s.backend = Backend::SqlServer;
+        s.connectionText = config.required(QStringLiteral("database/connection"));
+        s.primaryServer = config.required(QStringLiteral("database/primary_server"));
+        s.secondaryServer = config.value(QStringLiteral("database/secondary_server"));
+        s.statusServer = config.value(QStringLiteral("database/status_server"));
+        s.odbcDriver = config.value(QStringLiteral("database/odbc_driver"), s.odbcDriver);
+        s.encrypt = config.flag(QStringLiteral("database/encrypt"), false);
+    } else if (backend.compare(QLatin1String("sqlite"), Qt::CaseInsensitive) == 0) {
+        s.backend = Backend::Sqlite;
+        s.sqlitePath = config.required(QStringLiteral("database/sqlite_path"));
+        s.secondarySqlitePath = config.value(QStringLiteral("database/secondary_sqlite_path"));
+    } else {
+        throw core::ConfigError(
+            QStringLiteral("Setting [database] backend in %1 must be sqlite or sqlserver")
+                .arg(config.path()));
+    }
+    return s;
+}
+
+} // namespace db

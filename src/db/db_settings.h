@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+namespace core {
+class Config;
+}
+
+namespace db {
+
+enum class Backend { Sqlite, SqlServer };
+
+// Where the screens' connections go, read once from [database].
+struct DbSettings {
+    Backend backend = Backend::Sqlite;
+    QString sqlitePath;          // sqlite: the main database file
+    QString secondarySqlitePath; // sqlite: the file that stands for the secondary server
+    QString connectionText;      // sqlserver: provider-form connection text with «server»
+    QString primaryServer;
+    QString secondaryServer;
+    QString statusServer;
+    QString odbcDriver = QStringLiteral("FreeTDS");
+    bool encrypt = false;
+    QString configPath; // named in the message about a missing key
+
+    // Reads [database]; a key the chosen backend needs and the file lacks is
+    // a core::ConfigError naming the key and the file.
+    static DbSettings fromConfig(const core::Config& config);
+};
+
+// Turns the provider-form connection text ("Provider=SQLOLEDB.1;User ID=sa;
+// password=...;Initial Catalog=test;Data Source = «server»;...;Packet Size=4096")
+// into an ODBC connection string for the given driver and server: user,
+// password, catalog, server and packet size carry over, the client speaks
+// UTF-8, and provider-only switches are dropped. Values with ';', '{' or '}'
+// are braced so they cannot end their key early.
+QString odbcConnectionString(const QString& providerText, const QString& server,
+                             const QString& driver, bool encrypt);
+
+} // namespace db

@@ -1,0 +1,20 @@
+#include "db/dialect.h"
+
+namespace db {
+
+QString yesterdaysOutagesSql(Backend backend) {
+    if (backend == Backend::SqlServer)
+        return QStringLiteral(
+            "select * from olt_status where (DATEDIFF(day,down_time ,GETDATE()) = 1 or "
+            "DATEDIFF(day,up_time ,GETDATE()) = 1) or (DATEDIFF(day,down_time ,GETDATE()) <> 0 "
+            "AND status='open')");
+    // The same calendar-day differences on the local clock: julianday of the
+    // dates alone, so a time of day never tips the count.
+    return QStringLiteral(
+        "select * from olt_status where (julianday(date('now','localtime')) - "
+        "julianday(date(down_time)) = 1 or julianday(date('now','localtime')) - "
+        "julianday(date(up_time)) = 1) or (julianday(date('now','localtime')) - "
+        "julianday(date(down_time)) <> 0 AND status='open')");
+}
+
+} // namespace db

@@ -1,0 +1,82 @@
+#include "db/row_cursor.h"
+
+#include "core/text_formats.h"
+#include "db/error.h"
+
+#include <QDateTime>
+#include <QSqlRecord>
+
+namespace db {
+
+namespace {
+
+// The messages the screens have always shown for these two mistakes.
+QString noCurrentRow() {
+    return QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                          "Requested operation requires a current record.");
+}
+QString noSuchColumn() {
+    return QStringLiteral("Item cannot be found in the collection corresponding to the "
+                          "requested name or ordinal.");
+}
+
+} // namespace
+
+QString fieldText(const QVariant& v) {
+    if (v.isNull())
+        return QString(QLatin1String(""));
+    switch (v.typeId()) {
+    case QMetaType::QDateTime:
+        return core::formats::isoDateTime(v.toDateTime());
+    case QMetaType::QDate:
+        return core::formats::isoDateTime(v.toDate().startOfDay());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QString::number(v.toDouble(), 'g', 15);
+    default:
+        return v.toString();
+    }
+}
+
+RowCursor::RowCursor(std::shared_ptr<QSqlQuery> query) : m_query(std::move(query)) {
+    m_onRow = m_query && m_query->next();
+}
+
+void RowCursor::next() {
+    if (m_onRow)
+        m_onRow = m_query->next();
+}
+
+const QSqlQuery& RowCursor::current() const {
+    if (!m_onRow)
+        throw Error(noCurrentRow());
+    return *m_query;
+}
+
+QString RowCursor::field(int index) const {
+    const QSqlQuery& q = current();
+    if (index < 0 || index >= q.record().count())
+        throw Error(noSuchColumn());
+    return fieldText(q.value(index));
+}
+
+QString RowCursor::field(const QString& name) const {
+    const QSqlQuery& q = current();
+    // QSqlRecord matches names without regard to case; brackets are not part
+    // of a column's name.
+    QString bare = name;
+    if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
+        bare = bare.mid(1, bare.size() - 2);
+    const int at = q.record().indexOf(bare);
+    if (at < 0)
+        throw Error(noSuchColumn());
+    return fieldText(q.value(at));
+}
+
+int RowCursor::columnCount() const { return m_query ? m_query->record().count() : 0; }
+
+QString RowCursor::columnName(int index) const {
+    return m_query ? m_query->record().fieldName(index) : QString();
+}
+
+} // namespace db

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QSqlQuery>
+#include <QString>
+#include <memory>
+
+namespace db {
+
+// The answer of one SELECT, read forward only. A fresh cursor stands on the
+// first row (or at its end when the answer is empty). Every field reads as
+// text; NULL reads as empty text; a date-time reads "yyyy-MM-dd hh:mm:ss".
+class RowCursor {
+public:
+    RowCursor() = default;
+    explicit RowCursor(std::shared_ptr<QSqlQuery> query);
+
+    bool atEnd() const { return !m_onRow; }
+    void next();
+
+    // Reading where there is no current row, or a column that the answer does
+    // not have, throws db::Error.
+    QString field(int index) const;
+    QString field(const QString& name) const; // names matched without regard to case
+    QString trimmed(int index) const { return field(index).trimmed(); }
+    QString trimmed(const QString& name) const { return field(name).trimmed(); }
+
+    int columnCount() const;
+    QString columnName(int index) const;
+
+private:
+    const QSqlQuery& current() const;
+    std::shared_ptr<QSqlQuery> m_query;
+    bool m_onRow = false;
+};
+
+// A database value as the screens see it.
+QString fieldText(const QVariant& v);
+
+} // namespace db

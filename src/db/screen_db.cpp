@@ -1,0 +1,232 @@
+#include "db/screen_db.h"
+
+#include "db/error.h"
+#include "db/grid_model.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <sqlite3.h>
+
+namespace db {
+
+namespace {
+
+QAtomicInt connectionCounter;
+
+QString errorText(const QSqlError& e) {
+    const QString server = e.databaseText().trimmed();
+    return server.isEmpty() ? e.text().trimmed() : server;
+}
+
+QString closedMessage() {
+    return QStringLiteral("Operation is not allowed when the object is closed.");
+}
+
+QSqlDatabase connection(const QString& name) { return QSqlDatabase::database(name, false); }
+
+// The grid's fast path on SQLite: reads the answer straight from the engine as
+// UTF-8, without a QVariant per cell, so a million-row answer binds quickly.
+class SqliteStatement {
+public:
+    SqliteStatement(sqlite3* handle, const QString& sql) : m_handle(handle) {
+        if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &m_st, nullptr) != SQLITE_OK)
+            throw Error(QString::fromUtf8(sqlite3_errmsg(handle)));
+    }
+    ~SqliteStatement() { sqlite3_finalize(m_st); }
+    void bind(const Params& params) {
+        for (int i = 0; i < params.size(); ++i) {
+            const QVariant v = params.at(i).bound(false);
+            if (v.typeId() == QMetaType::LongLong) {
+                sqlite3_bind_int64(m_st, i + 1, v.toLongLong());
+            } else {
+                const QByteArray utf8 = v.toString().toUtf8();
+                sqlite3_bind_text(m_st, i + 1, utf8.constData(), int(utf8.size()),
+                                  SQLITE_TRANSIENT);
+            }
+        }
+    }
+    void copyInto(GridModel& grid) {
+        const int columns = sqlite3_column_count(m_st);
+        QStringList names;
+        for (int c = 0; c < columns; ++c)
+            names << QString::fromUtf8(sqlite3_column_name(m_st, c));
+        grid.beginFill(names);
+        int rc;
+        while ((rc = sqlite3_step(m_st)) == SQLITE_ROW) {
+            for (int c = 0; c < columns; ++c) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_st, c));
+                grid.appendCell(text ? text : "", sqlite3_column_bytes(m_st, c));
+            }
+        }
+        grid.endFill();
+        if (rc != SQLITE_DONE)
+            throw Error(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+    }
+
+private:
+    sqlite3* m_handle;
+    sqlite3_stmt* m_st = nullptr;
+};
+
+sqlite3* sqliteHandle(const QSqlDatabase& db) {
+    const QVariant h = db.driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(h.constData());
+}
+
+} // namespace
+
+ScreenDb::ScreenDb(DbSettings settings)
+    : m_name(QStringLiteral("screen-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
+    , m_settings(std::move(settings)) {}
+
+ScreenDb::~ScreenDb() {
+    closeTo(0);
+    if (QSqlDatabase::contains(m_name))
+        QSqlDatabase::removeDatabase(m_name);
+}
+
+void ScreenDb::open() { openOn(false); }
+
+void ScreenDb::openSecondary() { openOn(true); }
+
+void ScreenDb::openOn(bool secondary) {
+    if (m_depth > 0) {
+        // An action that starts while another waits shares its connection.
+        if (secondary != m_secondary)
+            throw Error(QStringLiteral("The screen's connection is in use by another action."));
+        ++m_depth;
+        return;
+    }
+    const bool sqlite = m_settings.backend == Backend::Sqlite;
+    if (!QSqlDatabase::contains(m_name))
+        QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"),
+                                  m_name);
+    QSqlDatabase db = connection(m_name);
+    if (sqlite) {
+        const QString path = secondary ? m_settings.secondarySqlitePath : m_settings.sqlitePath;
+        if (path.isEmpty())
+            throw Error(QStringLiteral("Missing setting [database] secondary_sqlite_path in %1")
+                            .arg(m_settings.configPath));
+        // Qt would quietly create an empty file; a missing database is an error.
+        if (!QFileInfo::exists(path))
+            throw Error(QStringLiteral("Database file %1 not found").arg(path));
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    } else {
+        const QString server = secondary ? m_settings.secondaryServer : m_settings.primaryServer;
+        if (server.isEmpty())
+            throw Error(QStringLiteral("Missing setting [database] %1 in %2")
+                            .arg(secondary ? QStringLiteral("secondary_server")
+                                           : QStringLiteral("primary_server"),
+                                 m_settings.configPath));
+        db.setDatabaseName(odbcConnectionString(m_settings.connectionText, server,
+                                                m_settings.odbcDriver, m_settings.encrypt));
+        db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15"));
+    }
+    if (!db.open())
+        throw Error(errorText(db.lastError()));
+    m_secondary = secondary;
+    m_depth = 1;
+}
+
+void ScreenDb::close() {
+    if (m_depth == 0)
+        return;
+    if (--m_depth > 0)
+        return;
+    QSqlDatabase db = connection(m_name);
+    if (m_inTransaction) {
+        db.rollback();
+        m_inTransaction = false;
+    }
+    db.close();
+}
+
+void ScreenDb::closeTo(int depth) {
+    while (m_depth > depth)
+        close();
+}
+
+std::shared_ptr<QSqlQuery> ScreenDb::run(const QString& sql, const Params& params,
+                                         bool forwardOnly) {
+    if (m_depth == 0)
+        throw Error(closedMessage());
+    auto q = std::make_shared<QSqlQuery>(connection(m_name));
+    q->setForwardOnly(forwardOnly);
+    if (!q->prepare(sql))
+        throw Error(errorText(q->lastError()));
+    const bool native = m_settings.backend == Backend::SqlServer;
+    for (const Value& v : params)
+        q->addBindValue(v.bound(native));
+    if (!q->exec())
+        throw Error(errorText(q->lastError()));
+    return q;
+}
+
+int ScreenDb::execute(const QString& sql, const Params& params) {
+    return run(sql, params, true)->numRowsAffected();
+}
+
+RowCursor ScreenDb::query(const QString& sql, const Params& params) {
+    return RowCursor(run(sql, params, true));
+}
+
+void ScreenDb::bindGrid(GridModel& grid, const QString& sql, const Params& params) {
+    if (m_depth == 0)
+        throw Error(closedMessage());
+    if (sqlite3* handle = sqliteHandle(connection(m_name))) {
+        SqliteStatement st(handle, sql);
+        st.bind(params);
+        st.copyInto(grid);
+        return;
+    }
+    auto q = run(sql, params, true);
+    const QSqlRecord record = q->record();
+    QStringList names;
+    for (int c = 0; c < record.count(); ++c)
+        names << record.fieldName(c);
+    grid.beginFill(names);
+    while (q->next())
+        for (int c = 0; c < record.count(); ++c)
+            grid.appendCell(fieldText(q->value(c)));
+    grid.endFill();
+}
+
+void ScreenDb::begin(bool writeLock) {
+    if (m_depth == 0)
+        throw Error(closedMessage());
+    if (m_settings.backend == Backend::Sqlite) {
+        run(writeLock ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"), {}, true);
+    } else if (!connection(m_name).transaction()) {
+        throw Error(errorText(connection(m_name).lastError()));
+    }
+    m_inTransaction = true;
+}
+
+void ScreenDb::commit() {
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    if (m_settings.backend == Backend::Sqlite)
+        run(QStringLiteral("COMMIT"), {}, true);
+    else if (!connection(m_name).commit())
+        throw Error(errorText(connection(m_name).lastError()));
+}
+
+void ScreenDb::rollback() {
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    if (m_settings.backend == Backend::Sqlite)
+        run(QStringLiteral("ROLLBACK"), {}, true);
+    else
+        connection(m_name).rollback();
+}
+
+} // namespace db

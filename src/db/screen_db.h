@@ -1,0 +1,60 @@
+#pragma once
+
+#include "db/db_settings.h"
+#include "db/row_cursor.h"
+#include "db/values.h"
+
+#include <QString>
+
+namespace db {
+
+class GridModel;
+
+// One screen's database handle: one connection, open only while an action
+// runs. open()/close() nest: an action that starts while another of the same
+// screen waits on a web page shares the open connection, and only the last
+// close() really closes it. Every failure throws db::Error.
+class ScreenDb {
+public:
+    explicit ScreenDb(DbSettings settings);
+    ~ScreenDb();
+    ScreenDb(const ScreenDb&) = delete;
+    ScreenDb& operator=(const ScreenDb&) = delete;
+
+    void open();
+    // The secondary server; only while the connection is not already open
+    // on the primary.
+    void openSecondary();
+    void close();
+    // How many open() calls are not yet closed; the action policies use it to
+    // unwind an action that stopped half way.
+    int depth() const { return m_depth; }
+    void closeTo(int depth);
+    bool isOpen() const { return m_depth > 0; }
+
+    int execute(const QString& sql, const Params& params = {});
+    RowCursor query(const QString& sql, const Params& params = {});
+    // Runs the SELECT and copies its whole answer into the grid model.
+    void bindGrid(GridModel& grid, const QString& sql, const Params& params = {});
+
+    // Statements that must not be left half done. begin(true) takes the write
+    // lock at once (SQLite: BEGIN IMMEDIATE), so a check read inside the
+    // transaction cannot race another workstation's write.
+    void begin(bool writeLock = false);
+    void commit();
+    void rollback();
+
+    const DbSettings& settings() const { return m_settings; }
+    Backend backend() const { return m_settings.backend; }
+
+private:
+    void openOn(bool secondary);
+    std::shared_ptr<QSqlQuery> run(const QString& sql, const Params& params, bool forwardOnly);
+    QString m_name;
+    DbSettings m_settings;
+    int m_depth = 0;
+    bool m_secondary = false;
+    bool m_inTransaction = false;
+};
+
+} // namespace db

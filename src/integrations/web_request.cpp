@@ -1,0 +1,63 @@
+#include "integrations/web_request.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+
+namespace integrations {
+
+namespace {
+
+HttpAnswer await(QNetworkReply* reply, int waitLimitSeconds) {
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    limit.start(waitLimitSeconds * 1000);
+    if (!reply->isFinished())
+        loop.exec();
+    HttpAnswer answer;
+    if (!reply->isFinished()) {
+        reply->abort();
+        answer.error = QStringLiteral("No answer within %1 s").arg(waitLimitSeconds);
+        return answer;
+    }
+    answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    answer.body = reply->readAll();
+    if (reply->error() != QNetworkReply::NoError)
+        answer.error = reply->errorString();
+    return answer;
+}
+
+// A manager per request: requests are rare, and nothing outlives the
+// application object this way.
+template <class Send> HttpAnswer send(Send sendOn, int waitLimitSeconds) {
+    QNetworkAccessManager manager;
+    QNetworkReply* reply = sendOn(manager);
+    HttpAnswer answer = await(reply, waitLimitSeconds);
+    delete reply;
+    return answer;
+}
+
+} // namespace
+
+HttpAnswer httpGet(const QUrl& url, int waitLimitSeconds) {
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    return send([&](QNetworkAccessManager& m) { return m.get(request); }, waitLimitSeconds);
+}
+
+HttpAnswer httpPost(const QUrl& url, const QByteArray& body, const HttpHeaders& headers,
+                    int waitLimitSeconds) {
+    QNetworkRequest request(url);
+    for (const auto& h : headers)
+        request.setRawHeader(h.first, h.second);
+    return send([&](QNetworkAccessManager& m) { return m.post(request, body); },
+                waitLimitSeconds);
+}
+
+} // namespace integrations

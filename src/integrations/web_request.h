@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QUrl>
+#include <optional>
+
+namespace integrations {
+
+// One HTTP request to an outside service. The caller waits, but the UI keeps
+// handling events meanwhile; the wait ends at the time limit.
+struct HttpAnswer {
+    int status = 0;       // HTTP status; 0 when no answer came
+    QByteArray body;
+    QString error;        // empty when the service answered
+    bool ok() const { return error.isEmpty(); }
+};
+
+using HttpHeaders = QList<QPair<QByteArray, QByteArray>>;
+
+HttpAnswer httpGet(const QUrl& url, int waitLimitSeconds);
+HttpAnswer httpPost(const QUrl& url, const QByteArray& body, const HttpHeaders& headers,
+                    int waitLimitSeconds);
+
+} // namespace integrations

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QObject>
+#include <initializer_list>
+
+class QWidget;
+
+namespace ui {
+
+// Enter in any of the given controls moves the focus to the next control in
+// the tab order; the key is swallowed, so it neither submits nor beeps.
+void enterMovesFocus(std::initializer_list<QWidget*> controls);
+void enterMovesFocus(QWidget* control);
+
+} // namespace ui

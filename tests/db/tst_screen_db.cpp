@@ -1,0 +1,217 @@
+#include "db/error.h"
+#include "db/screen_db.h"
+#include "support/test_db.h"
+
+#include <QTest>
+
+using db::ScreenDb;
+
+class TestScreenDb : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_db = std::make_unique<support::TestDb>();
+        m_db->exec(QStringLiteral("insert into CRM (NAME, CRM_ID, STATUS, PASSWORD, crm_ip, MAC) "
+                                  "values ('Asha Verma ', '9876500001', 'INACTIVE', 'asha@123', "
+                                  "'', 'NA')"));
+    }
+
+    void readsFieldsByPositionAndByNameInAnyCase() {
+        ScreenDb s(m_db->settings());
+        s.open();
+        auto row = s.query(QStringLiteral("select * from crm where crm_id=?"),
+                           {db::text(QStringLiteral("9876500001"))});
+        QVERIFY(!row.atEnd());
+        QCOMPARE(row.field(0), QStringLiteral("Asha Verma "));
+        QCOMPARE(row.trimmed(0), QStringLiteral("Asha Verma"));
+        QCOMPARE(row.field(5), QStringLiteral("NA"));
+        QCOMPARE(row.field(QStringLiteral("password")), QStringLiteral("asha@123"));
+        QCOMPARE(row.field(QStringLiteral("PassWord")), QStringLiteral("asha@123"));
+        row.next();
+        QVERIFY(row.atEnd());
+        QVERIFY_THROWS_EXCEPTION(db::Error, row.field(0));
+        s.close();
+    }
+
+    void identifiersAndTextComparisonsIgnoreCase() {
+        ScreenDb s(m_db->settings());
+        s.open();
+        QVERIFY(!s.query(QStringLiteral("SELECT * FROM CRM WHERE CRM_ID=? AND PASSWORD=?"),
+                         {db::text(QStringLiteral("9876500001")),
+                          db::text(QStringLiteral("ASHA@123"))})
+                     .atEnd());
+        QCOMPARE(s.execute(QStringLiteral("update crm set status='ACTIVE' WHERE Crm_Id=?"),
+                           {db::text(QStringLiteral("9876500001"))}),
+                 1);
+        s.close();
+        QCOMPARE(m_db->scalar(QStringLiteral("select STATUS from CRM")), QStringLiteral("ACTIVE"));
+    }
+
+    void valuesAreStoredVerbatim_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addRow("quote") << QStringLiteral("O'Brien' or '1'='1");
+        QTest::addRow("backslash") << QStringLiteral("C:\\temp\\ 100%_");
+        QTest::addRow("unicode") << QStringLiteral("नमस्ते — «ZEL» 😀");
+        QTest::addRow("blanks at both ends") << QStringLiteral("  padded  ");
+        QTest::addRow("empty") << QString();
+    }
+    void valuesAreStoredVerbatim() {
+        QFETCH(QString, value);
+        ScreenDb s(m_db->settings());
+        s.open();
+        s.execute(QStringLiteral("update CRM set NAME=? where CRM_ID=?"),
+                  {db::text(value), db::text(QStringLiteral("9876500001"))});
+        auto row = s.query(QStringLiteral("select NAME from CRM where NAME=?"), {db::text(value)});
+        QVERIFY(!row.atEnd());
+        QCOMPARE(row.field(0), value.isNull() ? QStringLiteral("") : value);
+        s.close();
+    }
+
+    void nullReadsAsEmptyText() {
+        m_db->exec(QStringLiteral("update CRM set crm_ip=NULL"));
+        ScreenDb s(m_db->settings());
+        s.open();
+        auto row = s.query(QStringLiteral("select crm_ip from CRM"));
+        QCOMPARE(row.field(0), QStringLiteral(""));
+        QVERIFY(!row.field(0).isNull());
+        s.close();
+    }
+
+    void dateTimesCompareInTimeOrder() {
+        ScreenDb s(m_db->settings());
+        s.open();
+        const QStringList issued{QStringLiteral("4-Dec-21 9:5 PM"), QStringLiteral("12/5/2021"),
+                                 QStringLiteral("2021-11-30 23:59:59"),
+                                 QStringLiteral("10-Jan-22 1:0 AM")};
+        for (const QString& when : issued)
+            s.execute(QStringLiteral("insert into complain (name, [issue date], [close date], "
+                                     "status, pending) values (?, ?, ?, 'NEW', 0)"),
+                      {db::text(when), db::dateTime(when),
+                       db::dateTime(QStringLiteral("4/4/1990 12:00:00 AM"))});
+        auto row = s.query(QStringLiteral("select name, [issue date], [close date] from complain "
+                                          "where [issue date] between ? and ? order by [issue "
+                                          "date]"),
+                           {db::dateTime(QStringLiteral("2021-12-01 00:00:01")),
+                            db::dateTime(QStringLiteral("2021-12-31 23:59:59"))});
+        QStringList found;
+        for (; !row.atEnd(); row.next())
+            found << row.field(0) + QLatin1Char('=') + row.field(1);
+        QCOMPARE(found, QStringList({QStringLiteral("4-Dec-21 9:5 PM=2021-12-04 21:05:00"),
+                                     QStringLiteral("12/5/2021=2021-12-05 00:00:00")}));
+        QCOMPARE(s.query(QStringLiteral("select [close date] from complain")).field(0),
+                 QStringLiteral("1990-04-04 00:00:00"));
+        s.close();
+    }
+
+    void badValuesFailBeforeTheStatementIsSent() {
+        try {
+            db::dateTime(QStringLiteral("yesterday"));
+            QFAIL("no conversion error");
+        } catch (const db::Error& e) {
+            QCOMPARE(e.message(), QStringLiteral("Conversion failed when converting date and/or "
+                                                 "time from character string."));
+        }
+        for (const QString& v : {QStringLiteral("98765x"), QStringLiteral(""),
+                                 QStringLiteral("-5"), QStringLiteral(" 12")}) {
+            try {
+                db::number(v);
+                QFAIL(qPrintable(QStringLiteral("accepted as a number: ") + v));
+            } catch (const db::Error& e) {
+                QCOMPARE(e.message(), v + QStringLiteral(" is not a number"));
+            }
+        }
+        QCOMPARE(db::number(QStringLiteral("9876543210")).bound(false).toLongLong(),
+                 9876543210LL);
+    }
+
+    void aBareNumberLandsAsItsDigits() {
+        m_db->exec(QStringLiteral("insert into cdata (ID, Mobile) values ('u1', '1')"));
+        ScreenDb s(m_db->settings());
+        s.open();
+        s.execute(QStringLiteral("update cdata set Mobile=? where ID=?"),
+                  {db::number(QStringLiteral("9876543210")), db::text(QStringLiteral("u1"))});
+        QCOMPARE(s.query(QStringLiteral("select * from cdata where Mobile=?"),
+                         {db::text(QStringLiteral("9876543210"))})
+                     .field(0),
+                 QStringLiteral("u1"));
+        s.close();
+    }
+
+    void openAndCloseNest() {
+        ScreenDb s(m_db->settings());
+        s.open();
+        s.open(); // a second action during the first one's wait
+        s.close();
+        QVERIFY(s.isOpen());
+        QVERIFY(!s.query(QStringLiteral("select * from CRM")).atEnd());
+        s.close();
+        QVERIFY(!s.isOpen());
+        QVERIFY_THROWS_EXCEPTION(db::Error, s.query(QStringLiteral("select * from CRM")));
+        s.close(); // one close too many does no harm
+        s.open();  // the next action opens afresh
+        QVERIFY(!s.query(QStringLiteral("select * from CRM")).atEnd());
+        s.close();
+    }
+
+    void aRefusedStatementIsAnErrorWithTheServersMessage() {
+        ScreenDb s(m_db->settings());
+        s.open();
+        try {
+            s.execute(QStringLiteral("insert into engineer values (?, ?)"),
+                      {db::text(QStringLiteral("a")), db::text(QStringLiteral("b"))});
+            QFAIL("statement accepted");
+        } catch (const db::Error& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("3 columns but 2 values")),
+                     qPrintable(e.message()));
+        }
+        QVERIFY_THROWS_EXCEPTION(db::Error, s.query(QStringLiteral("select * from nosuch")));
+        // The connection is still usable for the rest of the action.
+        QVERIFY(!s.query(QStringLiteral("select * from CRM")).atEnd());
+        s.close();
+    }
+
+    void aMissingDatabaseFileIsNotCreated() {
+        auto settings = m_db->settings();
+        settings.sqlitePath += QStringLiteral(".missing");
+        ScreenDb s(settings);
+        QVERIFY_THROWS_EXCEPTION(db::Error, s.open());
+        QVERIFY(!QFile::exists(settings.sqlitePath));
+        QVERIFY(!s.isOpen());
+    }
+
+    void theSecondaryIsItsOwnDatabase() {
+        m_db->execSecondary(QStringLiteral("insert into offline_user (id, LDR, FS) values "
+                                           "('u1', '', 'OPEN')"));
+        ScreenDb s(m_db->settings());
+        s.openSecondary();
+        QCOMPARE(s.execute(QStringLiteral("update offline_user set LDR='WIRE DOWN' where id=?"),
+                           {db::text(QStringLiteral("u1"))}),
+                 1);
+        s.close();
+        QCOMPARE(m_db->scalar(QStringLiteral("select count(*) from offline_user")),
+                 QStringLiteral("0"));
+    }
+
+    void aTransactionLeftOpenIsRolledBack() {
+        ScreenDb s(m_db->settings());
+        s.open();
+        s.begin(true);
+        s.execute(QStringLiteral("update CRM set STATUS='ACTIVE'"));
+        s.close();
+        QCOMPARE(m_db->scalar(QStringLiteral("select STATUS from CRM")),
+                 QStringLiteral("INACTIVE"));
+        s.open();
+        s.begin();
+        s.execute(QStringLiteral("update CRM set STATUS='ACTIVE'"));
+        s.commit();
+        s.close();
+        QCOMPARE(m_db->scalar(QStringLiteral("select STATUS from CRM")), QStringLiteral("ACTIVE"));
+    }
+
+private:
+    std::unique_ptr<support::TestDb> m_db;
+};
+
+QTEST_GUILESS_MAIN(TestScreenDb)
+#include "tst_screen_db.moc"

@@ -1,0 +1,70 @@
+#include "support/http_server.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTest>
+
+namespace support {
+
+QByteArray LocalHttpServer::Request::header(const QByteArray& name) const {
+    for (const auto& h : headers)
+        if (h.first.compare(name, Qt::CaseInsensitive) == 0)
+            return h.second;
+    return {};
+}
+
+LocalHttpServer::LocalHttpServer() {
+    m_port = listen(QHostAddress::LocalHost, 0);
+    if (m_port == 0)
+        QTest::qFail("the local HTTP server could not listen", __FILE__, __LINE__);
+}
+
+QString LocalHttpServer::hostPort() const {
+    return QStringLiteral("127.0.0.1:%1").arg(m_port);
+}
+
+void LocalHttpServer::answer(const QString& path, const QByteArray& body,
+                             const QByteArray& contentType, int status) {
+    m_answers.insert(path, {body, contentType, status});
+}
+
+bool LocalHttpServer::waitForRequests(int n, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (m_requests.size() < n && !deadline.hasExpired())
+        QTest::qWait(10);
+    return m_requests.size() >= n;
+}
+
+bool LocalHttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
+    QByteArray method;
+    switch (request.method()) {
+    case QHttpServerRequest::Method::Get: method = "GET"; break;
+    case QHttpServerRequest::Method::Post: method = "POST"; break;
+    case QHttpServerRequest::Method::Put: method = "PUT"; break;
+    case QHttpServerRequest::Method::Delete: method = "DELETE"; break;
+    case QHttpServerRequest::Method::Head: method = "HEAD"; break;
+    default: method = "OTHER"; break;
+    }
+    m_requests.append({method, request.url(), request.headers(), request.body()});
+    const Answer a = m_answers.value(request.url().path(), Answer{{}, "text/html", 200});
+    if (m_delayMs > 0) {
+        // Answer later without blocking the event loop the client shares.
+        QPointer<QTcpSocket> guard(socket);
+        QDeadlineTimer until(m_delayMs);
+        while (!until.hasExpired() && guard)
+            QTest::qWait(5);
+        if (!guard)
+            return true;
+    }
+    QHttpServerResponder responder = makeResponder(request, socket);
+    responder.write(a.body, a.contentType, QHttpServerResponder::StatusCode(a.status));
+    return true;
+}
+
+void LocalHttpServer::missingHandler(const QHttpServerRequest&, QTcpSocket*) {}
+
+} // namespace support

@@ -1,0 +1,26 @@
+#include "support/test_context.h"
+
+namespace support {
+
+namespace {
+
+core::Config configFor(const TestDb& db, const QHash<QString, QString>& extra) {
+    QHash<QString, QString> values{
+        {QStringLiteral("database/backend"), QStringLiteral("sqlite")},
+        {QStringLiteral("database/sqlite_path"), db.path()},
+        {QStringLiteral("database/secondary_sqlite_path"), db.secondaryPath()},
+        {QStringLiteral("app/wait_limit_seconds"), QStringLiteral("5")},
+    };
+    for (auto it = extra.begin(); it != extra.end(); ++it)
+        values.insert(it.key(), it.value());
+    return core::Config::fromValues(values, QStringLiteral("test.ini"));
+}
+
+} // namespace
+
+TestContext::TestContext(const QHash<QString, QString>& extraConfig)
+    : m_config(configFor(m_db, extraConfig))
+    , m_screens(nullptr)
+    , m_app{m_config, m_session, m_clock, m_dialogs, &m_screens} {}
+
+} // namespace support
