@@ -1,13 +1,13 @@
-#include "app/login_form.h"
+#include "app/main_window.h"
+#include "app/navigator.h"
 #include "app/startup.h"
 #include "core/clock.h"
 #include "core/session.h"
+#include "core/workstation.h"
 #include "ui/dialogs.h"
 #include "ui/screen_registry.h"
 
 #include <QApplication>
-#include <QScreen>
-#include <QStyle>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
@@ -31,13 +31,12 @@ int main(int argc, char* argv[]) {
 
     core::Session session;
     core::SystemClock clock;
+    core::SystemAdapters adapters;
     ui::ScreenRegistry screens;
-    core::AppContext context{startup.config, session, clock, dialogs, &screens};
+    core::AppContext context{startup.config, startup.database, session, clock,
+                             dialogs,        adapters,         &screens};
 
-    auto* login = new app::LoginForm(context);
-    login->setAttribute(Qt::WA_DeleteOnClose);
-    login->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, login->size(),
-                                           login->screen()->availableGeometry()));
-    login->show();
+    app::Navigator navigator(context, app::standardMenu());
+    navigator.showLogin();
     return QApplication::exec();
 }

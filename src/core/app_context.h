@@ -1,5 +1,9 @@
 #pragma once
 
+namespace db {
+struct DbSettings;
+}
+
 namespace ui {
 class Dialogs;
 class ScreenRegistry;
@@ -7,6 +11,7 @@ class ScreenRegistry;
 
 namespace core {
 
+class AdapterSource;
 class Config;
 class Clock;
 class Session;
@@ -15,9 +20,11 @@ class Session;
 // build any screen alone with its own clock, dialogs and database.
 struct AppContext {
     const Config& config;
+    const db::DbSettings& database;
     Session& session;
     const Clock& clock;
     ui::Dialogs& dialogs;
+    const AdapterSource& adapters;
     ui::ScreenRegistry* screens = nullptr;
 };
 

@@ -16,13 +16,21 @@ constexpr std::array<const char*, 12> kMonthNames = {
     "January", "February", "March",     "April",   "May",      "June",
     "July",    "August",   "September", "October", "November", "December"};
 
-QString number(int value) { return QString::number(value); }
+QString number(int value) {
+    return QString::number(value);
+}
 
-QString twoDigits(int value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
+QString twoDigits(int value) {
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
 
-QString fourDigits(int value) { return QStringLiteral("%1").arg(value, 4, 10, QLatin1Char('0')); }
+QString fourDigits(int value) {
+    return QStringLiteral("%1").arg(value, 4, 10, QLatin1Char('0'));
+}
 
-QString monthAbbreviation(int month) { return QLatin1String(kMonths.at(month - 1)); }
+QString monthAbbreviation(int month) {
+    return QLatin1String(kMonths.at(month - 1));
+}
 
 // "9:5 PM": the 12-hour clock has no hour 0, so midnight and noon read 12.
 QString clock12(const QTime& t) {
@@ -150,7 +158,9 @@ QDateTime onClockOf(const QDateTime& t, const QDateTime& reference) {
     return t.toTimeZone(reference.timeZone());
 }
 
-qint64 hourIndex(const QDateTime& t) { return t.date().toJulianDay() * 24 + t.time().hour(); }
+qint64 hourIndex(const QDateTime& t) {
+    return t.date().toJulianDay() * 24 + t.time().hour();
+}
 
 } // namespace
 

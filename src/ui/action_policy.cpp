@@ -10,7 +10,9 @@ namespace ui {
 
 namespace {
 
-int depthOf(const db::ScreenDb* db) { return db ? db->depth() : 0; }
+int depthOf(const db::ScreenDb* db) {
+    return db ? db->depth() : 0;
+}
 
 // Closing must not throw out of an error path or a destructor: a connection
 // that cannot even be closed cleanly has nothing more to tell the operator.
@@ -39,9 +41,13 @@ bool stopOnError(Dialogs& dialogs, db::ScreenDb* db, const std::function<void()>
     }
 }
 
-ContinueOnError::ContinueOnError(db::ScreenDb* db) : m_db(db), m_depth(depthOf(db)) {}
+ContinueOnError::ContinueOnError(db::ScreenDb* db)
+    : m_db(db)
+    , m_depth(depthOf(db)) {}
 
-ContinueOnError::~ContinueOnError() { unwind(m_db, m_depth); }
+ContinueOnError::~ContinueOnError() {
+    unwind(m_db, m_depth);
+}
 
 bool ContinueOnError::step(const std::function<void()>& fn) {
     try {

@@ -6,7 +6,8 @@
 
 namespace ui {
 
-ClickableLabel::ClickableLabel(QWidget* parent) : QLabel(parent) {
+ClickableLabel::ClickableLabel(QWidget* parent)
+    : QLabel(parent) {
     setCursor(Qt::PointingHandCursor);
     // Reachable by Tab so keyboard users can act on it like a button, but a
     // mouse click leaves the focus where it was: taking it would run the

@@ -34,10 +34,15 @@ private slots:
         }
     }
 
-    void valuesWithCommasStayWhole() {
-        const auto c = write("[mail]\nfixed_cc=a@example.com,b@example.com\n");
+    void valuesWithCommasAndSemicolonsStayWhole() {
+        const auto c = write("[mail]\nfixed_cc=a@example.com,b@example.com\n[database]\n"
+                             "connection=\"Provider=SQLOLEDB.1;User ID=sa;Data Source = "
+                             "\xc2\xabserver\xc2\xbb;Packet Size=4096\"\n");
         QCOMPARE(c.value(QStringLiteral("mail/fixed_cc")),
                  QStringLiteral("a@example.com,b@example.com"));
+        QCOMPARE(c.value(QStringLiteral("database/connection")),
+                 QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;Data Source = «server»;"
+                                "Packet Size=4096"));
     }
 
     void badNumbersAndFlagsAreErrors() {

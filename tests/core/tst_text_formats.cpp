@@ -37,7 +37,9 @@ private slots:
 };
 
 // A desktop in another language must still write English month names.
-void TstTextFormats::initTestCase() { QLocale::setDefault(QLocale(QLocale::German)); }
+void TstTextFormats::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::German));
+}
 
 void TstTextFormats::written_data() {
     QTest::addColumn<QDateTime>("t");
@@ -123,7 +125,10 @@ void TstTextFormats::parse_data() {
     QTest::addRow("month first date") << "2/28/2021" << at(2021, 2, 28);
     QTest::addRow("history stamp") << "12/04/2021 9:5 PM" << at(2021, 12, 4, 21, 5);
     QTest::addRow("iso") << "2021-12-04 21:05:07" << at(2021, 12, 4, 21, 5, 7);
-    QTest::addRow("iso milliseconds") << "2021-12-04 21:05:07.250" << at(2021, 12, 4, 21, 5, 7, 250);
+    QTest::addRow("iso milliseconds")
+        << "2021-12-04 21:05:07.250" << at(2021, 12, 4, 21, 5, 7, 250);
+    QTest::addRow("iso fraction of a second")
+        << "2021-12-04 21:05:07.5" << at(2021, 12, 4, 21, 5, 7, 500);
     QTest::addRow("iso date") << "2021-12-04" << at(2021, 12, 4);
     QTest::addRow("iso with T") << "2021-12-04T21:05:07" << at(2021, 12, 4, 21, 5, 7);
     QTest::addRow("leap day") << "29-Feb-24" << at(2024, 2, 29);
@@ -200,22 +205,22 @@ void TstTextFormats::boundaries_data() {
     QTest::addColumn<qint64>("hours");
     QTest::addColumn<qint64>("days");
 
-    QTest::addRow("across one hour mark") << at(2021, 12, 4, 10, 59) << at(2021, 12, 4, 11, 1)
-                                          << qint64(1) << qint64(0);
-    QTest::addRow("within one hour") << at(2021, 12, 4, 10, 1) << at(2021, 12, 4, 10, 59)
-                                     << qint64(0) << qint64(0);
+    QTest::addRow("across one hour mark")
+        << at(2021, 12, 4, 10, 59) << at(2021, 12, 4, 11, 1) << qint64(1) << qint64(0);
+    QTest::addRow("within one hour")
+        << at(2021, 12, 4, 10, 1) << at(2021, 12, 4, 10, 59) << qint64(0) << qint64(0);
     QTest::addRow("same moment") << at(2021, 12, 4, 10, 1) << at(2021, 12, 4, 10, 1) << qint64(0)
                                  << qint64(0);
-    QTest::addRow("across midnight") << at(2021, 12, 4, 23, 59) << at(2021, 12, 5, 0, 1)
-                                     << qint64(1) << qint64(1);
+    QTest::addRow("across midnight")
+        << at(2021, 12, 4, 23, 59) << at(2021, 12, 5, 0, 1) << qint64(1) << qint64(1);
     QTest::addRow("most of a day, no midnight")
         << at(2021, 12, 4, 0, 0) << at(2021, 12, 4, 23, 59) << qint64(23) << qint64(0);
-    QTest::addRow("across a month and a year") << at(2021, 12, 31, 22, 30)
-                                               << at(2022, 1, 2, 1, 0) << qint64(27) << qint64(2);
+    QTest::addRow("across a month and a year")
+        << at(2021, 12, 31, 22, 30) << at(2022, 1, 2, 1, 0) << qint64(27) << qint64(2);
     QTest::addRow("start ahead") << at(2021, 12, 5, 0, 1) << at(2021, 12, 4, 23, 59) << qint64(-1)
                                  << qint64(-1);
-    QTest::addRow("start hours ahead") << at(2021, 12, 4, 11, 1) << at(2021, 12, 4, 8, 59)
-                                       << qint64(-3) << qint64(0);
+    QTest::addRow("start hours ahead")
+        << at(2021, 12, 4, 11, 1) << at(2021, 12, 4, 8, 59) << qint64(-3) << qint64(0);
 }
 
 void TstTextFormats::boundaries() {

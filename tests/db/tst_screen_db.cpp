@@ -1,3 +1,4 @@
+#include "db/dialect.h"
 #include "db/error.h"
 #include "db/screen_db.h"
 #include "support/test_db.h"
@@ -207,6 +208,37 @@ private slots:
         s.commit();
         s.close();
         QCOMPARE(m_db->scalar(QStringLiteral("select STATUS from CRM")), QStringLiteral("ACTIVE"));
+    }
+
+    void yesterdaysOutagesCountCalendarDays() {
+        // The statement reads the database's own clock, so the rows are laid
+        // out around today.
+        const QDate today = QDate::currentDate();
+        auto at = [&](int daysAgo, int hour) {
+            return QDateTime(today.addDays(-daysAgo), QTime(hour, 0))
+                .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        };
+        const QVariantList rows[] = {
+            {1, at(1, 23), at(0, 1), QStringLiteral("CLOSED")},   // began yesterday late
+            {2, at(2, 10), at(1, 0), QStringLiteral("RESOLVED")}, // ended yesterday
+            {3, at(3, 9), QVariant(), QStringLiteral("Open")},    // still open, older
+            {4, at(0, 0), at(0, 1), QStringLiteral("CLOSED")},    // today only
+            {5, at(3, 9), at(2, 9), QStringLiteral("CLOSED")},    // long over
+            {6, at(0, 0), QVariant(), QStringLiteral("OPEN")},    // open since today
+        };
+        for (const auto& r : rows)
+            m_db->exec(QStringLiteral("insert into olt_status (fault_id, down_time, up_time, "
+                                      "status) values (?, ?, ?, ?)"),
+                       r);
+        ScreenDb s(m_db->settings());
+        s.open();
+        QStringList ids;
+        for (auto row = s.query(db::yesterdaysOutagesSql(db::Backend::Sqlite) +
+                                QStringLiteral(" order by fault_id"));
+             !row.atEnd(); row.next())
+            ids << row.field(QStringLiteral("fault_id"));
+        s.close();
+        QCOMPARE(ids, QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
     }
 
 private:

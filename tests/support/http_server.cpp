@@ -5,6 +5,8 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QPointer>
+#include <QTimer>
+#include <memory>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -51,17 +53,17 @@ bool LocalHttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocke
     }
     m_requests.append({method, request.url(), request.headers(), request.body()});
     const Answer a = m_answers.value(request.url().path(), Answer{{}, "text/html", 200});
-    if (m_delayMs > 0) {
-        // Answer later without blocking the event loop the client shares.
-        QPointer<QTcpSocket> guard(socket);
-        QDeadlineTimer until(m_delayMs);
-        while (!until.hasExpired() && guard)
-            QTest::qWait(5);
-        if (!guard)
-            return true;
-    }
-    QHttpServerResponder responder = makeResponder(request, socket);
-    responder.write(a.body, a.contentType, QHttpServerResponder::StatusCode(a.status));
+    auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
+    QPointer<QTcpSocket> alive(socket);
+    auto reply = [responder, a, alive] {
+        if (!alive) // the client gave up waiting
+            return;
+        responder->write(a.body, a.contentType, QHttpServerResponder::StatusCode(a.status));
+    };
+    if (m_delayMs > 0)
+        QTimer::singleShot(m_delayMs, this, reply); // later, without holding up the event loop
+    else
+        reply();
     return true;
 }
 

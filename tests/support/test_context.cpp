@@ -20,7 +20,8 @@ core::Config configFor(const TestDb& db, const QHash<QString, QString>& extra) {
 
 TestContext::TestContext(const QHash<QString, QString>& extraConfig)
     : m_config(configFor(m_db, extraConfig))
+    , m_database(db::DbSettings::fromConfig(m_config))
     , m_screens(nullptr)
-    , m_app{m_config, m_session, m_clock, m_dialogs, &m_screens} {}
+    , m_app{m_config, m_database, m_session, m_clock, m_dialogs, m_adapters, &m_screens} {}
 
 } // namespace support

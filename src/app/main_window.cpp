@@ -1,0 +1,104 @@
+#include "app/main_window.h"
+
+#include "ui/action_policy.h"
+#include "ui/screen_registry.h"
+#include "ui/workstation_macs.h"
+
+#include <QCloseEvent>
+#include <QLinearGradient>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QPainter>
+
+namespace app {
+
+namespace {
+
+// The background: a dark blue wash with the franchise's name, drawn rather
+// than shipped so it scales to any screen.
+QPixmap backgroundPicture() {
+    QPixmap picture(1600, 1000);
+    QPainter p(&picture);
+    QLinearGradient wash(0, 0, 1600, 1000);
+    wash.setColorAt(0, QColor(0x0b, 0x2a, 0x4a));
+    wash.setColorAt(1, QColor(0x12, 0x5e, 0x8a));
+    p.fillRect(picture.rect(), wash);
+    p.setPen(QColor(255, 255, 255, 40));
+    QFont font = p.font();
+    font.setPixelSize(96);
+    font.setBold(true);
+    p.setFont(font);
+    p.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("ZEL CRM"));
+    return picture;
+}
+
+} // namespace
+
+MainWindow::MainWindow(core::AppContext& app, QList<MenuItem> items, QWidget* parent)
+    : QMainWindow(parent), m_app(app), m_db(app.database), m_area(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("MDIForm1"));
+    setWindowTitle(QStringLiteral("VUVA BROADBAND SERVICE"));
+    m_area->setObjectName(QStringLiteral("mdiArea"));
+    m_area->setBackground(QBrush(backgroundPicture()));
+    setCentralWidget(m_area);
+    if (m_app.screens)
+        m_app.screens->setArea(m_area);
+    buildMenu(items);
+}
+
+void MainWindow::buildMenu(const QList<MenuItem>& items) {
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("OPEN"));
+    menu->setObjectName(QStringLiteral("M"));
+    for (const MenuItem& item : items) {
+        QAction* action = menu->addAction(QString::fromLatin1(item.caption));
+        action->setObjectName(QString::fromLatin1(item.name));
+        action->setEnabled(bool(item.factory));
+        if (!item.factory || !m_app.screens)
+            continue;
+        const QString screen = QString::fromLatin1(item.screen);
+        const auto placement = item.child ? ui::ScreenRegistry::Placement::Child
+                                          : ui::ScreenRegistry::Placement::TopLevel;
+        const Factory factory = item.factory;
+        connect(action, &QAction::triggered, this, [this, screen, placement, factory] {
+            m_app.screens->open(
+                screen, [this, factory] { return factory(m_app); }, placement);
+        });
+    }
+}
+
+QAction* MainWindow::menuAction(const QString& name) const {
+    return findChild<QAction*>(name);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    releaseWorkstation();
+    m_area->closeAllSubWindows();
+    event->accept();
+}
+
+// Every account bound to this workstation's MAC is freed, whoever signed in.
+void MainWindow::releaseWorkstation() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        m_db.open();
+        const QString mac = ui::workstationMacOf(m_app.adapters, m_app.dialogs);
+        m_db.execute(QStringLiteral("update crm set status='INACTIVE',MAC='NA' WHERE MAC=?"),
+                     {db::text(mac)});
+        m_db.close();
+    });
+}
+
+QList<MainWindow::MenuItem> standardMenu() {
+    return {
+        {"M3", "COMPLAIN", "Form3", true, nullptr},
+        {"m5", "ADD CUSTOMER", "Form1", true, nullptr},
+        {"m6", "Add Engineer", "Form7", false, nullptr},
+        {"SLA", "SLA", "Form5", true, nullptr},
+        {"m7", "BTS FAULT", "Form8", true, nullptr},
+        {"M9", "AP AND USER STATUS", "Form15", true, nullptr},
+        {"m8", "ONU CONFIGURATION", "Form9", true, nullptr},
+        {"C3", "OLT INNER VLAN", "Form17", false, nullptr},
+        {"C5", "VOICE IP", "Form18", false, nullptr},
+    };
+}
+
+} // namespace app

@@ -1,0 +1,128 @@
+#include "app/login_form.h"
+#include "app/main_window.h"
+#include "app/navigator.h"
+#include "app/password_change_form.h"
+#include "support/strings.h"
+#include "support/test_context.h"
+#include "support/widgets.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QTest>
+
+namespace {
+
+// A stand-in work screen: a window with one text box.
+QWidget* scratchScreen(core::AppContext&) {
+    auto* w = new QWidget;
+    auto* edit = new QLineEdit(w);
+    edit->setObjectName(QStringLiteral("Text1"));
+    return w;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_ctx = std::make_unique<support::TestContext>();
+        // Counts every row the release touches.
+        m_ctx->db().exec(QStringLiteral("create table released (crm_id text)"));
+        m_ctx->db().exec(QStringLiteral(
+            "create trigger count_release after update of MAC on CRM when new.MAC='NA' "
+            "begin insert into released values (new.CRM_ID); end"));
+        m_ctx->db().exec(QStringLiteral(
+            "insert into CRM (NAME, CRM_ID, STATUS, PASSWORD, crm_ip, MAC) values "
+            "('Asha', '1', 'ACTIVE', 'a', '', '02:AB:CD:00:00:01'), "
+            "('Ravi', '2', 'ACTIVE', 'b', '', '02:AB:CD:00:00:01'), "
+            "('Mira', '3', 'ACTIVE', 'c', '', 'AA:AA:AA:AA:AA:AA')"));
+    }
+
+    void theOpenMenuHasItsNineItemsInOrder() {
+        app::MainWindow main(m_ctx->app(), app::standardMenu());
+        QCOMPARE(main.objectName(), QStringLiteral("MDIForm1"));
+        QCOMPARE(main.windowTitle(), QStringLiteral("VUVA BROADBAND SERVICE"));
+        QCOMPARE(main.menuBar()->actions().size(), 1);
+        QMenu* open = main.menuBar()->actions().first()->menu();
+        QCOMPARE(open->title(), QStringLiteral("OPEN"));
+        QStringList items;
+        for (QAction* a : open->actions())
+            items << a->objectName() + QLatin1Char('=') + a->text();
+        QCOMPARE(items, support::strings({"M3=COMPLAIN", "m5=ADD CUSTOMER", "m6=Add Engineer",
+                                     "SLA=SLA", "m7=BTS FAULT", "M9=AP AND USER STATUS",
+                                     "m8=ONU CONFIGURATION", "C3=OLT INNER VLAN",
+                                     "C5=VOICE IP"}));
+    }
+
+    void anItemChosenTwiceShowsOneWindowAsLeft() {
+        app::MainWindow main(m_ctx->app(), {{"M3", "COMPLAIN", "Form3", true, scratchScreen}});
+        main.show();
+        main.menuAction(QStringLiteral("M3"))->trigger();
+        QWidget* screen = m_ctx->screens().find(QStringLiteral("Form3"));
+        QVERIFY(screen);
+        support::type(screen, QStringLiteral("Text1"), QStringLiteral("typed"));
+        main.menuAction(QStringLiteral("M3"))->trigger();
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
+        QCOMPARE(m_ctx->screens().find(QStringLiteral("Form3")), screen);
+        QCOMPARE(support::textOf(screen, QStringLiteral("Text1")), QStringLiteral("typed"));
+        QVERIFY(main.mdiArea()->subWindowList().first()->isMaximized());
+    }
+
+    void closingReleasesThisWorkstationOnceAndClosesTheScreens() {
+        auto* main = new app::MainWindow(m_ctx->app(),
+                                         {{"M3", "COMPLAIN", "Form3", true, scratchScreen}});
+        main->setAttribute(Qt::WA_DeleteOnClose);
+        main->show();
+        main->menuAction(QStringLiteral("M3"))->trigger();
+        QPointer<QWidget> screen = m_ctx->screens().find(QStringLiteral("Form3"));
+        QVERIFY(main->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!screen);
+        QCOMPARE(m_ctx->db().rows(QStringLiteral("select crm_id from released order by 1")),
+                 QStringList({QStringLiteral("1"), QStringLiteral("2")}));
+        QCOMPARE(m_ctx->db().rows(QStringLiteral("select STATUS, MAC from CRM order by CRM_ID")),
+                 QStringList({QStringLiteral("INACTIVE|NA"), QStringLiteral("INACTIVE|NA"),
+                              QStringLiteral("ACTIVE|AA:AA:AA:AA:AA:AA")}));
+        QVERIFY(m_ctx->dialogs().texts().isEmpty());
+    }
+
+    void aFailedReleaseIsShownAndTheWindowClosesAnyway() {
+        m_ctx->database().sqlitePath += QStringLiteral(".gone");
+        app::MainWindow main(m_ctx->app(), app::standardMenu());
+        main.show();
+        QVERIFY(main.close());
+        QCOMPARE(m_ctx->dialogs().texts().size(), 1);
+        QVERIFY(m_ctx->dialogs().last().contains(QStringLiteral("not found")));
+    }
+
+    void signInLeadsToTheMainWindowAndPasswordChangeBackToLogin() {
+        m_ctx->db().exec(QStringLiteral("update CRM set MAC='NA' where CRM_ID='3'"));
+        app::Navigator nav(m_ctx->app(), app::standardMenu());
+        nav.showLogin();
+        QPointer<app::LoginForm> login = nav.login();
+        support::click(login, QStringLiteral("Command2"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!login);
+        QVERIFY(nav.passwordChange() && nav.passwordChange()->isVisible());
+        nav.passwordChange()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(nav.login() && nav.login()->isVisible());
+        support::type(nav.login(), QStringLiteral("Text1"), QStringLiteral("3"));
+        support::type(nav.login(), QStringLiteral("Text2"), QStringLiteral("c"));
+        support::click(nav.login(), QStringLiteral("Command1"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!nav.login());
+        QVERIFY(nav.mainWindow() && nav.mainWindow()->isVisible());
+        QVERIFY(nav.mainWindow()->isMaximized());
+    }
+
+private:
+    std::unique_ptr<support::TestContext> m_ctx;
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"

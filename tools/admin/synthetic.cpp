@@ -1,0 +1,693 @@
+#include "synthetic.h"
+
+#include "sqlite_file.h"
+
+#include "db/error.h"
+#include "db/schema.h"
+
+#include <QFileInfo>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <QStringList>
+
+#include <algorithm>
+#include <array>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <numeric>
+#include <string>
+#include <utility>
+
+namespace admin {
+
+namespace {
+
+// --- deterministic randomness ----------------------------------------------
+
+constexpr std::uint64_t splitmix(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+// A generator keyed by (seed, stream, row number): any row can be rebuilt on
+// its own, which is how a complaint copies its subscriber's details without
+// the seeder keeping a million subscribers in memory. Only integer
+// arithmetic, so the data is the same on every platform and compiler.
+class Rng {
+public:
+    Rng(std::uint64_t seed, std::uint64_t stream, std::uint64_t row)
+        : m_state(splitmix(splitmix(seed ^ splitmix(stream)) + row)) {}
+
+    std::uint64_t next() {
+        m_state += 0x9E3779B97F4A7C15ull;
+        return splitmix(m_state);
+    }
+    // In [0, n).
+    std::uint64_t below(std::uint64_t n) {
+        return static_cast<std::uint64_t>((static_cast<unsigned __int128>(next()) * n) >> 64);
+    }
+    int range(int low, int high) { return low + static_cast<int>(below(high - low + 1)); }
+    bool percent(int p) { return below(100) < static_cast<std::uint64_t>(p); }
+    template <std::size_t N> const char* pick(const std::array<const char*, N>& items) {
+        return items[below(N)];
+    }
+
+private:
+    std::uint64_t m_state;
+};
+
+enum Stream : std::uint64_t { SubscriberStream = 1, ComplaintStream, OltStream, VoipStream };
+
+// --- text formatting ---------------------------------------------------------
+
+[[gnu::format(printf, 2, 3)]] void put(std::string& out, const char* format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    out.assign(buffer, static_cast<std::size_t>(std::clamp(n, 0, int(sizeof buffer) - 1)));
+}
+
+[[gnu::format(printf, 2, 3)]] void append(std::string& out, const char* format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    out.append(buffer, static_cast<std::size_t>(std::clamp(n, 0, int(sizeof buffer) - 1)));
+}
+
+// Times are seconds since 1970-01-01 00:00 on the wall clock; the data has no
+// time zone, just like the texts the client writes.
+constexpr std::int64_t daysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return std::int64_t(era) * 146097 + doe - 719468;
+}
+
+struct Civil {
+    int year, month, day, hour, minute, second;
+};
+
+Civil civil(std::int64_t t) {
+    std::int64_t z = t / 86400 + 719468;
+    const int secs = static_cast<int>(t % 86400);
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int doe = static_cast<int>(z - era * 146097);
+    const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int mp = (5 * doy + 2) / 153;
+    const int day = doy - (153 * mp + 2) / 5 + 1;
+    const int month = mp < 10 ? mp + 3 : mp - 9;
+    const int year = static_cast<int>(yoe + era * 400) + (month <= 2);
+    return {year, month, day, secs / 3600, secs / 60 % 60, secs % 60};
+}
+
+constexpr std::array<const char*, 12> months = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// 'yyyy-MM-dd hh:mm:ss', the form date-time columns hold.
+void isoTime(std::string& out, std::int64_t t) {
+    const Civil c = civil(t);
+    put(out, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour, c.minute,
+        c.second);
+}
+
+// 'd-mmm-yy', registration dates.
+void shortDate(std::string& out, std::int64_t t) {
+    const Civil c = civil(t);
+    put(out, "%d-%s-%02d", c.day, months[c.month - 1], c.year % 100);
+}
+
+// 'd-mmm-yy h:m AM/PM', the stamps inside complaint histories.
+void appendStamp(std::string& out, std::int64_t t) {
+    const Civil c = civil(t);
+    const int hour12 = c.hour % 12 == 0 ? 12 : c.hour % 12;
+    append(out, "%d-%s-%02d %d:%d %s", c.day, months[c.month - 1], c.year % 100, hour12,
+           c.minute, c.hour < 12 ? "AM" : "PM");
+}
+
+std::int64_t wholeHoursBetween(std::int64_t from, std::int64_t to) {
+    return to / 3600 - from / 3600;
+}
+
+// --- the made-up network -----------------------------------------------------
+
+struct FieldEngineer {
+    const char* name;
+    const char* mobile;
+};
+
+// The SSAs, sites and engineers of the demo data, so synthetic rows seeded
+// into a demo database find their circle, SSA, site and engineer rows.
+struct Area {
+    const char* circle;
+    const char* ssa;
+    const char* code; // lower case, starts user names
+    const char* upperCode;
+    const char* circleCode; // in SIP domains and BNG names
+    const char* stdCode;
+    const char* city;
+    int pinBase;
+    int weight; // share of subscribers, percent
+    int baseVoiceVlan;
+    std::array<const char*, 4> localities;
+    std::array<const char*, 2> fibreSites;
+    int fibreSiteCount;
+    std::array<const char*, 2> airSites;
+    int airSiteCount;
+    std::array<FieldEngineer, 2> engineers;
+    int engineerCount;
+    bool mtnl;
+};
+
+const std::array<Area, 6> areas = {{
+    {"KERALA", "ERNAKULAM", "ekm", "EKM", "KL", "484", "Kochi", 682000, 25, 2301,
+     {"Kakkanad", "Edappally", "Vyttila", "Aluva"},
+     {"EKM-KAKKANAD-OLT", "EKM-EDAPPALLY-OLT"}, 2,
+     {"EKM-VYTTILA-AP", "EKM-ALUVA-AP"}, 2,
+     {{{"Sajan Thomas", "9847130001"}, {"Rijo Paul", "9847130002"}}}, 2, false},
+    {"KERALA", "TRIVANDRUM", "tvm", "TVM", "KL", "471", "Thiruvananthapuram", 695000, 15, 2301,
+     {"Pattom", "Kazhakuttam", "Kowdiar", "Vazhuthacaud"},
+     {"TVM-PATTOM-OLT", nullptr}, 1,
+     {"TVM-KAZHAKUTTAM-AP", nullptr}, 1,
+     {{{"Arun Das", "9847130003"}, {nullptr, nullptr}}}, 1, false},
+    {"MAHARASHTRA", "PUNE", "pun", "PUN", "MH", "20", "Pune", 411000, 25, 2401,
+     {"Hinjewadi", "Kothrud", "Baner", "Wakad"},
+     {"PUN-HINJEWADI-OLT", "PUN-KOTHRUD-OLT"}, 2,
+     {"PUN-BANER-AP", nullptr}, 1,
+     {{{"Sagar More", "9822130004"}, {"Amol Gaikwad", "9822130005"}}}, 2, false},
+    {"MAHARASHTRA", "NASHIK", "nsk", "NSK", "MH", "253", "Nashik", 422000, 12, 2401,
+     {"CIDCO", "Satpur", "Gangapur Road", "Panchavati"},
+     {"NSK-CIDCO-OLT", nullptr}, 1,
+     {"NSK-SATPUR-AP", nullptr}, 1,
+     {{{"Tushar Ahire", "9822130006"}, {nullptr, nullptr}}}, 1, false},
+    {"MAHARASHTRA", "MUMBAI", "mum", "MUM", "MH", "22", "Mumbai", 400000, 8, 2401,
+     {"Andheri East", "Marol", "Chakala", "Saki Naka"},
+     {"MUM-ANDHERI-2410", nullptr}, 1,
+     {nullptr, nullptr}, 0,
+     {{{"Imran Qureshi", "9822130007"}, {nullptr, nullptr}}}, 1, true},
+    {"KARNATAKA", "MYSORE", "mys", "MYS", "KA", "821", "Mysuru", 570000, 15, 2501,
+     {"Vijayanagar", "Kuvempunagar", "Jayalakshmipuram", "Saraswathipuram"},
+     {"MYS-VIJAYNAGAR-OLT", nullptr}, 1,
+     {"MYS-KUVEMPU-AP", nullptr}, 1,
+     {{{"Naveen Kumar", "9845130008"}, {nullptr, nullptr}}}, 1, false},
+}};
+
+const Area& pickArea(Rng& rng) {
+    int roll = static_cast<int>(rng.below(100));
+    for (const Area& area : areas) {
+        if (roll < area.weight)
+            return area;
+        roll -= area.weight;
+    }
+    return areas.back();
+}
+
+constexpr std::array<const char*, 40> firstNames = {
+    "Anil",    "Priya",   "Vikram", "Deepa",  "Suresh", "Lakshmi", "Rohan",  "Anjali",
+    "Manoj",   "Kavya",   "Sanjay", "Meera",  "Rajesh", "Divya",   "Arjun",  "Sneha",
+    "Kiran",   "Pooja",   "Ravi",   "Nisha",  "Sunil",  "Asha",    "Vivek",  "Rekha",
+    "Mahesh",  "Shweta",  "Ganesh", "Anita",  "Prakash", "Smita",  "Joseph", "Mariam",
+    "Abdul",   "Farida",  "Harish", "Bindu",  "Naveen", "Geetha",  "Tushar", "Revathi"};
+constexpr std::array<const char*, 32> lastNames = {
+    "Nair",     "Menon",  "Pillai",  "Kurian",   "Thomas", "Varghese", "Kulkarni", "Deshpande",
+    "Patil",    "Joshi",  "Pawar",   "Jadhav",   "Shinde", "Gaikwad",  "Iyer",     "Reddy",
+    "Rao",      "Gowda",  "Hegde",   "Shetty",   "Sharma", "Khan",     "Shaikh",   "Kumar",
+    "Krishnan", "Mathew", "Chacko",  "Deshmukh", "More",   "Bhosale",  "Kamath",   "Urs"};
+constexpr std::array<const char*, 12> streets = {
+    "MG Road",        "Temple Road",  "Station Road", "Church Street", "Gandhi Nagar",
+    "Nehru Street",   "Market Road",  "Lake View Road", "School Lane", "Hospital Road",
+    "Canal Road",     "Park Avenue"};
+struct Building {
+    const char* before;
+    const char* after;
+};
+constexpr std::array<Building, 6> buildings = {{{"Flat ", ", Sai Residency"},
+                                                {"House No ", ""},
+                                                {"", ", Green Meadows"},
+                                                {"Villa ", ""},
+                                                {"B-", ", Shanti Apartments"},
+                                                {"Plot ", ""}}};
+
+// Complaint texts as the register offers them, and the categories it
+// records on update and close.
+constexpr std::array<const char*, 9> complaintTexts = {
+    "SIGNAL WEAK",   "DDOS",          "SPEED ISSUE",          "SITE  DOWN",        "NO INTERNET ACCESS",
+    "ODU PROBLEM",   "BILLING ISSUE", "DEVICE NOT CONNECTED", "PHONE NOT WORKING"};
+constexpr std::array<const char*, 5> categories = {"SITE DOWN", "WIRE DOWN", "BILLING ISSUE",
+                                                   "VOIP ISSUE", "OTHER"};
+constexpr std::array<const char*, 14> updateTexts = {
+    "Customer not reachable, will call again",
+    "LOS red on ONU, FE informed",
+    "Rx power -27 dBm, splice suspected",
+    "Speed test fine on LAN, Wi-Fi channel changed",
+    "ONU rebooted remotely, link restored",
+    "Drop wire cut near pole, FE visit planned",
+    "SIP registration failing, voice IP changed",
+    "Bill copy sent by mail",
+    "CPE replaced by FE",
+    "Site power restored by VUVA",
+    "Customer confirmed service is working",
+    "Port moved to a new PON",
+    "MAC binding cleared on BNG",
+    "Password reset and shared with customer"};
+constexpr std::array<const char*, 6> operators = {"Asha Verma", "Rahul Nair",  "NOC Admin",
+                                                  "Sunita Rao", "Imran Shaikh", "Deepa Iyer"};
+constexpr std::array<const char*, 4> openStates = {"OPEN", "OPEN-FE", "SITE-DOWN", "VOIP"};
+
+// --- rows --------------------------------------------------------------------
+
+const std::int64_t registrationStart = daysFromCivil(2016, 1, 1) * 86400;
+const std::int64_t registrationSpan = (daysFromCivil(2024, 1, 1) - daysFromCivil(2016, 1, 1)) * 86400;
+const std::int64_t complaintStart = daysFromCivil(2021, 1, 1) * 86400;
+const std::int64_t complaintSpan = (daysFromCivil(2024, 6, 30) - daysFromCivil(2021, 1, 1)) * 86400;
+
+struct Subscriber {
+    const Area* area = nullptr;
+    const char* service = nullptr;
+    const char* site = nullptr;
+    std::string id, name, mobile, address, regDate, cba, paid, nasIp, cpe, otc, ba, indicator;
+    std::string status, policy, phone, ldapCheck, email, port;
+};
+
+void makeSubscriber(std::uint64_t seed, std::int64_t index, std::int64_t total, Subscriber& s) {
+    Rng rng(seed, SubscriberStream, static_cast<std::uint64_t>(index));
+    const Area& area = pickArea(rng);
+    s.area = &area;
+
+    const int serviceRoll = static_cast<int>(rng.below(100));
+    if (area.mtnl)
+        s.service = "MTNL";
+    else if (serviceRoll < 65 || area.airSiteCount == 0)
+        s.service = "FTTH";
+    else
+        s.service = serviceRoll < 85 ? "AF" : "BBOWIFI";
+    const bool fibre = s.service[0] == 'F' || s.service[0] == 'M';
+    s.site = fibre ? area.fibreSites[rng.below(area.fibreSiteCount)]
+                   : area.airSites[rng.below(area.airSiteCount)];
+
+    // The number in the user name is the row's own, so ids never collide.
+    put(s.id, "%s%07lld", area.code, static_cast<long long>(index + 1));
+    const char* first = rng.pick(firstNames);
+    const char* last = rng.pick(lastNames);
+    put(s.name, "%s %s", first, last);
+    constexpr std::array<const char*, 8> mobilePrefixes = {"94", "98", "97", "96",
+                                                           "90", "88", "70", "63"};
+    put(s.mobile, "%s%08llu", rng.pick(mobilePrefixes),
+        static_cast<unsigned long long>(rng.below(100000000)));
+
+    std::string building;
+    const Building& b = buildings[rng.below(buildings.size())];
+    put(building, "%s%d%s", b.before, rng.range(1, 480), b.after);
+    put(s.address, "%s, %s, %s, %s %d", building.c_str(), rng.pick(streets),
+        area.localities[rng.below(area.localities.size())], area.city,
+        area.pinBase + rng.range(1, 60));
+
+    // Registrations follow the subscriber numbers through eight years.
+    const std::int64_t registered =
+        registrationStart + registrationSpan / std::max<std::int64_t>(total, 1) * index +
+        static_cast<std::int64_t>(rng.below(86400));
+    shortDate(s.regDate, registered);
+
+    if (rng.percent(70))
+        s.cba = "0";
+    else
+        put(s.cba, "%09llu", static_cast<unsigned long long>(rng.below(1000000000)));
+    const int paidRoll = static_cast<int>(rng.below(100));
+    s.paid = paidRoll < 20 ? "0" : (paidRoll < 85 ? "YES" : "NO");
+
+    const int provider = static_cast<int>(rng.below(3)); // NEW, ZTE, UTSTER
+    constexpr std::array<const char*, 3> sipHosts = {"ims", "zte", "uts"};
+    if (area.mtnl) {
+        put(s.nasIp, "sip.mtnl.example.net/%s", s.site + std::string_view(s.site).size() - 4);
+        put(s.otc, "91%s%08llu/91%s%08llu", area.stdCode,
+            static_cast<unsigned long long>(rng.below(100000000)), area.stdCode,
+            static_cast<unsigned long long>(rng.below(100000000)));
+    } else {
+        std::string circleLower = area.circleCode;
+        std::transform(circleLower.begin(), circleLower.end(), circleLower.begin(),
+                       [](char c) { return char(c - 'A' + 'a'); });
+        put(s.nasIp, "%s.%s.vuva.example.net/%d", sipHosts[provider], circleLower.c_str(),
+            area.baseVoiceVlan + provider);
+        if (provider == 0)
+            put(s.otc, "91%s/0000", s.mobile.c_str());
+        else
+            put(s.otc, "+91%s/%s", s.mobile.c_str(), provider == 1 ? "123" : "1234");
+    }
+    constexpr std::array<const char*, 8> wifiWords = {"HOME", "NET", "WIFI", "FIBRE",
+                                                      "LINK", "AIR",  "FAMILY", "ZONE"};
+    put(s.cpe, "%s_%s/%s%04llu", last, rng.pick(wifiWords), first,
+        static_cast<unsigned long long>(rng.below(10000)));
+    std::transform(s.cpe.begin(), s.cpe.begin() + static_cast<long>(s.cpe.find('_')),
+                   s.cpe.begin(), [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; });
+
+    // Billing accounts: an invertible scramble of the row number keeps them
+    // unique without looking sequential.
+    if (area.mtnl)
+        put(s.ba, "mtnl@%05llu", static_cast<unsigned long long>(rng.below(100000)));
+    else
+        put(s.ba, "%010llu",
+            static_cast<unsigned long long>(
+                1000000000ull + (static_cast<std::uint64_t>(index) * 2654435761ull) % 9000000000ull));
+    put(s.indicator, "%s%06lld", area.upperCode, static_cast<long long>(index + 1));
+
+    const int statusRoll = static_cast<int>(rng.below(100));
+    s.status = statusRoll < 78   ? "active"
+               : statusRoll < 88 ? "inactive"
+               : statusRoll < 94 ? "DELETED"
+                                 : "MarkedForDeletion";
+    if (s.status == "active" && rng.percent(4))
+        s.policy = "Vuva_Susp";
+    else {
+        constexpr std::array<const char*, 4> plans = {"Vuva_FTTH_50M", "Vuva_FTTH_100M",
+                                                      "Vuva_FTTH_200M", "Vuva_BB_30M"};
+        s.policy = fibre ? plans[rng.below(3)] : plans[3];
+    }
+    // Eleven digits with the trunk prefix; local numbers start with 2 to 9.
+    std::uint64_t localLow = 2;
+    for (std::size_t d = std::string_view(area.stdCode).size(); d < 9; ++d)
+        localLow *= 10;
+    put(s.phone, "0%s%llu", area.stdCode,
+        static_cast<unsigned long long>(localLow + rng.below(localLow * 3)));
+    s.ldapCheck = rng.percent(60) ? "0" : "";
+    std::string mailName;
+    put(mailName, "%s.%s%llu", first, last, static_cast<unsigned long long>(rng.below(100)));
+    std::transform(mailName.begin(), mailName.end(), mailName.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
+    put(s.email, "%s@mail.example.com", mailName.c_str());
+    if (fibre)
+        put(s.port, "GPON 0/%d/%d:%d", rng.range(1, 4), rng.range(1, 16), rng.range(1, 64));
+    else
+        put(s.port, "ETHER %d", rng.range(1, 5));
+}
+
+void insertSubscriber(Statement& st, const Subscriber& s) {
+    const std::string_view values[30] = {
+        s.id,        s.name,      s.area->ssa, s.mobile,  s.address, s.area->circle,
+        s.regDate,   s.cba,       s.paid,      s.nasIp,   s.cpe,     s.otc,
+        s.ba,        s.indicator, s.status,    s.policy,  s.phone,   s.ldapCheck,
+        s.email,     s.port,      "0",         "0",       "",        "0",
+        s.service,   "0",         s.site,      s.phone,   s.regDate, s.area->ssa};
+    for (int i = 0; i < 30; ++i)
+        st.bindText(i + 1, values[i]);
+    st.run();
+}
+
+struct Complaint {
+    std::string issue, description, close, closeDate;
+    const char* status = nullptr;
+    const char* cat = nullptr;
+    const char* ne = nullptr;
+    long long pending = 0;
+};
+
+void makeComplaint(Rng& rng, std::int64_t issue, bool open, Complaint& c) {
+    isoTime(c.issue, issue);
+    c.description = rng.pick(complaintTexts);
+    const char* submitter = rng.pick(operators);
+    if (open && rng.percent(30)) {
+        c.status = "NEW";
+        c.cat = "NA";
+        c.ne = submitter;
+        c.pending = 0;
+        c.closeDate = "1990-04-04 00:00:00";
+        return;
+    }
+    const int hoursRoll = static_cast<int>(rng.below(100));
+    const std::int64_t duration =
+        (hoursRoll < 60 ? rng.range(1, 8) : hoursRoll < 90 ? rng.range(9, 36) : rng.range(37, 120)) *
+            3600ll +
+        rng.range(0, 59) * 60ll;
+    const int updates = open ? 1 : static_cast<int>(rng.below(3));
+    std::int64_t at = issue;
+    for (int u = 0; u < updates; ++u) {
+        at += duration / (updates + 1);
+        c.description += '@';
+        appendStamp(c.description, at);
+        append(c.description, " Update by: %s@Update: %s", rng.pick(operators),
+               rng.pick(updateTexts));
+    }
+    if (open) {
+        c.status = rng.pick(openStates);
+        c.cat = c.status[0] == 'S'   ? "SITE DOWN"
+                : c.status[0] == 'V' ? "VOIP ISSUE"
+                                     : rng.pick(categories);
+        c.ne = submitter;
+        c.pending = wholeHoursBetween(issue, at);
+        c.closeDate = "1990-04-04 00:00:00";
+        return;
+    }
+    const std::int64_t closed = issue + duration;
+    const char* closer = rng.pick(operators);
+    c.description += '@';
+    appendStamp(c.description, closed);
+    append(c.description, " Closed by: %s", closer);
+    c.status = "CLOSED";
+    c.cat = rng.pick(categories);
+    c.ne = closer;
+    c.pending = wholeHoursBetween(issue, closed);
+    isoTime(c.closeDate, closed);
+}
+
+void insertComplaint(Statement& st, const Complaint& c, const Subscriber& s, Rng& rng) {
+    const FieldEngineer& fe = s.area->engineers[rng.below(s.area->engineerCount)];
+    st.bindText(1, s.name);
+    st.bindText(2, s.mobile);
+    st.bindText(3, c.issue);
+    st.bindText(4, c.description);
+    st.bindText(5, c.status);
+    st.bindText(6, c.closeDate);
+    st.bindText(7, s.area->ssa);
+    st.bindText(8, fe.name);
+    st.bindText(9, fe.mobile);
+    st.bindInt(10, c.pending);
+    st.bindText(11, s.address);
+    st.bindText(12, s.id);
+    st.bindText(13, s.area->circle);
+    st.bindText(14, s.site);
+    st.bindText(15, c.ne);
+    st.bindText(16, c.cat);
+    st.bindText(17, s.service);
+    st.run();
+}
+
+// Open complaints go to distinct subscribers (the register allows one open
+// complaint per subscriber): the k-th open one takes subscriber
+// (k * stride) mod total, a permutation when stride and total are coprime.
+std::int64_t coprimeStride(std::int64_t total) {
+    std::int64_t stride = 1000003 % total;
+    while (std::gcd(stride, total) != 1)
+        ++stride;
+    return stride;
+}
+
+// --- the bulk load ------------------------------------------------------------
+
+// Index definitions of the tables the seeder fills. Building an index once
+// over the loaded rows is several times faster than keeping it up to date
+// through a million random-order inserts.
+QStringList dropIndexes(SqliteFile& file) {
+    QStringList definitions;
+    {
+        Statement st(file, QStringLiteral(
+                               "SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
+                               "sql IS NOT NULL AND tbl_name IN ('cdata', 'complain', 'OLT', 'VOIP') AND name NOT IN (" + qEnvironmentVariable("KEEPLIST", QStringLiteral("''")) + QStringLiteral(") "
+                               "ORDER BY name"));
+        QStringList names;
+        while (st.step()) {
+            names << st.columnText(0);
+            definitions << st.columnText(1);
+        }
+        st.reset();
+        for (const QString& name : std::as_const(names))
+            file.exec(QStringLiteral("DROP INDEX \"%1\"").arg(name));
+    }
+    return definitions;
+}
+
+// Puts the file back into the client's journal mode whatever happened.
+class JournalModeGuard {
+public:
+    explicit JournalModeGuard(SqliteFile& file) : m_file(file) {
+        // Appending to a fresh file needs no write-ahead copy of every page.
+        m_file.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    }
+    ~JournalModeGuard() {
+        try {
+            m_file.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        } catch (const db::Error&) {
+            // The file stays usable in rollback-journal mode.
+        }
+    }
+
+private:
+    SqliteFile& m_file;
+};
+
+} // namespace
+
+SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
+    if (options.subscribers < 0 || options.complaints < 0)
+        throw db::Error(QStringLiteral("The numbers of subscribers and complaints must not be negative"));
+    if (options.complaints > 0 && options.subscribers == 0)
+        throw db::Error(QStringLiteral("Complaints need at least one subscriber to refer to"));
+
+    if (!QFileInfo::exists(path))
+        db::createSqliteDatabase(path);
+    else
+        db::checkSqliteVersion(path);
+
+    SqliteFile file(path, false);
+    JournalModeGuard journal(file);
+    file.exec(QStringLiteral("PRAGMA synchronous=OFF; ") + qEnvironmentVariable("CACHE", QStringLiteral("PRAGMA cache_size=-262144;")) + QStringLiteral(" "
+                             "PRAGMA temp_store=MEMORY; PRAGMA threads=2"));
+    file.exec(QStringLiteral("BEGIN IMMEDIATE"));
+
+    SeedCounts counts;
+    try {
+        const std::uint64_t seed = options.seed;
+        const std::int64_t total = options.subscribers;
+        Subscriber subscriber;
+
+        if (total > 0) {
+            makeSubscriber(seed, 0, total, subscriber);
+            Statement existing(file, QStringLiteral("SELECT 1 FROM cdata WHERE ID = ?"));
+            existing.bindText(1, subscriber.id);
+            if (existing.step())
+                throw db::Error(QStringLiteral("%1 already holds the synthetic subscriber %2; "
+                                               "seed a fresh file")
+                                    .arg(path, QString::fromStdString(subscriber.id)));
+        }
+
+        QElapsedTimer tt; tt.start();
+        const QStringList indexes = qEnvironmentVariableIsSet("KEEPIDX") ? QStringList() : dropIndexes(file);
+
+        Statement insertCdata(file, QStringLiteral("INSERT INTO cdata VALUES (?, ?, ?, ?, ?, ?, "
+                                                   "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                                   "?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        for (std::int64_t i = 0; i < total; ++i) {
+            makeSubscriber(seed, i, total, subscriber);
+            insertSubscriber(insertCdata, subscriber);
+        }
+        counts.subscribers = total; fprintf(stderr,"cdata %lld\n",(long long)tt.elapsed());
+
+        Statement insertComplain(
+            file, QStringLiteral("INSERT INTO complain (name, mobile, [issue date], description, "
+                                 "status, [close date], ssa, fe, [fe mob], pending, address, "
+                                 "[user id], circle, ap, ne, cat, srv) VALUES (?, ?, ?, ?, ?, ?, "
+                                 "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        const std::int64_t complaints = options.complaints;
+        // Identities grow with time, so complaint k is logged at its share of
+        // the period; only the last twentieth may still be open.
+        const std::int64_t openFrom = complaints - complaints / 20;
+        const std::int64_t stride = total > 0 ? coprimeStride(total) : 1;
+        std::int64_t opened = 0;
+        Complaint complaint;
+        for (std::int64_t j = 0; j < complaints; ++j) {
+            Rng rng(seed, ComplaintStream, static_cast<std::uint64_t>(j));
+            const std::int64_t slot = complaintSpan / complaints;
+            const std::int64_t issue =
+                (complaintStart + slot * j + static_cast<std::int64_t>(rng.below(slot + 1))) / 60 *
+                60;
+            const bool open = j >= openFrom && opened < total && rng.percent(40);
+            std::int64_t who;
+            if (open)
+                who = (opened++ * stride) % total;
+            else
+                who = static_cast<std::int64_t>(rng.below(static_cast<std::uint64_t>(total)));
+            makeSubscriber(seed, who, total, subscriber);
+            makeComplaint(rng, issue, open, complaint);
+            insertComplaint(insertComplain, complaint, subscriber, rng);
+        }
+        counts.complaints = complaints; fprintf(stderr,"complain %lld\n",(long long)tt.elapsed());
+
+        // Inner VLAN pairs: a tenth of the subscribers, a thousand pairs per
+        // OLT site, every other pair taken by a seeded subscriber.
+        Statement insertOlt(file, QStringLiteral("INSERT INTO OLT (circle, SSA, SITE, SERVICE, "
+                                                 "OUT_VLAN, IN_VLAN, ID, MAC, SN) VALUES (?, ?, "
+                                                 "?, ?, ?, ?, ?, ?, ?)"));
+        const std::int64_t pairs = total / 10;
+        std::string site, outVlan, inVlan, mac, serial;
+        for (std::int64_t r = 0; r < pairs; ++r) {
+            Rng rng(seed, OltStream, static_cast<std::uint64_t>(r));
+            const std::int64_t block = r / 1000;
+            const Area& area = areas[static_cast<std::size_t>(block) % areas.size()];
+            const char* service = area.mtnl ? "MTNL" : (block % 4 == 3 ? "AF" : "FTTH");
+            put(outVlan, "%lld", static_cast<long long>(3000 + block));
+            if (area.mtnl)
+                put(site, "%s-SYN-%s", area.upperCode, outVlan.c_str());
+            else
+                put(site, "%s-SYN-%s-%lld", area.upperCode, service[0] == 'A' ? "AP" : "OLT",
+                    static_cast<long long>(block / static_cast<std::int64_t>(areas.size()) + 1));
+            put(inVlan, "%lld", static_cast<long long>(100 + r % 1000));
+            put(serial, "%s%08llX", service[0] == 'A' ? "MTKR" : "ZTEG",
+                static_cast<unsigned long long>(rng.below(0x100000000ull)));
+            const bool taken = r % 2 == 0 && r / 2 < total;
+            if (taken) {
+                makeSubscriber(seed, r / 2, total, subscriber);
+                put(mac, "A4:7B:2C:%02llX:%02llX:%02llX",
+                    static_cast<unsigned long long>(rng.below(256)),
+                    static_cast<unsigned long long>(rng.below(256)),
+                    static_cast<unsigned long long>(rng.below(256)));
+            }
+            insertOlt.bindText(1, area.circle);
+            insertOlt.bindText(2, area.ssa);
+            insertOlt.bindText(3, site);
+            insertOlt.bindText(4, service);
+            insertOlt.bindText(5, outVlan);
+            insertOlt.bindText(6, inVlan);
+            insertOlt.bindText(7, taken ? std::string_view(subscriber.id) : "NA");
+            insertOlt.bindText(8, taken ? std::string_view(mac) : "NA");
+            insertOlt.bindText(9, serial);
+            insertOlt.run();
+        }
+        counts.innerVlanPairs = pairs;
+
+        // Voice IPs: a twentieth of the subscribers, every third one taken.
+        Statement insertVoip(file, QStringLiteral("INSERT INTO VOIP (CIRCLE, SERVICE, BNG, IP, "
+                                                  "ID) VALUES (?, ?, ?, ?, ?)"));
+        const std::int64_t voiceIps = total / 20;
+        std::string bng, ip;
+        for (std::int64_t r = 0; r < voiceIps; ++r) {
+            const Area& area = areas[static_cast<std::size_t>(r / 250) % areas.size()];
+            const std::int64_t subnet = r / 250;
+            put(bng, "BNG-%s-%s-%02lld", area.circleCode, area.upperCode,
+                static_cast<long long>(subnet / static_cast<std::int64_t>(areas.size()) % 4 + 1));
+            put(ip, "10.%lld.%lld.%lld", static_cast<long long>(100 + subnet / 256),
+                static_cast<long long>(subnet % 256), static_cast<long long>(r % 250 + 2));
+            const bool taken = r % 3 == 0 && r / 3 < total;
+            if (taken)
+                makeSubscriber(seed, r / 3, total, subscriber);
+            insertVoip.bindText(1, area.circle);
+            insertVoip.bindText(2, r % 3 == 2 ? "BBOWIFI" : "FTTH");
+            insertVoip.bindText(3, bng);
+            insertVoip.bindText(4, ip);
+            insertVoip.bindText(5, taken ? std::string_view(subscriber.id) : "NA");
+            insertVoip.run();
+        }
+        counts.voiceIps = voiceIps;
+
+        fprintf(stderr,"pools %lld\n",(long long)tt.elapsed());
+        for (const QString& definition : indexes) {
+            file.exec(definition); fprintf(stderr,"%s %lld\n",qPrintable(definition),(long long)tt.elapsed()); }
+        file.exec(QStringLiteral("COMMIT"));fprintf(stderr,"commit %lld\n",(long long)tt.elapsed());
+    } catch (...) {
+        try {
+            file.exec(QStringLiteral("ROLLBACK"));
+        } catch (const db::Error&) {
+            // Nothing was left to roll back.
+        }
+        throw;
+    }
+    return counts;
+}
+
+} // namespace admin
