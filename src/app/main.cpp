@@ -4,6 +4,7 @@
 #include "core/clock.h"
 #include "core/session.h"
 #include "core/workstation.h"
+#include "integrations/external_programs.h"
 #include "ui/dialogs.h"
 #include "ui/screen_registry.h"
 
@@ -33,8 +34,9 @@ int main(int argc, char* argv[]) {
     core::SystemClock clock;
     core::SystemAdapters adapters;
     ui::ScreenRegistry screens;
-    core::AppContext context{startup.config, startup.database, session, clock,
-                             dialogs,        adapters,         &screens};
+    integrations::DesktopPrograms programs;
+    core::AppContext context{startup.config, startup.database, session,  clock,
+                             dialogs,        adapters,         &screens, &programs};
 
     app::Navigator navigator(context, app::standardMenu());
     navigator.showLogin();

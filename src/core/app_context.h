@@ -4,6 +4,10 @@ namespace db {
 struct DbSettings;
 }
 
+namespace integrations {
+class ExternalPrograms;
+}
+
 namespace ui {
 class Dialogs;
 class ScreenRegistry;
@@ -26,6 +30,7 @@ struct AppContext {
     ui::Dialogs& dialogs;
     const AdapterSource& adapters;
     ui::ScreenRegistry* screens = nullptr;
+    integrations::ExternalPrograms* programs = nullptr;
 };
 
 } // namespace core

@@ -5,6 +5,7 @@
 #include "core/session.h"
 #include "db/db_settings.h"
 #include "support/fake_adapters.h"
+#include "support/recording_programs.h"
 #include "support/scripted_dialogs.h"
 #include "support/settable_clock.h"
 #include "support/test_db.h"
@@ -28,6 +29,7 @@ public:
     SettableClock& clock() { return m_clock; }
     core::Session& session() { return m_session; }
     FakeAdapters& adapters() { return m_adapters; }
+    RecordingPrograms& programs() { return m_programs; }
     // Where the screens built afterwards connect (e.g. a database that is gone).
     db::DbSettings& database() { return m_database; }
     const core::Config& config() const { return m_config; }
@@ -41,6 +43,7 @@ private:
     SettableClock m_clock;
     ScriptedDialogs m_dialogs;
     FakeAdapters m_adapters;
+    RecordingPrograms m_programs;
     ui::ScreenRegistry m_screens;
     core::AppContext m_app;
 };

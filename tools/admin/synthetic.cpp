@@ -6,8 +6,6 @@
 #include "db/schema.h"
 
 #include <QFileInfo>
-#include <QElapsedTimer>
-#include <cstdio>
 #include <QStringList>
 
 #include <algorithm>
@@ -499,7 +497,7 @@ QStringList dropIndexes(SqliteFile& file) {
     {
         Statement st(file, QStringLiteral(
                                "SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
-                               "sql IS NOT NULL AND tbl_name IN ('cdata', 'complain', 'OLT', 'VOIP') AND name NOT IN (" + qEnvironmentVariable("KEEPLIST", QStringLiteral("''")) + QStringLiteral(") "
+                               "sql IS NOT NULL AND tbl_name IN ('cdata', 'complain', 'OLT', 'VOIP') "
                                "ORDER BY name"));
         QStringList names;
         while (st.step()) {
@@ -547,7 +545,7 @@ SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
 
     SqliteFile file(path, false);
     JournalModeGuard journal(file);
-    file.exec(QStringLiteral("PRAGMA synchronous=OFF; ") + qEnvironmentVariable("CACHE", QStringLiteral("PRAGMA cache_size=-262144;")) + QStringLiteral(" "
+    file.exec(QStringLiteral("PRAGMA synchronous=OFF; PRAGMA cache_size=-262144; "
                              "PRAGMA temp_store=MEMORY; PRAGMA threads=2"));
     file.exec(QStringLiteral("BEGIN IMMEDIATE"));
 
@@ -567,8 +565,7 @@ SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
                                     .arg(path, QString::fromStdString(subscriber.id)));
         }
 
-        QElapsedTimer tt; tt.start();
-        const QStringList indexes = qEnvironmentVariableIsSet("KEEPIDX") ? QStringList() : dropIndexes(file);
+        const QStringList indexes = dropIndexes(file);
 
         Statement insertCdata(file, QStringLiteral("INSERT INTO cdata VALUES (?, ?, ?, ?, ?, ?, "
                                                    "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
@@ -577,7 +574,7 @@ SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
             makeSubscriber(seed, i, total, subscriber);
             insertSubscriber(insertCdata, subscriber);
         }
-        counts.subscribers = total; fprintf(stderr,"cdata %lld\n",(long long)tt.elapsed());
+        counts.subscribers = total;
 
         Statement insertComplain(
             file, QStringLiteral("INSERT INTO complain (name, mobile, [issue date], description, "
@@ -607,7 +604,7 @@ SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
             makeComplaint(rng, issue, open, complaint);
             insertComplaint(insertComplain, complaint, subscriber, rng);
         }
-        counts.complaints = complaints; fprintf(stderr,"complain %lld\n",(long long)tt.elapsed());
+        counts.complaints = complaints;
 
         // Inner VLAN pairs: a tenth of the subscribers, a thousand pairs per
         // OLT site, every other pair taken by a seeded subscriber.
@@ -675,10 +672,9 @@ SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
         }
         counts.voiceIps = voiceIps;
 
-        fprintf(stderr,"pools %lld\n",(long long)tt.elapsed());
-        for (const QString& definition : indexes) {
-            file.exec(definition); fprintf(stderr,"%s %lld\n",qPrintable(definition),(long long)tt.elapsed()); }
-        file.exec(QStringLiteral("COMMIT"));fprintf(stderr,"commit %lld\n",(long long)tt.elapsed());
+        for (const QString& definition : indexes)
+            file.exec(definition);
+        file.exec(QStringLiteral("COMMIT"));
     } catch (...) {
         try {
             file.exec(QStringLiteral("ROLLBACK"));
