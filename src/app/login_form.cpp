@@ -11,7 +11,10 @@
 namespace app {
 
 LoginForm::LoginForm(core::AppContext& app, QWidget* parent)
-    : QWidget(parent), m_app(app), m_ui(std::make_unique<Ui::LoginForm>()), m_db(app.database) {
+    : QWidget(parent)
+    , m_app(app)
+    , m_ui(std::make_unique<Ui::LoginForm>())
+    , m_db(app.database) {
     m_ui->setupUi(this);
     ui::enterMovesFocus({m_ui->Text1, m_ui->Text2});
     connect(m_ui->Command1, &QPushButton::clicked, this, &LoginForm::login);
@@ -60,10 +63,10 @@ void LoginForm::readAccount(QString& name, QString& storedMac) {
 }
 
 void LoginForm::releaseHeldAccount(const QString& storedMac) {
-    const bool yes = m_app.dialogs.askYesNo(QStringLiteral("YOU ARE ALREADY LOGGED IN FROM ") +
-                                                storedMac +
-                                                QStringLiteral("LOG OUT PREVIOUS WINDOW"),
-                                            QStringLiteral("ZEL"));
+    const bool yes =
+        m_app.dialogs.askYesNo(QStringLiteral("YOU ARE ALREADY LOGGED IN FROM ") + storedMac +
+                                   QStringLiteral("LOG OUT PREVIOUS WINDOW"),
+                               QStringLiteral("ZEL"));
     if (yes)
         m_db.execute(QStringLiteral("UPDATE CRM SET STATUS='IACTIVE',MAC='NA' WHERE CRM_ID=?"),
                      {db::text(m_ui->Text1->text())});
@@ -75,11 +78,9 @@ void LoginForm::signIn(const QString& name) {
         m_workstationMac = ui::workstationMacOf(m_app.adapters, m_app.dialogs);
         m_db.execute(
             QStringLiteral("UPDATE CRM SET STATUS='ACTIVE',MAC=?,crm_ip=? WHERE CRM_ID=?"),
-            {db::text(m_workstationMac), db::text(m_workstationIp),
-             db::text(m_ui->Text1->text())});
+            {db::text(m_workstationMac), db::text(m_workstationIp), db::text(m_ui->Text1->text())});
     });
-    m_app.dialogs.message(QStringLiteral("WELCOME ") + name +
-                          QStringLiteral(" TO ZEL CRM PORTAL"));
+    m_app.dialogs.message(QStringLiteral("WELCOME ") + name + QStringLiteral(" TO ZEL CRM PORTAL"));
     m_app.session.setSignedInUser(name);
 }
 

@@ -35,7 +35,10 @@ QPixmap backgroundPicture() {
 } // namespace
 
 MainWindow::MainWindow(core::AppContext& app, QList<MenuItem> items, QWidget* parent)
-    : QMainWindow(parent), m_app(app), m_db(app.database), m_area(new QMdiArea(this)) {
+    : QMainWindow(parent)
+    , m_app(app)
+    , m_db(app.database)
+    , m_area(new QMdiArea(this)) {
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowTitle(QStringLiteral("VUVA BROADBAND SERVICE"));
     m_area->setObjectName(QStringLiteral("mdiArea"));

@@ -10,12 +10,13 @@ namespace app {
 
 void centreOnScreen(QWidget* window) {
     if (QScreen* screen = window->screen())
-        window->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
-                                                window->size(), screen->availableGeometry()));
+        window->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(),
+                                                screen->availableGeometry()));
 }
 
 Navigator::Navigator(core::AppContext& app, QList<MainWindow::MenuItem> menu)
-    : m_app(app), m_menu(std::move(menu)) {}
+    : m_app(app)
+    , m_menu(std::move(menu)) {}
 
 Navigator::~Navigator() {
     delete m_login;

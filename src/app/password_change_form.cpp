@@ -33,8 +33,10 @@ QString passwordFieldsProblem(const QString& user, const QString& oldPassword,
 }
 
 PasswordChangeForm::PasswordChangeForm(core::AppContext& app, QWidget* parent)
-    : QWidget(parent), m_app(app), m_ui(std::make_unique<Ui::PasswordChangeForm>()),
-      m_db(app.database) {
+    : QWidget(parent)
+    , m_app(app)
+    , m_ui(std::make_unique<Ui::PasswordChangeForm>())
+    , m_db(app.database) {
     m_ui->setupUi(this);
     ui::enterMovesFocus({m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4});
     connect(m_ui->Command1, &QPushButton::clicked, this, &PasswordChangeForm::change);
@@ -48,9 +50,8 @@ void PasswordChangeForm::closeEvent(QCloseEvent* event) {
 }
 
 void PasswordChangeForm::change() {
-    const QString problem =
-        passwordFieldsProblem(m_ui->Text1->text(), m_ui->Text2->text(), m_ui->Text3->text(),
-                              m_ui->Text4->text());
+    const QString problem = passwordFieldsProblem(m_ui->Text1->text(), m_ui->Text2->text(),
+                                                  m_ui->Text3->text(), m_ui->Text4->text());
     if (!problem.isEmpty()) {
         m_app.dialogs.message(problem, title, ui::Icon::Information);
         return;

@@ -9,12 +9,17 @@
 
 namespace core {
 
-ConfigError::ConfigError(const QString& message) : std::runtime_error(message.toStdString()) {}
+ConfigError::ConfigError(const QString& message)
+    : std::runtime_error(message.toStdString()) {}
 
 namespace {
 
-QString sectionOf(const QString& key) { return key.section(QLatin1Char('/'), 0, 0); }
-QString nameOf(const QString& key) { return key.section(QLatin1Char('/'), 1); }
+QString sectionOf(const QString& key) {
+    return key.section(QLatin1Char('/'), 0, 0);
+}
+QString nameOf(const QString& key) {
+    return key.section(QLatin1Char('/'), 1);
+}
 
 } // namespace
 
@@ -55,8 +60,8 @@ QString Config::resolvePath(const QStringList& arguments) {
     for (const QString& a : arguments)
         if (a.startsWith(QStringLiteral("--config=")))
             return a.mid(9);
-    const QString fromEnv = QProcessEnvironment::systemEnvironment().value(
-        QStringLiteral("ZELCRM_CONFIG"));
+    const QString fromEnv =
+        QProcessEnvironment::systemEnvironment().value(QStringLiteral("ZELCRM_CONFIG"));
     if (!fromEnv.isEmpty())
         return fromEnv;
     return QDir::homePath() + QStringLiteral("/.config/zelcrm/zelcrm.ini");
@@ -103,9 +108,13 @@ bool Config::flag(const QString& key, bool fallback) const {
                           .arg(sectionOf(key), nameOf(key), m_path));
 }
 
-QString Config::appTitle() const { return value(QStringLiteral("app/title"), QStringLiteral("ZEL CRM")); }
+QString Config::appTitle() const {
+    return value(QStringLiteral("app/title"), QStringLiteral("ZEL CRM"));
+}
 
-int Config::waitLimitSeconds() const { return number(QStringLiteral("app/wait_limit_seconds"), 20); }
+int Config::waitLimitSeconds() const {
+    return number(QStringLiteral("app/wait_limit_seconds"), 20);
+}
 
 bool readableByOthers(const QString& path) {
     return QFile::permissions(path).testFlag(QFileDevice::ReadOther);

@@ -10,11 +10,11 @@ namespace core {
 // One network adapter as the workstation reports it.
 struct NetworkAdapter {
     QString name;
-    QString mac;        // as reported, any case; empty when it has none
+    QString mac;           // as reported, any case; empty when it has none
     bool physical = false; // backed by a device (not loopback, bridge, veth, tun, tap, ...)
     bool up = false;
     bool loopback = false;
-    QStringList ipv4;   // in the order the platform lists them
+    QStringList ipv4; // in the order the platform lists them
 };
 
 // Where the adapters come from: the machine itself, or a list a test supplies.

@@ -57,9 +57,9 @@ QString odbcConnectionString(const QString& providerText, const QString& server,
 
     QStringList out;
     // Driver names with blanks are braced by custom ("{ODBC Driver 18 for SQL Server}").
-    out << QStringLiteral("Driver=") +
-               (driver.contains(QLatin1Char(' ')) ? QLatin1Char('{') + driver + QLatin1Char('}')
-                                                  : odbcValue(driver));
+    out << QStringLiteral("Driver=") + (driver.contains(QLatin1Char(' '))
+                                            ? QLatin1Char('{') + driver + QLatin1Char('}')
+                                            : odbcValue(driver));
     // FreeTDS wants the port apart; other drivers take "host,port".
     const qsizetype comma = host.indexOf(QLatin1Char(','));
     if (freeTds && comma >= 0) {
@@ -90,7 +90,8 @@ QString odbcConnectionString(const QString& providerText, const QString& server,
 DbSettings DbSettings::fromConfig(const core::Config& config) {
     DbSettings s;
     s.configPath = config.path();
-    const QString backend = config.value(QStringLiteral("database/backend"), QStringLiteral("sqlite"));
+    const QString backend =
+        config.value(QStringLiteral("database/backend"), QStringLiteral("sqlite"));
     if (backend.compare(QLatin1String("sqlserver"), Qt::CaseInsensitive) == 0) {
         s.backend = Backend::SqlServer;
         s.connectionText = config.required(QStringLiteral("database/connection"));

@@ -10,11 +10,10 @@ QString yesterdaysOutagesSql(Backend backend) {
             "AND status='open')");
     // The same calendar-day differences on the local clock: julianday of the
     // dates alone, so a time of day never tips the count.
-    return QStringLiteral(
-        "select * from olt_status where (julianday(date('now','localtime')) - "
-        "julianday(date(down_time)) = 1 or julianday(date('now','localtime')) - "
-        "julianday(date(up_time)) = 1) or (julianday(date('now','localtime')) - "
-        "julianday(date(down_time)) <> 0 AND status='open')");
+    return QStringLiteral("select * from olt_status where (julianday(date('now','localtime')) - "
+                          "julianday(date(down_time)) = 1 or julianday(date('now','localtime')) - "
+                          "julianday(date(up_time)) = 1) or (julianday(date('now','localtime')) - "
+                          "julianday(date(down_time)) <> 0 AND status='open')");
 }
 
 } // namespace db

@@ -10,7 +10,8 @@ namespace db {
 // read where there is no current row. Carries the server's own message.
 class Error : public std::runtime_error {
 public:
-    explicit Error(const QString& message) : std::runtime_error(message.toStdString()) {}
+    explicit Error(const QString& message)
+        : std::runtime_error(message.toStdString()) {}
     QString message() const { return QString::fromStdString(what()); }
 };
 

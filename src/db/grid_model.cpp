@@ -6,7 +6,8 @@
 
 namespace db {
 
-GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
+GridModel::GridModel(QObject* parent)
+    : QAbstractTableModel(parent) {}
 
 void GridModel::beginFill(const QStringList& columns) {
     beginResetModel();
@@ -67,8 +68,8 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole &&
-                             role != Qt::ToolTipRole))
+    if (!index.isValid() ||
+        (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole))
         return {};
     return cell(index.row(), index.column());
 }

@@ -38,7 +38,8 @@ QString fieldText(const QVariant& v) {
     }
 }
 
-RowCursor::RowCursor(std::shared_ptr<QSqlQuery> query) : m_query(std::move(query)) {
+RowCursor::RowCursor(std::shared_ptr<QSqlQuery> query)
+    : m_query(std::move(query)) {
     m_onRow = m_query && m_query->next();
 }
 
@@ -73,7 +74,9 @@ QString RowCursor::field(const QString& name) const {
     return fieldText(q.value(at));
 }
 
-int RowCursor::columnCount() const { return m_query ? m_query->record().count() : 0; }
+int RowCursor::columnCount() const {
+    return m_query ? m_query->record().count() : 0;
+}
 
 QString RowCursor::columnName(int index) const {
     return m_query ? m_query->record().fieldName(index) : QString();

@@ -26,13 +26,16 @@ QString closedMessage() {
     return QStringLiteral("Operation is not allowed when the object is closed.");
 }
 
-QSqlDatabase connection(const QString& name) { return QSqlDatabase::database(name, false); }
+QSqlDatabase connection(const QString& name) {
+    return QSqlDatabase::database(name, false);
+}
 
 // The grid's fast path on SQLite: reads the answer straight from the engine as
 // UTF-8, without a QVariant per cell, so a million-row answer binds quickly.
 class SqliteStatement {
 public:
-    SqliteStatement(sqlite3* handle, const QString& sql) : m_handle(handle) {
+    SqliteStatement(sqlite3* handle, const QString& sql)
+        : m_handle(handle) {
         if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &m_st, nullptr) != SQLITE_OK)
             throw Error(QString::fromUtf8(sqlite3_errmsg(handle)));
     }
@@ -91,9 +94,13 @@ ScreenDb::~ScreenDb() {
         QSqlDatabase::removeDatabase(m_name);
 }
 
-void ScreenDb::open() { openOn(false); }
+void ScreenDb::open() {
+    openOn(false);
+}
 
-void ScreenDb::openSecondary() { openOn(true); }
+void ScreenDb::openSecondary() {
+    openOn(true);
+}
 
 void ScreenDb::openOn(bool secondary) {
     if (m_depth > 0) {

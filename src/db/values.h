@@ -31,7 +31,9 @@ public:
 
 private:
     Value(Kind kind, QString text, QDateTime when = {})
-        : m_kind(kind), m_text(std::move(text)), m_when(std::move(when)) {}
+        : m_kind(kind)
+        , m_text(std::move(text))
+        , m_when(std::move(when)) {}
     Kind m_kind;
     QString m_text;
     QDateTime m_when;
@@ -46,7 +48,13 @@ QString dateConversionMessage();
 
 // Shorthands: db::text(x), db::number(x), db::dateTime(x).
 namespace db {
-inline Value text(const QString& v) { return Value::text(v); }
-inline Value number(const QString& v) { return Value::number(v); }
-inline Value dateTime(const QString& v) { return Value::dateTime(v); }
+inline Value text(const QString& v) {
+    return Value::text(v);
+}
+inline Value number(const QString& v) {
+    return Value::number(v);
+}
+inline Value dateTime(const QString& v) {
+    return Value::dateTime(v);
+}
 } // namespace db

@@ -5,7 +5,9 @@
 
 namespace integrations {
 
-bool DesktopPrograms::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool DesktopPrograms::openUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
 
 bool DesktopPrograms::start(const QString& program, const QStringList& arguments) {
     return QProcess::startDetached(program, arguments);

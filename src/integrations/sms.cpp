@@ -25,8 +25,8 @@ QUrl smsUrl(const SmsAccount& account, const QString& mobile, const QString& tex
                             QStringLiteral("/api/swsendSingle.asp?username=") +
                             encoded(account.user) + QStringLiteral("&password=") +
                             encoded(account.password) + QStringLiteral("&sender=") +
-                            encoded(account.sender) + QStringLiteral("&sendto=") +
-                            encoded(mobile) + QStringLiteral("&message=") + encoded(text);
+                            encoded(account.sender) + QStringLiteral("&sendto=") + encoded(mobile) +
+                            QStringLiteral("&message=") + encoded(text);
     return QUrl(address, QUrl::StrictMode);
 }
 

@@ -56,8 +56,7 @@ HttpAnswer httpPost(const QUrl& url, const QByteArray& body, const HttpHeaders& 
     QNetworkRequest request(url);
     for (const auto& h : headers)
         request.setRawHeader(h.first, h.second);
-    return send([&](QNetworkAccessManager& m) { return m.post(request, body); },
-                waitLimitSeconds);
+    return send([&](QNetworkAccessManager& m) { return m.post(request, body); }, waitLimitSeconds);
 }
 
 } // namespace integrations

@@ -11,9 +11,9 @@ namespace integrations {
 // One HTTP request to an outside service. The caller waits, but the UI keeps
 // handling events meanwhile; the wait ends at the time limit.
 struct HttpAnswer {
-    int status = 0;       // HTTP status; 0 when no answer came
+    int status = 0; // HTTP status; 0 when no answer came
     QByteArray body;
-    QString error;        // empty when the service answered
+    QString error; // empty when the service answered
     bool ok() const { return error.isEmpty(); }
 };
 

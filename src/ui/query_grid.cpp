@@ -5,7 +5,9 @@
 
 namespace ui {
 
-QueryGrid::QueryGrid(QWidget* parent) : QTableView(parent), m_model(this) {
+QueryGrid::QueryGrid(QWidget* parent)
+    : QTableView(parent)
+    , m_model(this) {
     setModel(&m_model);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -36,6 +38,8 @@ void setRowCountCaption(QLabel* label, const QueryGrid* grid) {
     label->setText(rowCountCaption(grid->rowsWithHeader()));
 }
 
-int twipsToPixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
+int twipsToPixels(int twips, int dpi) {
+    return (twips * dpi + 720) / 1440;
+}
 
 } // namespace ui

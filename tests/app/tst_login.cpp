@@ -13,11 +13,11 @@ class TestLogin : public QObject {
 private slots:
     void init() {
         m_ctx = std::make_unique<support::TestContext>();
-        m_ctx->db().exec(QStringLiteral(
-            "insert into CRM (NAME, CRM_ID, STATUS, PASSWORD, crm_ip, MAC) values "
-            "(' Asha Verma ', '9876500001', 'INACTIVE', 'asha@123', '', 'NA'), "
-            "('Rahul Nair', '9876500002', 'ACTIVE', 'rahul@123', '10.0.0.9', "
-            "'AA:BB:CC:DD:EE:FF')"));
+        m_ctx->db().exec(
+            QStringLiteral("insert into CRM (NAME, CRM_ID, STATUS, PASSWORD, crm_ip, MAC) values "
+                           "(' Asha Verma ', '9876500001', 'INACTIVE', 'asha@123', '', 'NA'), "
+                           "('Rahul Nair', '9876500002', 'ACTIVE', 'rahul@123', '10.0.0.9', "
+                           "'AA:BB:CC:DD:EE:FF')"));
         m_form = std::make_unique<app::LoginForm>(m_ctx->app());
         m_form->show();
     }
@@ -123,9 +123,10 @@ private:
         support::click(m_form.get(), QStringLiteral("Command1"));
     }
     QString row(const QString& user) {
-        return m_ctx->db().rows(QStringLiteral("select STATUS, MAC, crm_ip from CRM where "
-                                               "CRM_ID=?"),
-                                {user})
+        return m_ctx->db()
+            .rows(QStringLiteral("select STATUS, MAC, crm_ip from CRM where "
+                                 "CRM_ID=?"),
+                  {user})
             .value(0);
     }
     std::unique_ptr<support::TestContext> m_ctx;

@@ -35,11 +35,11 @@ private slots:
         m_ctx->db().exec(QStringLiteral(
             "create trigger count_release after update of MAC on CRM when new.MAC='NA' "
             "begin insert into released values (new.CRM_ID); end"));
-        m_ctx->db().exec(QStringLiteral(
-            "insert into CRM (NAME, CRM_ID, STATUS, PASSWORD, crm_ip, MAC) values "
-            "('Asha', '1', 'ACTIVE', 'a', '', '02:AB:CD:00:00:01'), "
-            "('Ravi', '2', 'ACTIVE', 'b', '', '02:AB:CD:00:00:01'), "
-            "('Mira', '3', 'ACTIVE', 'c', '', 'AA:AA:AA:AA:AA:AA')"));
+        m_ctx->db().exec(
+            QStringLiteral("insert into CRM (NAME, CRM_ID, STATUS, PASSWORD, crm_ip, MAC) values "
+                           "('Asha', '1', 'ACTIVE', 'a', '', '02:AB:CD:00:00:01'), "
+                           "('Ravi', '2', 'ACTIVE', 'b', '', '02:AB:CD:00:00:01'), "
+                           "('Mira', '3', 'ACTIVE', 'c', '', 'AA:AA:AA:AA:AA:AA')"));
     }
 
     void theOpenMenuHasItsNineItemsInOrder() {
@@ -52,10 +52,10 @@ private slots:
         QStringList items;
         for (QAction* a : open->actions())
             items << a->objectName() + QLatin1Char('=') + a->text();
-        QCOMPARE(items, support::strings({"M3=COMPLAIN", "m5=ADD CUSTOMER", "m6=Add Engineer",
-                                     "SLA=SLA", "m7=BTS FAULT", "M9=AP AND USER STATUS",
-                                     "m8=ONU CONFIGURATION", "C3=OLT INNER VLAN",
-                                     "C5=VOICE IP"}));
+        QCOMPARE(items,
+                 support::strings({"M3=COMPLAIN", "m5=ADD CUSTOMER", "m6=Add Engineer", "SLA=SLA",
+                                   "m7=BTS FAULT", "M9=AP AND USER STATUS", "m8=ONU CONFIGURATION",
+                                   "C3=OLT INNER VLAN", "C5=VOICE IP"}));
     }
 
     void anItemChosenTwiceShowsOneWindowAsLeft() {
@@ -73,8 +73,8 @@ private slots:
     }
 
     void closingReleasesThisWorkstationOnceAndClosesTheScreens() {
-        auto* main = new app::MainWindow(m_ctx->app(),
-                                         {{"M3", "COMPLAIN", "Form3", true, scratchScreen}});
+        auto* main =
+            new app::MainWindow(m_ctx->app(), {{"M3", "COMPLAIN", "Form3", true, scratchScreen}});
         main->setAttribute(Qt::WA_DeleteOnClose);
         main->show();
         main->menuAction(QStringLiteral("M3"))->trigger();

@@ -21,9 +21,10 @@ private slots:
             {QStringLiteral("accounts/sms_sender"), QStringLiteral("ZELMSG")},
             {QStringLiteral("app/support_phone"), QStringLiteral("1800 425 1957")},
         });
-        m_ctx->db().exec(QStringLiteral(
-            "insert into CRM (NAME, CRM_ID, STATUS, PASSWORD, crm_ip, MAC) values "
-            "('Asha Verma ', '9876500001', 'ACTIVE', ' asha@123 ', '10.0.0.5', 'AA:BB:CC:00:00:01')"));
+        m_ctx->db().exec(
+            QStringLiteral("insert into CRM (NAME, CRM_ID, STATUS, PASSWORD, crm_ip, MAC) values "
+                           "('Asha Verma ', '9876500001', 'ACTIVE', ' asha@123 ', '10.0.0.5', "
+                           "'AA:BB:CC:00:00:01')"));
         m_form = std::make_unique<app::PasswordChangeForm>(m_ctx->app());
     }
 
@@ -33,11 +34,13 @@ private slots:
         const QString blank = QStringLiteral("BLANK NOT ALLOWED");
         const QString mismatch =
             QStringLiteral("NEW PASSWORD AND REPEAT PASSWORD MISMATCH PLEASE TRY AGAIN");
-        QTest::addRow("all filled and equal") << support::strings({"u", "o", "n", "n"}) << QString();
+        QTest::addRow("all filled and equal")
+            << support::strings({"u", "o", "n", "n"}) << QString();
         QTest::addRow("user blank") << support::strings({"", "o", "n", "n"}) << blank;
         QTest::addRow("repeat blank") << support::strings({"u", "o", "n", ""}) << blank;
         QTest::addRow("blank wins over mismatch") << support::strings({"u", "", "n", "m"}) << blank;
-        QTest::addRow("differ in case only") << support::strings({"u", "o", "New1", "new1"}) << mismatch;
+        QTest::addRow("differ in case only")
+            << support::strings({"u", "o", "New1", "new1"}) << mismatch;
         QTest::addRow("differ in a blank") << support::strings({"u", "o", "n", "n "}) << mismatch;
     }
     void fieldsAreCheckedInOrder() {

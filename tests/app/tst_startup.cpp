@@ -14,7 +14,8 @@ private slots:
         const QString dbPath = m_dir.filePath(QStringLiteral("a.db"));
         db::createSqliteDatabase(dbPath);
         const auto s = app::loadStartup(args(QStringLiteral("[database]\nbackend=sqlite\n"
-                                                            "sqlite_path=") + dbPath));
+                                                            "sqlite_path=") +
+                                             dbPath));
         QVERIFY2(s.ok(), qPrintable(s.error));
         QCOMPARE(s.database.sqlitePath, dbPath);
         QCOMPARE(s.config.appTitle(), QStringLiteral("ZEL CRM"));
@@ -32,9 +33,8 @@ private slots:
         QTest::addRow("sqlserver without its server")
             << QStringLiteral("[database]\nbackend=sqlserver\nconnection=\"User ID=sa\"")
             << QStringLiteral("Missing setting [database] primary_server in ");
-        QTest::addRow("unknown backend")
-            << QStringLiteral("[database]\nbackend=oracle")
-            << QStringLiteral("Setting [database] backend in ");
+        QTest::addRow("unknown backend") << QStringLiteral("[database]\nbackend=oracle")
+                                         << QStringLiteral("Setting [database] backend in ");
     }
     void refusesWhatItCannotUse() {
         QFETCH(QString, ini);

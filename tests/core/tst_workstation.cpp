@@ -60,13 +60,16 @@ private slots:
     void macsAreNormalized_data() {
         QTest::addColumn<QString>("raw");
         QTest::addColumn<QString>("mac");
-        QTest::addRow("colons lower") << QStringLiteral("0a:1b:2c:3d:4e:5f") << QStringLiteral("0A:1B:2C:3D:4E:5F");
-        QTest::addRow("dashes") << QStringLiteral("0A-1B-2C-3D-4E-5F") << QStringLiteral("0A:1B:2C:3D:4E:5F");
-        QTest::addRow("bare") << QStringLiteral("0a1b2c3d4e5f") << QStringLiteral("0A:1B:2C:3D:4E:5F");
+        QTest::addRow("colons lower")
+            << QStringLiteral("0a:1b:2c:3d:4e:5f") << QStringLiteral("0A:1B:2C:3D:4E:5F");
+        QTest::addRow("dashes") << QStringLiteral("0A-1B-2C-3D-4E-5F")
+                                << QStringLiteral("0A:1B:2C:3D:4E:5F");
+        QTest::addRow("bare") << QStringLiteral("0a1b2c3d4e5f")
+                              << QStringLiteral("0A:1B:2C:3D:4E:5F");
         QTest::addRow("all zeros") << QStringLiteral("00:00:00:00:00:00") << QString();
         QTest::addRow("too short") << QStringLiteral("0a:1b:2c") << QString();
-        QTest::addRow("infiniband length") << QStringLiteral("80:00:02:08:fe:80:00:00:00:00")
-                                           << QString();
+        QTest::addRow("infiniband length")
+            << QStringLiteral("80:00:02:08:fe:80:00:00:00:00") << QString();
     }
     void macsAreNormalized() {
         QFETCH(QString, raw);

@@ -38,10 +38,10 @@ private slots:
     void identifiersAndTextComparisonsIgnoreCase() {
         ScreenDb s(m_db->settings());
         s.open();
-        QVERIFY(!s.query(QStringLiteral("SELECT * FROM CRM WHERE CRM_ID=? AND PASSWORD=?"),
-                         {db::text(QStringLiteral("9876500001")),
-                          db::text(QStringLiteral("ASHA@123"))})
-                     .atEnd());
+        QVERIFY(
+            !s.query(QStringLiteral("SELECT * FROM CRM WHERE CRM_ID=? AND PASSWORD=?"),
+                     {db::text(QStringLiteral("9876500001")), db::text(QStringLiteral("ASHA@123"))})
+                 .atEnd());
         QCOMPARE(s.execute(QStringLiteral("update crm set status='ACTIVE' WHERE Crm_Id=?"),
                            {db::text(QStringLiteral("9876500001"))}),
                  1);
@@ -113,8 +113,8 @@ private slots:
             QCOMPARE(e.message(), QStringLiteral("Conversion failed when converting date and/or "
                                                  "time from character string."));
         }
-        for (const QString& v : {QStringLiteral("98765x"), QStringLiteral(""),
-                                 QStringLiteral("-5"), QStringLiteral(" 12")}) {
+        for (const QString& v : {QStringLiteral("98765x"), QStringLiteral(""), QStringLiteral("-5"),
+                                 QStringLiteral(" 12")}) {
             try {
                 db::number(v);
                 QFAIL(qPrintable(QStringLiteral("accepted as a number: ") + v));
@@ -122,8 +122,7 @@ private slots:
                 QCOMPARE(e.message(), v + QStringLiteral(" is not a number"));
             }
         }
-        QCOMPARE(db::number(QStringLiteral("9876543210")).bound(false).toLongLong(),
-                 9876543210LL);
+        QCOMPARE(db::number(QStringLiteral("9876543210")).bound(false).toLongLong(), 9876543210LL);
     }
 
     void aBareNumberLandsAsItsDigits() {

@@ -8,7 +8,10 @@ namespace support {
 // physical, connected adapter; fail() makes them unreadable.
 class FakeAdapters final : public core::AdapterSource {
 public:
-    FakeAdapters() { add(QStringLiteral("eth0"), QStringLiteral("02:AB:CD:00:00:01"), QStringLiteral("10.20.30.40")); }
+    FakeAdapters() {
+        add(QStringLiteral("eth0"), QStringLiteral("02:AB:CD:00:00:01"),
+            QStringLiteral("10.20.30.40"));
+    }
 
     std::optional<QList<core::NetworkAdapter>> adapters() const override {
         if (m_failing)

@@ -5,10 +5,10 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QPointer>
-#include <QTimer>
-#include <memory>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
+#include <memory>
 
 namespace support {
 
@@ -44,12 +44,24 @@ bool LocalHttpServer::waitForRequests(int n, int timeoutMs) {
 bool LocalHttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     QByteArray method;
     switch (request.method()) {
-    case QHttpServerRequest::Method::Get: method = "GET"; break;
-    case QHttpServerRequest::Method::Post: method = "POST"; break;
-    case QHttpServerRequest::Method::Put: method = "PUT"; break;
-    case QHttpServerRequest::Method::Delete: method = "DELETE"; break;
-    case QHttpServerRequest::Method::Head: method = "HEAD"; break;
-    default: method = "OTHER"; break;
+    case QHttpServerRequest::Method::Get:
+        method = "GET";
+        break;
+    case QHttpServerRequest::Method::Post:
+        method = "POST";
+        break;
+    case QHttpServerRequest::Method::Put:
+        method = "PUT";
+        break;
+    case QHttpServerRequest::Method::Delete:
+        method = "DELETE";
+        break;
+    case QHttpServerRequest::Method::Head:
+        method = "HEAD";
+        break;
+    default:
+        method = "OTHER";
+        break;
     }
     m_requests.append({method, request.url(), request.headers(), request.body()});
     const Answer a = m_answers.value(request.url().path(), Answer{{}, "text/html", 200});

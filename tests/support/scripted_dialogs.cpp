@@ -11,7 +11,8 @@ void ScriptedDialogs::message(const QString& text, const QString& title, ui::Ico
 bool ScriptedDialogs::askYesNo(const QString& text, const QString& title) {
     m_shown.append({text, title, ui::Icon::Question, true});
     if (m_answers.isEmpty()) {
-        QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__, __LINE__);
+        QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__,
+                     __LINE__);
         return false;
     }
     return m_answers.dequeue();

@@ -22,6 +22,7 @@ TestContext::TestContext(const QHash<QString, QString>& extraConfig)
     : m_config(configFor(m_db, extraConfig))
     , m_database(db::DbSettings::fromConfig(m_config))
     , m_screens(nullptr)
-    , m_app{m_config, m_database, m_session, m_clock, m_dialogs, m_adapters, &m_screens, &m_programs} {}
+    , m_app{m_config,  m_database, m_session,  m_clock,
+            m_dialogs, m_adapters, &m_screens, &m_programs} {}
 
 } // namespace support

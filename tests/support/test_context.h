@@ -18,7 +18,8 @@ namespace support {
 
 // Everything a screen needs, wired to test doubles: a temporary database,
 // scripted dialogs, a settable clock and a configuration pointing at the
-// database, and a workstation with one network adapter. Extra configuration keys ("services/sms_gateway") can be given.
+// database, and a workstation with one network adapter. Extra configuration keys
+// ("services/sms_gateway") can be given.
 class TestContext {
 public:
     explicit TestContext(const QHash<QString, QString>& extraConfig = {});

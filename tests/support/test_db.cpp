@@ -19,8 +19,12 @@ TestDb::TestDb() {
 
 TestDb::~TestDb() = default;
 
-QString TestDb::path() const { return m_dir.filePath(QStringLiteral("primary.db")); }
-QString TestDb::secondaryPath() const { return m_dir.filePath(QStringLiteral("secondary.db")); }
+QString TestDb::path() const {
+    return m_dir.filePath(QStringLiteral("primary.db"));
+}
+QString TestDb::secondaryPath() const {
+    return m_dir.filePath(QStringLiteral("secondary.db"));
+}
 
 db::DbSettings TestDb::settings() const {
     db::DbSettings s;
