@@ -1,0 +1,239 @@
+#include "integrations/spreadsheet_export.h"
+
+#include "core/config.h"
+#include "db/grid_model.h"
+#include "integrations/external_programs.h"
+
+#include <QClipboard>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QUrl>
+
+#include <locale.h>
+#include <xlsxwriter.h>
+
+namespace integrations {
+
+namespace {
+
+// Ten digits and more before the point are ids and phone numbers, never
+// quantities; they stay text so they read exactly as typed.
+constexpr int kMaxIntegerDigits = 9;
+// A spreadsheet keeps fifteen significant digits and rounds the rest away.
+constexpr int kMaxSignificantDigits = 15;
+constexpr qsizetype kMaxCellChars = 32767;
+
+bool isAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+qsizetype skipDigits(QStringView text, qsizetype at) {
+    while (at < text.size() && isAsciiDigit(text[at]))
+        ++at;
+    return at;
+}
+
+int significantDigits(QStringView digitsAndPoint) {
+    int count = 0;
+    for (QChar c : digitsAndPoint) {
+        if (c == u'.' || (count == 0 && c == u'0'))
+            continue;
+        ++count;
+    }
+    return count;
+}
+
+// libxlsxwriter prints numbers with the C library's printf, which follows
+// the process locale that Qt takes from the environment; a German or French
+// desktop would get "4,5" in the file and the spreadsheet would reject it.
+// The workbook is written under the "C" locale on this thread only.
+class CNumbersOnThisThread {
+public:
+    CNumbersOnThisThread()
+        : m_c(newlocale(LC_ALL_MASK, "C", locale_t(nullptr)))
+        , m_previous(m_c ? uselocale(m_c) : locale_t(nullptr)) {}
+    ~CNumbersOnThisThread() {
+        if (!m_c)
+            return;
+        uselocale(m_previous);
+        freelocale(m_c);
+    }
+    CNumbersOnThisThread(const CNumbersOnThisThread&) = delete;
+    CNumbersOnThisThread& operator=(const CNumbersOnThisThread&) = delete;
+
+private:
+    locale_t m_c;
+    locale_t m_previous;
+};
+
+QByteArray cellUtf8(const QString& text) {
+    qsizetype size = text.size();
+    if (size > kMaxCellChars) {
+        size = kMaxCellChars;
+        if (text.at(size - 1).isHighSurrogate())
+            --size;
+    }
+    return QStringView(text).left(size).toUtf8();
+}
+
+lxw_error writeText(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const QString& text) {
+    if (text.isEmpty())
+        return LXW_NO_ERROR;
+    return worksheet_write_string(sheet, row, column, cellUtf8(text).constData(), nullptr);
+}
+
+lxw_error writeCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const QString& text) {
+    switch (cellKind(text)) {
+    case CellKind::Empty:
+        return LXW_NO_ERROR;
+    case CellKind::Number:
+        return worksheet_write_number(sheet, row, column, text.toDouble(), nullptr);
+    case CellKind::Text:
+        break;
+    }
+    return writeText(sheet, row, column, text);
+}
+
+QString cellError(lxw_row_t row, lxw_col_t column, lxw_error error) {
+    char name[LXW_MAX_CELL_NAME_LENGTH];
+    lxw_rowcol_to_cell(name, row, column);
+    return QStringLiteral("cell %1: %2")
+        .arg(QString::fromLatin1(name), QString::fromUtf8(lxw_strerror(error)));
+}
+
+QString writeSheet(lxw_worksheet* sheet, const db::GridModel& grid) {
+    const QStringList header = grid.columns();
+    for (int c = 0; c < header.size(); ++c) {
+        if (const lxw_error e = writeText(sheet, 0, lxw_col_t(c), header.at(c)))
+            return cellError(0, lxw_col_t(c), e);
+    }
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        const auto row = lxw_row_t(r + 1);
+        for (int c = 0; c < header.size(); ++c) {
+            if (const lxw_error e = writeCell(sheet, row, lxw_col_t(c), grid.cell(r, c)))
+                return cellError(row, lxw_col_t(c), e);
+        }
+    }
+    return {};
+}
+
+// Claims a new file name atomically, so two exports in the same millisecond,
+// even from two clients of the same user, never share a workbook.
+QString reserveExportPath() {
+    const QString stem =
+        QDir::tempPath() + QStringLiteral("/zelcrm-export-") +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
+    for (int n = 1; n <= 1000; ++n) {
+        const QString path =
+            n == 1 ? stem + QStringLiteral(".xlsx") : QStringLiteral("%1-%2.xlsx").arg(stem).arg(n);
+        QFile file(path);
+        // The grid holds subscriber data and the temporary folder is shared.
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                      QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            return path;
+        if (!file.exists())
+            break;
+    }
+    throw ExportError(QStringLiteral("Could not create a file for the export in %1.")
+                          .arg(QDir::toNativeSeparators(QDir::tempPath())));
+}
+
+} // namespace
+
+ExportError::ExportError(const QString& message)
+    : std::runtime_error(message.toStdString()) {}
+
+QString gridClipboardText(const db::GridModel& grid) {
+    QString text = grid.columns().join(u'\t');
+    const int columns = grid.columnCount();
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        text += u'\r';
+        for (int c = 0; c < columns; ++c) {
+            if (c > 0)
+                text += u'\t';
+            text += grid.cell(r, c);
+        }
+    }
+    return text;
+}
+
+CellKind cellKind(QStringView text) {
+    if (text.isEmpty())
+        return CellKind::Empty;
+    const qsizetype integerStart = text.startsWith(u'-') ? 1 : 0;
+    const qsizetype integerEnd = skipDigits(text, integerStart);
+    const qsizetype integerDigits = integerEnd - integerStart;
+    qsizetype end = integerEnd;
+    if (end < text.size() && text[end] == u'.') {
+        end = skipDigits(text, end + 1);
+        if (end == integerEnd + 1)
+            return CellKind::Text;
+    }
+    if (end != text.size() || integerDigits == 0 || integerDigits > kMaxIntegerDigits)
+        return CellKind::Text;
+    if (integerDigits > 1 && text[integerStart] == u'0')
+        return CellKind::Text;
+    if (significantDigits(text.sliced(integerStart)) > kMaxSignificantDigits)
+        return CellKind::Text;
+    return CellKind::Number;
+}
+
+QString writeWorkbook(const db::GridModel& grid, const QString& path) {
+    if (grid.rowCount() >= LXW_ROW_MAX)
+        return QStringLiteral("the grid has %1 rows; a worksheet holds at most %2 below its "
+                              "header row")
+            .arg(grid.rowCount())
+            .arg(LXW_ROW_MAX - 1);
+    if (grid.columnCount() > LXW_COL_MAX)
+        return QStringLiteral("the grid has %1 columns; a worksheet holds at most %2")
+            .arg(grid.columnCount())
+            .arg(LXW_COL_MAX);
+
+    const CNumbersOnThisThread cNumbers;
+    // Rows go out in order, so the library need not hold a large grid twice.
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    const QByteArray file = QFile::encodeName(path);
+    lxw_workbook* book = workbook_new_opt(file.constData(), &options);
+    if (!book)
+        return QStringLiteral("the workbook could not be created");
+    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    QString error =
+        sheet ? writeSheet(sheet, grid) : QStringLiteral("the worksheet could not be added");
+    const lxw_error closed = workbook_close(book);
+    if (error.isEmpty() && closed != LXW_NO_ERROR)
+        error = QString::fromUtf8(lxw_strerror(closed));
+    return error;
+}
+
+QString exportGrid(const db::GridModel& grid, const core::Config& config,
+                   ExternalPrograms& programs) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(gridClipboardText(grid));
+
+    const QString path = reserveExportPath();
+    const QString nativePath = QDir::toNativeSeparators(path);
+    if (const QString error = writeWorkbook(grid, path); !error.isEmpty()) {
+        QFile::remove(path);
+        throw ExportError(
+            QStringLiteral("The export could not be written to %1: %2.").arg(nativePath, error));
+    }
+
+    const QString program = config.value(QStringLiteral("tools/spreadsheet")).trimmed();
+    const bool started = program.isEmpty() ? programs.openUrl(QUrl::fromLocalFile(path))
+                                           : programs.start(program, {path});
+    if (!started) {
+        const QString who = program.isEmpty()
+                                ? QStringLiteral("the desktop's spreadsheet program")
+                                : QStringLiteral("the spreadsheet program \"%1\"").arg(program);
+        throw ExportError(
+            QStringLiteral("Could not start %1 to open the export. The workbook is kept at %2.")
+                .arg(who, nativePath));
+    }
+    return path;
+}
+
+} // namespace integrations
