@@ -3,11 +3,17 @@
 #include <QHash>
 #include <QString>
 #include <QUrl>
+#include <QVariant>
 #include <QWidget>
 
 class QWebEngineView;
 
 namespace integrations {
+
+// Whether a page of `url` may be shown despite its certificate error: only a
+// page of the trusted host (compared as host names, port and scheme aside);
+// nothing when no host is trusted.
+bool acceptCertificate(const QUrl& url, const QString& trustedHost);
 
 // The embedded browser of a screen (`WebBrowser1`): placed in a .ui file as a
 // promoted QWidget; the Chromium view behind it is created on first use, so a
@@ -25,6 +31,7 @@ public:
     // Certificate errors are refused, except for pages of this host (an
     // OLT's self-signed login page, when the configuration trusts it).
     void setTrustedSelfSignedHost(const QString& host) { m_trustedHost = host; }
+    QString trustedSelfSignedHost() const { return m_trustedHost; }
 
     // Starts loading the address; returns at once.
     void navigate(const QUrl& url);
@@ -36,7 +43,8 @@ public:
     QUrl url() const;
 
     // Sets the named fields of the page's first form (by name attribute) and
-    // submits that form. False when the page has no form.
+    // submits that form. False when the page has no form; a name the form
+    // lacks is skipped. After a submit, waitUntilLoaded() waits for the answer.
     bool fillFirstForm(const QHash<QString, QString>& fields);
     bool submitFirstForm();
 
@@ -55,13 +63,21 @@ signals:
 
 private:
     QWebEngineView* ensureView();
-    QVariant runScript(const QString& script);
+    // Runs the script in an isolated world (the page's own scripts cannot
+    // tamper with the DOM functions it calls). Invalid when there is no page
+    // or no result came within limitMs.
+    QVariant runScript(const QString& script, int limitMs);
+    void pause(int ms);
+    void onLoadStarted();
+    void onLoadFinished(bool ok);
+    int waitLimitMs() const { return m_waitLimitSeconds * 1000; }
 
     QWebEngineView* m_view = nullptr;
     int m_waitLimitSeconds = 20;
     QString m_trustedHost;
     bool m_busy = false;
     bool m_lastLoadOk = false;
+    int m_loadsFinished = 0;
 };
 
 } // namespace integrations
