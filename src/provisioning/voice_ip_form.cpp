@@ -1,0 +1,147 @@
+#include "provisioning/voice_ip_form.h"
+
+#include "ui/action_policy.h"
+#include "ui/dialogs.h"
+#include "ui_voice_ip_form.h"
+
+#include <QScreen>
+#include <QStyle>
+
+namespace provisioning {
+
+namespace {
+
+// Adds entries without touching what the field shows: a list that is filled
+// must not pick its first entry for the operator.
+void addEntries(QComboBox* combo, const QStringList& entries) {
+    const QString shown = combo->currentText();
+    combo->addItems(entries);
+    combo->setCurrentIndex(-1);
+    combo->setEditText(shown);
+}
+
+QStringList trimmedColumn(db::RowCursor row, const QString& name) {
+    QStringList out;
+    for (; !row.atEnd(); row.next())
+        out << row.trimmed(name);
+    return out;
+}
+
+} // namespace
+
+VoiceIpForm::VoiceIpForm(core::AppContext& app, QWidget* parent)
+    : QWidget(parent)
+    , m_app(app)
+    , m_ui(std::make_unique<Ui::VoiceIpForm>())
+    , m_db(app.database) {
+    m_ui->setupUi(this);
+    for (QComboBox* combo : {m_ui->Combo1, m_ui->Combo2, m_ui->Combo3, m_ui->Combo4})
+        // Inline completion would change what the operator typed.
+        combo->setCompleter(nullptr);
+    connect(m_ui->Combo2, &QComboBox::activated, this, &VoiceIpForm::chooseCircle);
+    connect(m_ui->Combo3, &QComboBox::activated, this, &VoiceIpForm::chooseBng);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &VoiceIpForm::update);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &VoiceIpForm::search);
+    load();
+}
+
+VoiceIpForm::~VoiceIpForm() = default;
+
+void VoiceIpForm::setVisible(bool visible) {
+    if (visible && !m_placed && isWindow()) {
+        m_placed = true;
+        if (QScreen* screen = this->screen())
+            setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                            screen->availableGeometry()));
+    }
+    QWidget::setVisible(visible);
+}
+
+void VoiceIpForm::message(const QString& text, bool refused) {
+    m_app.dialogs.message(text, QStringLiteral("ZEL VOIP"),
+                          refused ? ui::Icon::Exclamation : ui::Icon::Information);
+}
+
+void VoiceIpForm::load() {
+    addEntries(m_ui->Combo1, {QStringLiteral("FTTH"), QStringLiteral("BBOWIFI")});
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        m_db.open();
+        addEntries(m_ui->Combo2,
+                   trimmedColumn(m_db.query(QStringLiteral("select circle from circle")),
+                                 QStringLiteral("circle")));
+        m_db.close();
+    });
+}
+
+void VoiceIpForm::chooseCircle() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        m_db.open();
+        m_ui->Combo3->clear();
+        const auto bngs = m_db.query(
+            QStringLiteral("select DISTINCT BNG from VOIP WHERE CIRCLE=? AND SERVICE=?"),
+            {db::text(m_ui->Combo2->currentText()), db::text(m_ui->Combo1->currentText())});
+        addEntries(m_ui->Combo3, trimmedColumn(bngs, QStringLiteral("BNG")));
+        m_db.close();
+    });
+}
+
+void VoiceIpForm::chooseBng() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        m_db.open();
+        m_ui->Combo4->clear();
+        const auto free = m_db.query(
+            QStringLiteral("select IP FROM VOIP WHERE SERVICE=? AND BNG=? AND ID='NA'"),
+            {db::text(m_ui->Combo1->currentText()), db::text(m_ui->Combo3->currentText())});
+        addEntries(m_ui->Combo4, trimmedColumn(free, QStringLiteral("IP")));
+        m_db.close();
+    });
+}
+
+void VoiceIpForm::update() {
+    const QString number = m_ui->Text1->text();
+    if (number.isEmpty()) {
+        message(QStringLiteral("PLEASE ENTER NUMBER"));
+        return;
+    }
+    ui::stopOnError(m_app.dialogs, &m_db, [&] {
+        m_db.open();
+        assign(number);
+        m_db.close();
+    });
+}
+
+void VoiceIpForm::assign(const QString& number) {
+    QString heldBy;
+    for (auto row =
+             m_db.query(QStringLiteral("select * from VOIP where  ID=?"), {db::text(number)});
+         !row.atEnd(); row.next()) {
+        heldBy = row.field(QStringLiteral("id"));
+        m_ui->Combo4->setEditText(row.field(QStringLiteral("IP")));
+    }
+    if (heldBy == number) {
+        message(QStringLiteral("ID ALREADY PRESENT"));
+        return;
+    }
+    // Only a free address is given out, so one typed or left in the field
+    // cannot be taken from the number that holds it.
+    const int changed = m_db.execute(QStringLiteral("update VOIP  set ID=? where IP=? AND ID='NA'"),
+                                     {db::text(number), db::text(m_ui->Combo4->currentText())});
+    if (changed > 0)
+        message(QStringLiteral("VOICE IP UPDATED"));
+    else
+        message(QStringLiteral("VOICE IP NOT AVAILABLE"), true);
+}
+
+void VoiceIpForm::search() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        m_db.open();
+        const auto held = m_db.query(QStringLiteral("select IP FROM VOIP WHERE ID=?"),
+                                     {db::text(m_ui->Text1->text())});
+        const QStringList addresses = trimmedColumn(held, QStringLiteral("IP"));
+        if (!addresses.isEmpty())
+            m_ui->Combo4->setEditText(addresses.last());
+        m_db.close();
+    });
+}
+
+} // namespace provisioning
