@@ -82,7 +82,7 @@ void PasswordChangeForm::changeStoredPassword() {
         return;
     }
     const QString firstName = first.trimmed(0);
-    m_db.execute(QStringLiteral("UPDATE CRM SET PASSWORD=? WHERE CRM_ID=? "),
+    m_db.execute(QStringLiteral("UPDATE CRM SET PASSWORD=?WHERE CRM_ID=? "),
                  {db::text(m_ui->Text4->text()), db::text(user)});
     m_app.dialogs.message(QStringLiteral("PASSWORD CHANGED SUCCESSFULLY"), title,
                           ui::Icon::Information);

@@ -82,7 +82,25 @@ sqlite3* sqliteHandle(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(h.constData());
 }
 
+bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
 } // namespace
+
+QString separatePlaceholders(const QString& sql) {
+    QString out;
+    out.reserve(sql.size() + 8);
+    bool inLiteral = false;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql.at(i);
+        out += c;
+        if (c == QLatin1Char('\''))
+            inLiteral = !inLiteral;
+        else if (c == QLatin1Char('?') && !inLiteral && i + 1 < sql.size() &&
+                 isWordChar(sql.at(i + 1)))
+            out += QLatin1Char(' ');
+    }
+    return out;
+}
 
 ScreenDb::ScreenDb(DbSettings settings)
     : m_name(QStringLiteral("screen-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
@@ -166,7 +184,7 @@ std::shared_ptr<QSqlQuery> ScreenDb::run(const QString& sql, const Params& param
         throw Error(closedMessage());
     auto q = std::make_shared<QSqlQuery>(connection(m_name));
     q->setForwardOnly(forwardOnly);
-    if (!q->prepare(sql))
+    if (!q->prepare(separatePlaceholders(sql)))
         throw Error(errorText(q->lastError()));
     const bool native = m_settings.backend == Backend::SqlServer;
     for (const Value& v : params)

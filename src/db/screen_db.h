@@ -57,4 +57,10 @@ private:
     bool m_inTransaction = false;
 };
 
+// The statements keep their quoted texts, where a value's closing quote often
+// touches the next word ("PASSWORD='x'WHERE"). With the value turned into a
+// `?`, Qt would read "?WHERE" as a named placeholder, so a blank goes between
+// them; text inside quotes is left alone.
+QString separatePlaceholders(const QString& sql);
+
 } // namespace db

@@ -240,6 +240,35 @@ private slots:
         QCOMPARE(ids, QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
     }
 
+    void placeholdersGluedToAWordStillBind_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("sent");
+        QTest::addRow("before WHERE")
+            << QStringLiteral("UPDATE CRM SET PASSWORD=?WHERE CRM_ID=? ")
+            << QStringLiteral("UPDATE CRM SET PASSWORD=? WHERE CRM_ID=? ");
+        QTest::addRow("before AND")
+            << QStringLiteral("a=?AND b=?and c=?") << QStringLiteral("a=? AND b=? and c=?");
+        QTest::addRow("inside a literal")
+            << QStringLiteral("a='?x' and b=?)") << QStringLiteral("a='?x' and b=?)");
+        QTest::addRow("before a bracket") << QStringLiteral("a=?[b]") << QStringLiteral("a=?[b]");
+    }
+    void placeholdersGluedToAWordStillBind() {
+        QFETCH(QString, sql);
+        QFETCH(QString, sent);
+        QCOMPARE(db::separatePlaceholders(sql), sent);
+    }
+
+    void aGluedStatementRuns() {
+        ScreenDb s(m_db->settings());
+        s.open();
+        QCOMPARE(
+            s.execute(QStringLiteral("UPDATE CRM SET PASSWORD=?WHERE CRM_ID=? "),
+                      {db::text(QStringLiteral("new")), db::text(QStringLiteral("9876500001"))}),
+            1);
+        s.close();
+        QCOMPARE(m_db->scalar(QStringLiteral("select PASSWORD from CRM")), QStringLiteral("new"));
+    }
+
 private:
     std::unique_ptr<support::TestDb> m_db;
 };

@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QTextStream>
 
@@ -92,15 +93,17 @@ int initDb(const QStringList& args, QTextStream& out) {
     const Parsed parsed = parse(args, {}, {QStringLiteral("--demo")});
     const QString path = singleFile(parsed);
     const bool demo = parsed.options.contains(QStringLiteral("--demo"));
-    db::createSqliteDatabase(path);
-    if (demo) {
-        try {
+    const bool existed = QFileInfo::exists(path);
+    try {
+        db::createSqliteDatabase(path);
+        if (demo)
             loadDemoData(path);
-        } catch (const db::Error&) {
-            // A half-made file would only be refused by the next init-db.
+    } catch (const db::Error&) {
+        // A half-made file would only be refused by the next init-db; a file
+        // that was there before is left alone.
+        if (!existed)
             removeDatabaseFiles(path);
-            throw;
-        }
+        throw;
     }
     out << (demo ? QStringLiteral("Created %1 with the demo data\n")
                  : QStringLiteral("Created %1\n"))

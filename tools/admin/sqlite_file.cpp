@@ -17,7 +17,9 @@ SqliteFile::SqliteFile(const QString& path, bool create) {
     sqlite3_busy_timeout(m_db, 5000);
 }
 
-SqliteFile::~SqliteFile() { sqlite3_close(m_db); }
+SqliteFile::~SqliteFile() {
+    sqlite3_close(m_db);
+}
 
 void SqliteFile::exec(const QString& sql) {
     char* message = nullptr;
@@ -32,13 +34,16 @@ void SqliteFile::fail(const QString& context) const {
     throw db::Error(context + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(m_db)));
 }
 
-Statement::Statement(const SqliteFile& file, const QString& sql) : m_file(file) {
+Statement::Statement(const SqliteFile& file, const QString& sql)
+    : m_file(file) {
     if (sqlite3_prepare_v2(file.handle(), sql.toUtf8().constData(), -1, &m_stmt, nullptr) !=
         SQLITE_OK)
         file.fail(sql);
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
 
 void Statement::bindText(int index, std::string_view text) {
     if (sqlite3_bind_text(m_stmt, index, text.data(), static_cast<int>(text.size()),
@@ -71,7 +76,9 @@ void Statement::run() {
     reset();
 }
 
-void Statement::reset() { sqlite3_reset(m_stmt); }
+void Statement::reset() {
+    sqlite3_reset(m_stmt);
+}
 
 QString Statement::columnText(int index) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, index));

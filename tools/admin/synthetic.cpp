@@ -57,7 +57,7 @@ private:
     std::uint64_t m_state;
 };
 
-enum Stream : std::uint64_t { SubscriberStream = 1, ComplaintStream, OltStream, VoipStream };
+enum Stream : std::uint64_t { SubscriberStream = 1, ComplaintStream, OltStream };
 
 // --- text formatting ---------------------------------------------------------
 
@@ -114,8 +114,7 @@ constexpr std::array<const char*, 12> months = {"Jan", "Feb", "Mar", "Apr", "May
 // 'yyyy-MM-dd hh:mm:ss', the form date-time columns hold.
 void isoTime(std::string& out, std::int64_t t) {
     const Civil c = civil(t);
-    put(out, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour, c.minute,
-        c.second);
+    put(out, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour, c.minute, c.second);
 }
 
 // 'd-mmm-yy', registration dates.
@@ -128,8 +127,8 @@ void shortDate(std::string& out, std::int64_t t) {
 void appendStamp(std::string& out, std::int64_t t) {
     const Civil c = civil(t);
     const int hour12 = c.hour % 12 == 0 ? 12 : c.hour % 12;
-    append(out, "%d-%s-%02d %d:%d %s", c.day, months[c.month - 1], c.year % 100, hour12,
-           c.minute, c.hour < 12 ? "AM" : "PM");
+    append(out, "%d-%s-%02d %d:%d %s", c.day, months[c.month - 1], c.year % 100, hour12, c.minute,
+           c.hour < 12 ? "AM" : "PM");
 }
 
 std::int64_t wholeHoursBetween(std::int64_t from, std::int64_t to) {
@@ -167,36 +166,114 @@ struct Area {
 };
 
 const std::array<Area, 6> areas = {{
-    {"KERALA", "ERNAKULAM", "ekm", "EKM", "KL", "484", "Kochi", 682000, 25, 2301,
+    {"KERALA",
+     "ERNAKULAM",
+     "ekm",
+     "EKM",
+     "KL",
+     "484",
+     "Kochi",
+     682000,
+     25,
+     2301,
      {"Kakkanad", "Edappally", "Vyttila", "Aluva"},
-     {"EKM-KAKKANAD-OLT", "EKM-EDAPPALLY-OLT"}, 2,
-     {"EKM-VYTTILA-AP", "EKM-ALUVA-AP"}, 2,
-     {{{"Sajan Thomas", "9847130001"}, {"Rijo Paul", "9847130002"}}}, 2, false},
-    {"KERALA", "TRIVANDRUM", "tvm", "TVM", "KL", "471", "Thiruvananthapuram", 695000, 15, 2301,
+     {"EKM-KAKKANAD-OLT", "EKM-EDAPPALLY-OLT"},
+     2,
+     {"EKM-VYTTILA-AP", "EKM-ALUVA-AP"},
+     2,
+     {{{"Sajan Thomas", "9847130001"}, {"Rijo Paul", "9847130002"}}},
+     2,
+     false},
+    {"KERALA",
+     "TRIVANDRUM",
+     "tvm",
+     "TVM",
+     "KL",
+     "471",
+     "Thiruvananthapuram",
+     695000,
+     15,
+     2301,
      {"Pattom", "Kazhakuttam", "Kowdiar", "Vazhuthacaud"},
-     {"TVM-PATTOM-OLT", nullptr}, 1,
-     {"TVM-KAZHAKUTTAM-AP", nullptr}, 1,
-     {{{"Arun Das", "9847130003"}, {nullptr, nullptr}}}, 1, false},
-    {"MAHARASHTRA", "PUNE", "pun", "PUN", "MH", "20", "Pune", 411000, 25, 2401,
+     {"TVM-PATTOM-OLT", nullptr},
+     1,
+     {"TVM-KAZHAKUTTAM-AP", nullptr},
+     1,
+     {{{"Arun Das", "9847130003"}, {nullptr, nullptr}}},
+     1,
+     false},
+    {"MAHARASHTRA",
+     "PUNE",
+     "pun",
+     "PUN",
+     "MH",
+     "20",
+     "Pune",
+     411000,
+     25,
+     2401,
      {"Hinjewadi", "Kothrud", "Baner", "Wakad"},
-     {"PUN-HINJEWADI-OLT", "PUN-KOTHRUD-OLT"}, 2,
-     {"PUN-BANER-AP", nullptr}, 1,
-     {{{"Sagar More", "9822130004"}, {"Amol Gaikwad", "9822130005"}}}, 2, false},
-    {"MAHARASHTRA", "NASHIK", "nsk", "NSK", "MH", "253", "Nashik", 422000, 12, 2401,
+     {"PUN-HINJEWADI-OLT", "PUN-KOTHRUD-OLT"},
+     2,
+     {"PUN-BANER-AP", nullptr},
+     1,
+     {{{"Sagar More", "9822130004"}, {"Amol Gaikwad", "9822130005"}}},
+     2,
+     false},
+    {"MAHARASHTRA",
+     "NASHIK",
+     "nsk",
+     "NSK",
+     "MH",
+     "253",
+     "Nashik",
+     422000,
+     12,
+     2401,
      {"CIDCO", "Satpur", "Gangapur Road", "Panchavati"},
-     {"NSK-CIDCO-OLT", nullptr}, 1,
-     {"NSK-SATPUR-AP", nullptr}, 1,
-     {{{"Tushar Ahire", "9822130006"}, {nullptr, nullptr}}}, 1, false},
-    {"MAHARASHTRA", "MUMBAI", "mum", "MUM", "MH", "22", "Mumbai", 400000, 8, 2401,
+     {"NSK-CIDCO-OLT", nullptr},
+     1,
+     {"NSK-SATPUR-AP", nullptr},
+     1,
+     {{{"Tushar Ahire", "9822130006"}, {nullptr, nullptr}}},
+     1,
+     false},
+    {"MAHARASHTRA",
+     "MUMBAI",
+     "mum",
+     "MUM",
+     "MH",
+     "22",
+     "Mumbai",
+     400000,
+     8,
+     2401,
      {"Andheri East", "Marol", "Chakala", "Saki Naka"},
-     {"MUM-ANDHERI-2410", nullptr}, 1,
-     {nullptr, nullptr}, 0,
-     {{{"Imran Qureshi", "9822130007"}, {nullptr, nullptr}}}, 1, true},
-    {"KARNATAKA", "MYSORE", "mys", "MYS", "KA", "821", "Mysuru", 570000, 15, 2501,
+     {"MUM-ANDHERI-2410", nullptr},
+     1,
+     {nullptr, nullptr},
+     0,
+     {{{"Imran Qureshi", "9822130007"}, {nullptr, nullptr}}},
+     1,
+     true},
+    {"KARNATAKA",
+     "MYSORE",
+     "mys",
+     "MYS",
+     "KA",
+     "821",
+     "Mysuru",
+     570000,
+     15,
+     2501,
      {"Vijayanagar", "Kuvempunagar", "Jayalakshmipuram", "Saraswathipuram"},
-     {"MYS-VIJAYNAGAR-OLT", nullptr}, 1,
-     {"MYS-KUVEMPU-AP", nullptr}, 1,
-     {{{"Naveen Kumar", "9845130008"}, {nullptr, nullptr}}}, 1, false},
+     {"MYS-VIJAYNAGAR-OLT", nullptr},
+     1,
+     {"MYS-KUVEMPU-AP", nullptr},
+     1,
+     {{{"Naveen Kumar", "9845130008"}, {nullptr, nullptr}}},
+     1,
+     false},
 }};
 
 const Area& pickArea(Rng& rng) {
@@ -210,20 +287,20 @@ const Area& pickArea(Rng& rng) {
 }
 
 constexpr std::array<const char*, 40> firstNames = {
-    "Anil",    "Priya",   "Vikram", "Deepa",  "Suresh", "Lakshmi", "Rohan",  "Anjali",
-    "Manoj",   "Kavya",   "Sanjay", "Meera",  "Rajesh", "Divya",   "Arjun",  "Sneha",
-    "Kiran",   "Pooja",   "Ravi",   "Nisha",  "Sunil",  "Asha",    "Vivek",  "Rekha",
-    "Mahesh",  "Shweta",  "Ganesh", "Anita",  "Prakash", "Smita",  "Joseph", "Mariam",
-    "Abdul",   "Farida",  "Harish", "Bindu",  "Naveen", "Geetha",  "Tushar", "Revathi"};
+    "Anil",   "Priya",  "Vikram", "Deepa", "Suresh",  "Lakshmi", "Rohan",  "Anjali",
+    "Manoj",  "Kavya",  "Sanjay", "Meera", "Rajesh",  "Divya",   "Arjun",  "Sneha",
+    "Kiran",  "Pooja",  "Ravi",   "Nisha", "Sunil",   "Asha",    "Vivek",  "Rekha",
+    "Mahesh", "Shweta", "Ganesh", "Anita", "Prakash", "Smita",   "Joseph", "Mariam",
+    "Abdul",  "Farida", "Harish", "Bindu", "Naveen",  "Geetha",  "Tushar", "Revathi"};
 constexpr std::array<const char*, 32> lastNames = {
-    "Nair",     "Menon",  "Pillai",  "Kurian",   "Thomas", "Varghese", "Kulkarni", "Deshpande",
-    "Patil",    "Joshi",  "Pawar",   "Jadhav",   "Shinde", "Gaikwad",  "Iyer",     "Reddy",
-    "Rao",      "Gowda",  "Hegde",   "Shetty",   "Sharma", "Khan",     "Shaikh",   "Kumar",
-    "Krishnan", "Mathew", "Chacko",  "Deshmukh", "More",   "Bhosale",  "Kamath",   "Urs"};
-constexpr std::array<const char*, 12> streets = {
-    "MG Road",        "Temple Road",  "Station Road", "Church Street", "Gandhi Nagar",
-    "Nehru Street",   "Market Road",  "Lake View Road", "School Lane", "Hospital Road",
-    "Canal Road",     "Park Avenue"};
+    "Nair",     "Menon",  "Pillai", "Kurian",   "Thomas", "Varghese", "Kulkarni", "Deshpande",
+    "Patil",    "Joshi",  "Pawar",  "Jadhav",   "Shinde", "Gaikwad",  "Iyer",     "Reddy",
+    "Rao",      "Gowda",  "Hegde",  "Shetty",   "Sharma", "Khan",     "Shaikh",   "Kumar",
+    "Krishnan", "Mathew", "Chacko", "Deshmukh", "More",   "Bhosale",  "Kamath",   "Urs"};
+constexpr std::array<const char*, 12> streets = {"MG Road",       "Temple Road",    "Station Road",
+                                                 "Church Street", "Gandhi Nagar",   "Nehru Street",
+                                                 "Market Road",   "Lake View Road", "School Lane",
+                                                 "Hospital Road", "Canal Road",     "Park Avenue"};
 struct Building {
     const char* before;
     const char* after;
@@ -238,8 +315,9 @@ constexpr std::array<Building, 6> buildings = {{{"Flat ", ", Sai Residency"},
 // Complaint texts as the register offers them, and the categories it
 // records on update and close.
 constexpr std::array<const char*, 9> complaintTexts = {
-    "SIGNAL WEAK",   "DDOS",          "SPEED ISSUE",          "SITE  DOWN",        "NO INTERNET ACCESS",
-    "ODU PROBLEM",   "BILLING ISSUE", "DEVICE NOT CONNECTED", "PHONE NOT WORKING"};
+    "SIGNAL WEAK",        "DDOS",        "SPEED ISSUE",   "SITE  DOWN",
+    "NO INTERNET ACCESS", "ODU PROBLEM", "BILLING ISSUE", "DEVICE NOT CONNECTED",
+    "PHONE NOT WORKING"};
 constexpr std::array<const char*, 5> categories = {"SITE DOWN", "WIRE DOWN", "BILLING ISSUE",
                                                    "VOIP ISSUE", "OTHER"};
 constexpr std::array<const char*, 14> updateTexts = {
@@ -257,14 +335,15 @@ constexpr std::array<const char*, 14> updateTexts = {
     "Port moved to a new PON",
     "MAC binding cleared on BNG",
     "Password reset and shared with customer"};
-constexpr std::array<const char*, 6> operators = {"Asha Verma", "Rahul Nair",  "NOC Admin",
+constexpr std::array<const char*, 6> operators = {"Asha Verma", "Rahul Nair",   "NOC Admin",
                                                   "Sunita Rao", "Imran Shaikh", "Deepa Iyer"};
 constexpr std::array<const char*, 4> openStates = {"OPEN", "OPEN-FE", "SITE-DOWN", "VOIP"};
 
 // --- rows --------------------------------------------------------------------
 
 const std::int64_t registrationStart = daysFromCivil(2016, 1, 1) * 86400;
-const std::int64_t registrationSpan = (daysFromCivil(2024, 1, 1) - daysFromCivil(2016, 1, 1)) * 86400;
+const std::int64_t registrationSpan =
+    (daysFromCivil(2024, 1, 1) - daysFromCivil(2016, 1, 1)) * 86400;
 const std::int64_t complaintStart = daysFromCivil(2021, 1, 1) * 86400;
 const std::int64_t complaintSpan = (daysFromCivil(2024, 6, 30) - daysFromCivil(2021, 1, 1)) * 86400;
 
@@ -276,7 +355,12 @@ struct Subscriber {
     std::string status, policy, phone, ldapCheck, email, port;
 };
 
-void makeSubscriber(std::uint64_t seed, std::int64_t index, std::int64_t total, Subscriber& s) {
+// How much of a subscriber to build: complaints and pool rows only copy the
+// leading details, which are drawn first so both ways give the same values.
+enum class Detail { Leading, Full };
+
+void makeSubscriber(std::uint64_t seed, std::int64_t index, std::int64_t total, Subscriber& s,
+                    Detail detail = Detail::Full) {
     Rng rng(seed, SubscriberStream, static_cast<std::uint64_t>(index));
     const Area& area = pickArea(rng);
     s.area = &area;
@@ -299,20 +383,27 @@ void makeSubscriber(std::uint64_t seed, std::int64_t index, std::int64_t total, 
     put(s.name, "%s %s", first, last);
     constexpr std::array<const char*, 8> mobilePrefixes = {"94", "98", "97", "96",
                                                            "90", "88", "70", "63"};
-    put(s.mobile, "%s%08llu", rng.pick(mobilePrefixes),
-        static_cast<unsigned long long>(rng.below(100000000)));
+    // One draw per statement: the order in which a call's arguments are
+    // evaluated differs between compilers, and so would the data.
+    const char* mobilePrefix = rng.pick(mobilePrefixes);
+    const auto mobileDigits = static_cast<unsigned long long>(rng.below(100000000));
+    put(s.mobile, "%s%08llu", mobilePrefix, mobileDigits);
 
-    std::string building;
-    const Building& b = buildings[rng.below(buildings.size())];
-    put(building, "%s%d%s", b.before, rng.range(1, 480), b.after);
-    put(s.address, "%s, %s, %s, %s %d", building.c_str(), rng.pick(streets),
-        area.localities[rng.below(area.localities.size())], area.city,
-        area.pinBase + rng.range(1, 60));
+    const Building& building = buildings[rng.below(buildings.size())];
+    const int number = rng.range(1, 480);
+    const char* street = rng.pick(streets);
+    const char* locality = area.localities[rng.below(area.localities.size())];
+    const int pin = area.pinBase + rng.range(1, 60);
+    put(s.address, "%s%d%s, %s, %s, %s %d", building.before, number, building.after, street,
+        locality, area.city, pin);
+
+    if (detail == Detail::Leading)
+        return;
 
     // Registrations follow the subscriber numbers through eight years.
-    const std::int64_t registered =
-        registrationStart + registrationSpan / std::max<std::int64_t>(total, 1) * index +
-        static_cast<std::int64_t>(rng.below(86400));
+    const std::int64_t registered = registrationStart +
+                                    registrationSpan / std::max<std::int64_t>(total, 1) * index +
+                                    static_cast<std::int64_t>(rng.below(86400));
     shortDate(s.regDate, registered);
 
     if (rng.percent(70))
@@ -326,9 +417,8 @@ void makeSubscriber(std::uint64_t seed, std::int64_t index, std::int64_t total, 
     constexpr std::array<const char*, 3> sipHosts = {"ims", "zte", "uts"};
     if (area.mtnl) {
         put(s.nasIp, "sip.mtnl.example.net/%s", s.site + std::string_view(s.site).size() - 4);
-        put(s.otc, "91%s%08llu/91%s%08llu", area.stdCode,
-            static_cast<unsigned long long>(rng.below(100000000)), area.stdCode,
-            static_cast<unsigned long long>(rng.below(100000000)));
+        const auto line = static_cast<unsigned long long>(rng.below(100000000));
+        put(s.otc, "91%s%08llu/91%s%08llu", area.stdCode, line, area.stdCode, line);
     } else {
         std::string circleLower = area.circleCode;
         std::transform(circleLower.begin(), circleLower.end(), circleLower.begin(),
@@ -340,12 +430,13 @@ void makeSubscriber(std::uint64_t seed, std::int64_t index, std::int64_t total, 
         else
             put(s.otc, "+91%s/%s", s.mobile.c_str(), provider == 1 ? "123" : "1234");
     }
-    constexpr std::array<const char*, 8> wifiWords = {"HOME", "NET", "WIFI", "FIBRE",
-                                                      "LINK", "AIR",  "FAMILY", "ZONE"};
-    put(s.cpe, "%s_%s/%s%04llu", last, rng.pick(wifiWords), first,
-        static_cast<unsigned long long>(rng.below(10000)));
-    std::transform(s.cpe.begin(), s.cpe.begin() + static_cast<long>(s.cpe.find('_')),
-                   s.cpe.begin(), [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; });
+    constexpr std::array<const char*, 8> wifiWords = {"HOME", "NET", "WIFI",   "FIBRE",
+                                                      "LINK", "AIR", "FAMILY", "ZONE"};
+    const char* wifiWord = rng.pick(wifiWords);
+    const auto wifiDigits = static_cast<unsigned long long>(rng.below(10000));
+    put(s.cpe, "%s_%s/%s%04llu", last, wifiWord, first, wifiDigits);
+    std::transform(s.cpe.begin(), s.cpe.begin() + static_cast<long>(s.cpe.find('_')), s.cpe.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; });
 
     // Billing accounts: an invertible scramble of the row number keeps them
     // unique without looking sequential.
@@ -353,8 +444,9 @@ void makeSubscriber(std::uint64_t seed, std::int64_t index, std::int64_t total, 
         put(s.ba, "mtnl@%05llu", static_cast<unsigned long long>(rng.below(100000)));
     else
         put(s.ba, "%010llu",
-            static_cast<unsigned long long>(
-                1000000000ull + (static_cast<std::uint64_t>(index) * 2654435761ull) % 9000000000ull));
+            static_cast<unsigned long long>(1000000000ull +
+                                            (static_cast<std::uint64_t>(index) * 2654435761ull) %
+                                                9000000000ull));
     put(s.indicator, "%s%06lld", area.upperCode, static_cast<long long>(index + 1));
 
     const int statusRoll = static_cast<int>(rng.below(100));
@@ -381,26 +473,29 @@ void makeSubscriber(std::uint64_t seed, std::int64_t index, std::int64_t total, 
     std::transform(mailName.begin(), mailName.end(), mailName.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
     put(s.email, "%s@mail.example.com", mailName.c_str());
-    if (fibre)
-        put(s.port, "GPON 0/%d/%d:%d", rng.range(1, 4), rng.range(1, 16), rng.range(1, 64));
-    else
+    if (fibre) {
+        const int slot = rng.range(1, 4);
+        const int pon = rng.range(1, 16);
+        const int onu = rng.range(1, 64);
+        put(s.port, "GPON 0/%d/%d:%d", slot, pon, onu);
+    } else
         put(s.port, "ETHER %d", rng.range(1, 5));
 }
 
 void insertSubscriber(Statement& st, const Subscriber& s) {
     const std::string_view values[30] = {
-        s.id,        s.name,      s.area->ssa, s.mobile,  s.address, s.area->circle,
-        s.regDate,   s.cba,       s.paid,      s.nasIp,   s.cpe,     s.otc,
-        s.ba,        s.indicator, s.status,    s.policy,  s.phone,   s.ldapCheck,
-        s.email,     s.port,      "0",         "0",       "",        "0",
-        s.service,   "0",         s.site,      s.phone,   s.regDate, s.area->ssa};
+        s.id,      s.name,      s.area->ssa, s.mobile, s.address, s.area->circle,
+        s.regDate, s.cba,       s.paid,      s.nasIp,  s.cpe,     s.otc,
+        s.ba,      s.indicator, s.status,    s.policy, s.phone,   s.ldapCheck,
+        s.email,   s.port,      "0",         "0",      "",        "0",
+        s.service, "0",         s.site,      s.phone,  s.regDate, s.area->ssa};
     for (int i = 0; i < 30; ++i)
         st.bindText(i + 1, values[i]);
     st.run();
 }
 
 struct Complaint {
-    std::string issue, description, close, closeDate;
+    std::string issue, description, closeDate;
     const char* status = nullptr;
     const char* cat = nullptr;
     const char* ne = nullptr;
@@ -420,18 +515,19 @@ void makeComplaint(Rng& rng, std::int64_t issue, bool open, Complaint& c) {
         return;
     }
     const int hoursRoll = static_cast<int>(rng.below(100));
-    const std::int64_t duration =
-        (hoursRoll < 60 ? rng.range(1, 8) : hoursRoll < 90 ? rng.range(9, 36) : rng.range(37, 120)) *
-            3600ll +
-        rng.range(0, 59) * 60ll;
+    const int hours = hoursRoll < 60   ? rng.range(1, 8)
+                      : hoursRoll < 90 ? rng.range(9, 36)
+                                       : rng.range(37, 120);
+    const int minutes = rng.range(0, 59);
+    const std::int64_t duration = hours * 3600ll + minutes * 60ll;
     const int updates = open ? 1 : static_cast<int>(rng.below(3));
     std::int64_t at = issue;
     for (int u = 0; u < updates; ++u) {
         at += duration / (updates + 1);
         c.description += '@';
         appendStamp(c.description, at);
-        append(c.description, " Update by: %s@Update: %s", rng.pick(operators),
-               rng.pick(updateTexts));
+        const char* by = rng.pick(operators);
+        append(c.description, " Update by: %s@Update: %s", by, rng.pick(updateTexts));
     }
     if (open) {
         c.status = rng.pick(openStates);
@@ -495,10 +591,11 @@ std::int64_t coprimeStride(std::int64_t total) {
 QStringList dropIndexes(SqliteFile& file) {
     QStringList definitions;
     {
-        Statement st(file, QStringLiteral(
-                               "SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
-                               "sql IS NOT NULL AND tbl_name IN ('cdata', 'complain', 'OLT', 'VOIP') "
-                               "ORDER BY name"));
+        Statement st(
+            file,
+            QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
+                           "sql IS NOT NULL AND tbl_name IN ('cdata', 'complain', 'OLT', 'VOIP') "
+                           "ORDER BY name"));
         QStringList names;
         while (st.step()) {
             names << st.columnText(0);
@@ -514,7 +611,8 @@ QStringList dropIndexes(SqliteFile& file) {
 // Puts the file back into the client's journal mode whatever happened.
 class JournalModeGuard {
 public:
-    explicit JournalModeGuard(SqliteFile& file) : m_file(file) {
+    explicit JournalModeGuard(SqliteFile& file)
+        : m_file(file) {
         // Appending to a fresh file needs no write-ahead copy of every page.
         m_file.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
     }
@@ -534,7 +632,8 @@ private:
 
 SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
     if (options.subscribers < 0 || options.complaints < 0)
-        throw db::Error(QStringLiteral("The numbers of subscribers and complaints must not be negative"));
+        throw db::Error(
+            QStringLiteral("The numbers of subscribers and complaints must not be negative"));
     if (options.complaints > 0 && options.subscribers == 0)
         throw db::Error(QStringLiteral("Complaints need at least one subscriber to refer to"));
 
@@ -556,7 +655,7 @@ SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
         Subscriber subscriber;
 
         if (total > 0) {
-            makeSubscriber(seed, 0, total, subscriber);
+            makeSubscriber(seed, 0, total, subscriber, Detail::Leading);
             Statement existing(file, QStringLiteral("SELECT 1 FROM cdata WHERE ID = ?"));
             existing.bindText(1, subscriber.id);
             if (existing.step())
@@ -600,7 +699,7 @@ SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
                 who = (opened++ * stride) % total;
             else
                 who = static_cast<std::int64_t>(rng.below(static_cast<std::uint64_t>(total)));
-            makeSubscriber(seed, who, total, subscriber);
+            makeSubscriber(seed, who, total, subscriber, Detail::Leading);
             makeComplaint(rng, issue, open, complaint);
             insertComplaint(insertComplain, complaint, subscriber, rng);
         }
@@ -629,11 +728,9 @@ SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
                 static_cast<unsigned long long>(rng.below(0x100000000ull)));
             const bool taken = r % 2 == 0 && r / 2 < total;
             if (taken) {
-                makeSubscriber(seed, r / 2, total, subscriber);
-                put(mac, "A4:7B:2C:%02llX:%02llX:%02llX",
-                    static_cast<unsigned long long>(rng.below(256)),
-                    static_cast<unsigned long long>(rng.below(256)),
-                    static_cast<unsigned long long>(rng.below(256)));
+                makeSubscriber(seed, r / 2, total, subscriber, Detail::Leading);
+                const auto nic = static_cast<unsigned long long>(rng.below(1u << 24));
+                put(mac, "A4:7B:2C:%02llX:%02llX:%02llX", nic >> 16, (nic >> 8) & 0xFF, nic & 0xFF);
             }
             insertOlt.bindText(1, area.circle);
             insertOlt.bindText(2, area.ssa);
@@ -662,7 +759,7 @@ SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
                 static_cast<long long>(subnet % 256), static_cast<long long>(r % 250 + 2));
             const bool taken = r % 3 == 0 && r / 3 < total;
             if (taken)
-                makeSubscriber(seed, r / 3, total, subscriber);
+                makeSubscriber(seed, r / 3, total, subscriber, Detail::Leading);
             insertVoip.bindText(1, area.circle);
             insertVoip.bindText(2, r % 3 == 2 ? "BBOWIFI" : "FTTH");
             insertVoip.bindText(3, bng);
