@@ -3,16 +3,9 @@
 #include "app/login_form.h"
 #include "app/password_change_form.h"
 
-#include <QScreen>
-#include <QStyle>
+#include "ui/screen_registry.h"
 
 namespace app {
-
-void centreOnScreen(QWidget* window) {
-    if (QScreen* screen = window->screen())
-        window->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(),
-                                                screen->availableGeometry()));
-}
 
 Navigator::Navigator(core::AppContext& app, QList<MainWindow::MenuItem> menu)
     : m_app(app)
@@ -33,7 +26,7 @@ void Navigator::showLogin() {
     m_login->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_login, &LoginForm::signedIn, this, &Navigator::showMain);
     connect(m_login, &LoginForm::changePasswordRequested, this, &Navigator::showPasswordChange);
-    centreOnScreen(m_login);
+    ui::centreOnScreen(m_login);
     m_login->show();
 }
 
@@ -47,7 +40,7 @@ void Navigator::showPasswordChange() {
     m_passwordChange = new PasswordChangeForm(m_app);
     m_passwordChange->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_passwordChange, &PasswordChangeForm::closed, this, &Navigator::showLogin);
-    centreOnScreen(m_passwordChange);
+    ui::centreOnScreen(m_passwordChange);
     m_passwordChange->show();
 }
 

@@ -35,7 +35,4 @@ private:
     QPointer<PasswordChangeForm> m_passwordChange;
 };
 
-// Puts a top-level window in the middle of the screen it is on.
-void centreOnScreen(QWidget* window);
-
 } // namespace app

@@ -3,10 +3,8 @@
 #include "provisioning/router_script.h"
 #include "ui/action_policy.h"
 #include "ui/dialogs.h"
+#include "ui/screen_registry.h"
 #include "ui_inner_vlan_form.h"
-
-#include <QScreen>
-#include <QStyle>
 
 namespace provisioning {
 
@@ -59,9 +57,7 @@ InnerVlanForm::~InnerVlanForm() = default;
 void InnerVlanForm::setVisible(bool visible) {
     if (visible && !m_placed && isWindow()) {
         m_placed = true;
-        if (QScreen* screen = this->screen())
-            setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
-                                            screen->availableGeometry()));
+        ui::centreOnScreen(this);
     }
     QWidget::setVisible(visible);
 }

@@ -2,10 +2,8 @@
 
 #include "ui/action_policy.h"
 #include "ui/dialogs.h"
+#include "ui/screen_registry.h"
 #include "ui_voice_ip_form.h"
-
-#include <QScreen>
-#include <QStyle>
 
 namespace provisioning {
 
@@ -50,9 +48,7 @@ VoiceIpForm::~VoiceIpForm() = default;
 void VoiceIpForm::setVisible(bool visible) {
     if (visible && !m_placed && isWindow()) {
         m_placed = true;
-        if (QScreen* screen = this->screen())
-            setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
-                                            screen->availableGeometry()));
+        ui::centreOnScreen(this);
     }
     QWidget::setVisible(visible);
 }

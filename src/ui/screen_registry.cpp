@@ -2,6 +2,8 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
+#include <QStyle>
 
 namespace ui {
 
@@ -81,6 +83,12 @@ void ScreenRegistry::closeAll() {
         else
             screen->close();
     }
+}
+
+void centreOnScreen(QWidget* window) {
+    if (QScreen* screen = window->screen())
+        window->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(),
+                                                screen->availableGeometry()));
 }
 
 } // namespace ui

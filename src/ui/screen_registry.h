@@ -18,7 +18,8 @@ class ScreenRegistry {
 public:
     enum class Placement { Child, TopLevel };
 
-    explicit ScreenRegistry(QMdiArea* area = nullptr) : m_area(area) {}
+    explicit ScreenRegistry(QMdiArea* area = nullptr)
+        : m_area(area) {}
     void setArea(QMdiArea* area) { m_area = area; }
 
     // The screen's objectName is its key ("Form1").
@@ -39,5 +40,8 @@ private:
     QMdiArea* m_area;
     QHash<QString, QPointer<QWidget>> m_open;
 };
+
+// Puts a top-level window in the middle of the screen it is on.
+void centreOnScreen(QWidget* window);
 
 } // namespace ui
