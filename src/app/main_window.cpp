@@ -1,5 +1,9 @@
 #include "app/main_window.h"
 
+#include "complaints/complaint_register_form.h"
+#include "provisioning/customer_record_form.h"
+#include "provisioning/inner_vlan_form.h"
+#include "provisioning/voice_ip_form.h"
 #include "ui/action_policy.h"
 #include "ui/screen_registry.h"
 #include "ui/workstation_macs.h"
@@ -90,17 +94,23 @@ void MainWindow::releaseWorkstation() {
     });
 }
 
+namespace {
+
+template <class Screen> QWidget* build(core::AppContext& app) { return new Screen(app); }
+
+} // namespace
+
 QList<MainWindow::MenuItem> standardMenu() {
     return {
-        {"M3", "COMPLAIN", "Form3", true, nullptr},
-        {"m5", "ADD CUSTOMER", "Form1", true, nullptr},
+        {"M3", "COMPLAIN", "Form3", true, build<complaints::ComplaintRegisterForm>},
+        {"m5", "ADD CUSTOMER", "Form1", true, build<provisioning::CustomerRecordForm>},
         {"m6", "Add Engineer", "Form7", false, nullptr},
         {"SLA", "SLA", "Form5", true, nullptr},
         {"m7", "BTS FAULT", "Form8", true, nullptr},
         {"M9", "AP AND USER STATUS", "Form15", true, nullptr},
         {"m8", "ONU CONFIGURATION", "Form9", true, nullptr},
-        {"C3", "OLT INNER VLAN", "Form17", false, nullptr},
-        {"C5", "VOICE IP", "Form18", false, nullptr},
+        {"C3", "OLT INNER VLAN", "Form17", false, build<provisioning::InnerVlanForm>},
+        {"C5", "VOICE IP", "Form18", false, build<provisioning::VoiceIpForm>},
     };
 }
 

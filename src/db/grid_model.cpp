@@ -51,12 +51,16 @@ void GridModel::clear() {
     endResetModel();
 }
 
-QString GridModel::cell(int row, int column) const {
+QByteArrayView GridModel::cellUtf8(int row, int column) const {
     if (row < 0 || row >= m_rows || column < 0 || column >= m_columns.size())
         return {};
     const qsizetype at = qsizetype(row) * m_columns.size() + column;
     const quint32 begin = at == 0 ? 0 : m_ends.at(at - 1);
-    return QString::fromUtf8(m_text.constData() + begin, m_ends.at(at) - begin);
+    return QByteArrayView(m_text.constData() + begin, m_ends.at(at) - begin);
+}
+
+QString GridModel::cell(int row, int column) const {
+    return QString::fromUtf8(cellUtf8(row, column));
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {

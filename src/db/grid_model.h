@@ -24,6 +24,8 @@ public:
 
     QStringList columns() const { return m_columns; }
     QString cell(int row, int column) const;
+    // The cell as stored, without a copy; valid until the next fill.
+    QByteArrayView cellUtf8(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include <locale.h>
+#include <string>
 #include <xlsxwriter.h>
 
 namespace integrations {
@@ -25,24 +26,55 @@ constexpr int kMaxIntegerDigits = 9;
 constexpr int kMaxSignificantDigits = 15;
 constexpr qsizetype kMaxCellChars = 32767;
 
-bool isAsciiDigit(QChar c) {
+char16_t unit(QStringView text, qsizetype at) {
+    return text[at].unicode();
+}
+char16_t unit(QByteArrayView text, qsizetype at) {
+    return uchar(text[at]);
+}
+
+bool isAsciiDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
-qsizetype skipDigits(QStringView text, qsizetype at) {
-    while (at < text.size() && isAsciiDigit(text[at]))
+template <class View> qsizetype skipDigits(View text, qsizetype at) {
+    while (at < text.size() && isAsciiDigit(unit(text, at)))
         ++at;
     return at;
 }
 
-int significantDigits(QStringView digitsAndPoint) {
+template <class View> int significantDigits(View digitsAndPoint) {
     int count = 0;
-    for (QChar c : digitsAndPoint) {
+    for (qsizetype i = 0; i < digitsAndPoint.size(); ++i) {
+        const char16_t c = unit(digitsAndPoint, i);
         if (c == u'.' || (count == 0 && c == u'0'))
             continue;
         ++count;
     }
     return count;
+}
+
+// The grammar of a number is plain ASCII, so it reads the same on the
+// grid's UTF-8 bytes as on a QString.
+template <class View> CellKind kindOf(View text) {
+    if (text.isEmpty())
+        return CellKind::Empty;
+    const qsizetype integerStart = unit(text, 0) == u'-' ? 1 : 0;
+    const qsizetype integerEnd = skipDigits(text, integerStart);
+    const qsizetype integerDigits = integerEnd - integerStart;
+    qsizetype end = integerEnd;
+    if (end < text.size() && unit(text, end) == u'.') {
+        end = skipDigits(text, end + 1);
+        if (end == integerEnd + 1)
+            return CellKind::Text;
+    }
+    if (end != text.size() || integerDigits == 0 || integerDigits > kMaxIntegerDigits)
+        return CellKind::Text;
+    if (integerDigits > 1 && unit(text, integerStart) == u'0')
+        return CellKind::Text;
+    if (significantDigits(text.sliced(integerStart)) > kMaxSignificantDigits)
+        return CellKind::Text;
+    return CellKind::Number;
 }
 
 // libxlsxwriter prints numbers with the C library's printf, which follows
@@ -84,16 +116,22 @@ lxw_error writeText(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const
     return worksheet_write_string(sheet, row, column, cellUtf8(text).constData(), nullptr);
 }
 
-lxw_error writeCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const QString& text) {
-    switch (cellKind(text)) {
+// Cells go straight from the grid's UTF-8 to the sheet; only a text too long
+// for a cell takes the slower way through QString to be cut at a character.
+lxw_error writeCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, QByteArrayView utf8,
+                    std::string& buffer) {
+    switch (kindOf(utf8)) {
     case CellKind::Empty:
         return LXW_NO_ERROR;
     case CellKind::Number:
-        return worksheet_write_number(sheet, row, column, text.toDouble(), nullptr);
+        return worksheet_write_number(sheet, row, column, utf8.toDouble(), nullptr);
     case CellKind::Text:
         break;
     }
-    return writeText(sheet, row, column, text);
+    if (utf8.size() > kMaxCellChars)
+        return writeText(sheet, row, column, QString::fromUtf8(utf8));
+    buffer.assign(utf8.data(), size_t(utf8.size()));
+    return worksheet_write_string(sheet, row, column, buffer.c_str(), nullptr);
 }
 
 QString cellError(lxw_row_t row, lxw_col_t column, lxw_error error) {
@@ -109,10 +147,12 @@ QString writeSheet(lxw_worksheet* sheet, const db::GridModel& grid) {
         if (const lxw_error e = writeText(sheet, 0, lxw_col_t(c), header.at(c)))
             return cellError(0, lxw_col_t(c), e);
     }
+    std::string buffer;
     for (int r = 0; r < grid.rowCount(); ++r) {
         const auto row = lxw_row_t(r + 1);
         for (int c = 0; c < header.size(); ++c) {
-            if (const lxw_error e = writeCell(sheet, row, lxw_col_t(c), grid.cell(r, c)))
+            if (const lxw_error e =
+                    writeCell(sheet, row, lxw_col_t(c), grid.cellUtf8(r, c), buffer))
                 return cellError(row, lxw_col_t(c), e);
         }
     }
@@ -160,24 +200,7 @@ QString gridClipboardText(const db::GridModel& grid) {
 }
 
 CellKind cellKind(QStringView text) {
-    if (text.isEmpty())
-        return CellKind::Empty;
-    const qsizetype integerStart = text.startsWith(u'-') ? 1 : 0;
-    const qsizetype integerEnd = skipDigits(text, integerStart);
-    const qsizetype integerDigits = integerEnd - integerStart;
-    qsizetype end = integerEnd;
-    if (end < text.size() && text[end] == u'.') {
-        end = skipDigits(text, end + 1);
-        if (end == integerEnd + 1)
-            return CellKind::Text;
-    }
-    if (end != text.size() || integerDigits == 0 || integerDigits > kMaxIntegerDigits)
-        return CellKind::Text;
-    if (integerDigits > 1 && text[integerStart] == u'0')
-        return CellKind::Text;
-    if (significantDigits(text.sliced(integerStart)) > kMaxSignificantDigits)
-        return CellKind::Text;
-    return CellKind::Number;
+    return kindOf(text);
 }
 
 QString writeWorkbook(const db::GridModel& grid, const QString& path) {

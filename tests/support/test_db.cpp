@@ -48,6 +48,12 @@ QStringList TestDb::rows(const QString& sql, const QVariantList& params) const {
     return out;
 }
 
+QStringList TestDb::rowsSecondary(const QString& sql, const QVariantList& params) const {
+    QStringList out;
+    run(secondaryPath(), sql, params, &out);
+    return out;
+}
+
 QString TestDb::scalar(const QString& sql, const QVariantList& params) const {
     const QStringList r = rows(sql, params);
     return r.isEmpty() ? QString() : r.first().section(QLatin1Char('|'), 0, 0);

@@ -27,6 +27,7 @@ public:
     // Every row of a SELECT, each row's fields as text joined by "|".
     QStringList rows(const QString& sql, const QVariantList& params = {}) const;
     QString scalar(const QString& sql, const QVariantList& params = {}) const;
+    QStringList rowsSecondary(const QString& sql, const QVariantList& params = {}) const;
 
 private:
     void run(const QString& file, const QString& sql, const QVariantList& params,

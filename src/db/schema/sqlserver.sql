@@ -107,6 +107,8 @@ CREATE INDEX ix_complain_user_id ON complain ([user id]);
 CREATE INDEX ix_complain_status_pending ON complain (status, pending);
 CREATE INDEX ix_complain_issue_date ON complain ([issue date]);
 CREATE INDEX ix_complain_close_date ON complain ([close date]);
+-- The report's carried-forward count reads only complaints still open.
+CREATE INDEX ix_complain_open_issue_date ON complain ([issue date]) WHERE status <> 'CLOSED';
 
 -- Inner VLAN pool: one row per outer/inner VLAN pair; ID 'NA' is free.
 CREATE TABLE OLT (

@@ -1,0 +1,59 @@
+// Opens the open-complaint board on a database, as the register's "SHOW OPEN
+// COMPLAIN" does, and reports how long it took until the board was on screen
+// with its grid filled. bench/open_board.sh compares it with the sqlite3
+// shell printing the same answer.
+#include "complaints/open_complaint_board_form.h"
+#include "core/clock.h"
+#include "core/config.h"
+#include "core/session.h"
+#include "core/workstation.h"
+#include "db/db_settings.h"
+#include "ui/dialogs.h"
+#include "ui/query_grid.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+
+namespace {
+
+// A message means the board did not open as it should; the run is void.
+class FailingDialogs final : public ui::Dialogs {
+public:
+    void message(const QString& text, const QString&, ui::Icon) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        failed = true;
+    }
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    bool failed = false;
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: open_board DATABASE\n");
+        return 2;
+    }
+    const core::Config config = core::Config::fromValues(
+        {{QStringLiteral("database/backend"), QStringLiteral("sqlite")},
+         {QStringLiteral("database/sqlite_path"), QString::fromLocal8Bit(argv[1])}});
+    const db::DbSettings settings = db::DbSettings::fromConfig(config);
+    core::Session session;
+    const core::SystemClock clock;
+    FailingDialogs dialogs;
+    const core::SystemAdapters adapters;
+    core::AppContext context{config, settings, session, clock, dialogs, adapters};
+
+    QElapsedTimer timer;
+    timer.start();
+    complaints::OpenComplaintBoardForm board(context);
+    board.show();
+    QCoreApplication::processEvents();
+    const double seconds = timer.nsecsElapsed() / 1e9;
+
+    const auto* grid = board.findChild<ui::QueryGrid*>(QStringLiteral("MSHFlexGrid1"));
+    std::printf("rows %d seconds %.4f\n", grid->gridModel().rowCount(), seconds);
+    return dialogs.failed ? 1 : 0;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+namespace db {
+class ScreenDb;
+}
+
+// The database side of logging, updating and closing a complaint. The
+// register screen decides what to write and what to tell the operator; these
+// run its statements on the screen's open connection.
+namespace complaints {
+
+// A complaint as the register logs it, with the subscriber details the
+// operator may have corrected on the screen.
+struct NewComplaint {
+    QString name;
+    QString mobile; // digits only: the subscriber record takes it as a number
+    QString issueTime;
+    QString description;
+    QString ssa;
+    QString fe;
+    QString feMobile;
+    QString address;
+    QString subscriberId;
+    QString circle;
+    QString ap;
+    QString user;
+    QString service;
+    QString voiceIp;
+};
+
+// Inserts the complaint as "NEW", writes the subscriber's name, mobile,
+// address and voice IP, and reads back the subscriber's first open complaint
+// number, all in one transaction: a subscriber update that fails leaves no
+// complaint behind.
+QString logComplaint(db::ScreenDb& db, const NewComplaint& complaint);
+
+// Marks the complaint "OPEN" with its new history, hours and category.
+// False when no complaint has that number.
+bool recordUpdate(db::ScreenDb& db, const QString& number, qint64 hours, const QString& history,
+                  const QString& category);
+
+// Marks the complaint "CLOSED" with the closing entry, time, hours, closer and
+// category. False when no complaint has that number.
+bool recordClosing(db::ScreenDb& db, const QString& number, const QString& history,
+                   const QString& closingTime, qint64 hours, const QString& user,
+                   const QString& category);
+
+// Marks the subscriber's offline records that are not closed with the
+// category, on the secondary server. Opens and closes its own connection.
+void markOfflineRecords(db::ScreenDb& db, const QString& category, const QString& subscriberId);
+
+// Requests the portal's closing notice in the background: the screen does not
+// wait, the answer is ignored, and the request is dropped at the wait limit.
+// It outlives the screen, so closing the window right after a closing does
+// not lose the notice.
+void sendClosingNotice(const QUrl& url, int waitLimitSeconds);
+
+} // namespace complaints

@@ -1,0 +1,660 @@
+#include "complaints/complaint_register_form.h"
+
+#include "complaints/complaint_lifecycle.h"
+#include "complaints/open_complaint_board_form.h"
+#include "complaints/subscriber_maintenance.h"
+#include "core/clock.h"
+#include "core/config.h"
+#include "core/session.h"
+#include "core/text_formats.h"
+#include "db/error.h"
+#include "integrations/external_programs.h"
+#include "ui/action_policy.h"
+#include "ui/dialogs.h"
+#include "ui/enter_navigation.h"
+#include "ui/screen_registry.h"
+#include "ui_complaint_register_form.h"
+
+#include <QFocusEvent>
+#include <QPointer>
+#include <QTimer>
+#include <stdexcept>
+
+namespace complaints {
+
+namespace {
+
+const QString vuva = QStringLiteral("VUVA");
+const QString zel = QStringLiteral("ZEL");
+const QString zelCrm = QStringLiteral("ZEL CRM");
+const QString alvenVelmora = QStringLiteral("ALVEN VELMORA");
+
+void setControlText(QWidget* control, const QString& text) {
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->setText(text);
+    else if (auto* combo = qobject_cast<QComboBox*>(control))
+        combo->setEditText(text);
+    else if (auto* label = qobject_cast<QLabel*>(control))
+        label->setText(text);
+    else if (auto* box = qobject_cast<QPlainTextEdit*>(control))
+        box->setPlainText(text);
+}
+
+// A combo box's list and its text are separate: filling or emptying the list
+// leaves the text the operator sees alone.
+void emptyList(QComboBox* combo) {
+    const QString text = combo->currentText();
+    combo->clear();
+    combo->setEditText(text);
+}
+
+void addToList(QComboBox* combo, const QString& entry) {
+    const QString text = combo->currentText();
+    combo->addItem(entry);
+    combo->setEditText(text);
+}
+
+void fillList(QComboBox* combo, const QStringList& entries) {
+    for (const QString& entry : entries)
+        addToList(combo, entry);
+}
+
+qint64 hoursOrFail(const QString& issueTime, const QDateTime& now) {
+    const auto hours = hoursPending(issueTime, now);
+    if (!hours)
+        throw db::Error(db::dateConversionMessage());
+    return *hours;
+}
+
+} // namespace
+
+ComplaintRegisterForm::ComplaintRegisterForm(core::AppContext& app, QWidget* parent)
+    : QWidget(parent)
+    , m_app(app)
+    , m_ui(std::make_unique<Ui::ComplaintRegisterForm>())
+    , m_db(app.database)
+    , m_timer(new QTimer(this)) {
+    m_ui->setupUi(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(1000);
+    m_ui->WebBrowser1->setWaitLimitSeconds(app.config.waitLimitSeconds());
+    ui::enterMovesFocus({m_ui->Text1, m_ui->Text6});
+    m_ui->Text6->installEventFilter(this);
+    m_ui->Text10->viewport()->installEventFilter(this);
+
+    connect(m_timer, &QTimer::timeout, this, &ComplaintRegisterForm::tick);
+    connect(m_ui->Command8, &QPushButton::clicked, this, &ComplaintRegisterForm::searchSubscriber);
+    connect(m_ui->Combo4, &QComboBox::activated, this, &ComplaintRegisterForm::circleChosen);
+    connect(m_ui->Combo5, &QComboBox::activated, this, &ComplaintRegisterForm::ssaChosen);
+    connect(m_ui->Combo7, &QComboBox::activated, this, &ComplaintRegisterForm::engineerChosen);
+    connect(m_ui->Combo3, &QComboBox::activated, this,
+            &ComplaintRegisterForm::complaintEngineerChosen);
+    connect(m_ui->Command6, &QPushButton::clicked, this, &ComplaintRegisterForm::clearScreen);
+    connect(m_ui->Command7, &QPushButton::clicked, this,
+            &ComplaintRegisterForm::showOpenComplaints);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &ComplaintRegisterForm::submitComplaint);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &ComplaintRegisterForm::updateComplaint);
+    connect(m_ui->Command3, &QPushButton::clicked, this, &ComplaintRegisterForm::closeComplaint);
+    connect(m_ui->Command5, &QPushButton::clicked, this, &ComplaintRegisterForm::saveSubscriber);
+    connect(m_ui->Command10, &QPushButton::clicked, this, &ComplaintRegisterForm::assignVoiceIp);
+    connect(m_ui->Command4, &QPushButton::clicked, this, &ComplaintRegisterForm::openAp);
+    connect(m_ui->Label26, &ui::ClickableLabel::clicked, this,
+            &ComplaintRegisterForm::showPolicyPage);
+    connect(m_ui->Label29, &ui::ClickableLabel::clicked, this, &ComplaintRegisterForm::refreshAp);
+    load();
+}
+
+ComplaintRegisterForm::~ComplaintRegisterForm() {
+    // The controls outlive this object's own part of the destruction.
+    m_ui->Text6->removeEventFilter(this);
+    m_ui->Text10->viewport()->removeEventFilter(this);
+}
+
+bool ComplaintRegisterForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui->Text6 && event->type() == QEvent::FocusOut) {
+        // Switching to another window is no leaving of the box.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            lookUpComplaint();
+    } else if (watched == m_ui->Text10->viewport() &&
+               event->type() == QEvent::MouseButtonDblClick) {
+        stampUpdateText();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QString ComplaintRegisterForm::signedInUser() const {
+    return m_app.session.signedInUser();
+}
+
+// --- the screen ---------------------------------------------------------------
+
+void ComplaintRegisterForm::load() {
+    m_ui->Label13->setText(QStringLiteral("YOU ARE LOGIN AS ") + signedInUser());
+    m_ui->Command3->setEnabled(false);
+    m_ui->MSHFlexGrid1->setColumnWidthsTwips({1000, 2500});
+    fillList(m_ui->Combo6, paidChoices());
+    fillList(m_ui->Combo1, complaintDescriptions());
+    fillList(m_ui->Combo2, complaintCategories());
+    m_ui->Text11->setText(core::formats::shortDateTime24(m_app.clock.now()));
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        m_db.open();
+        for (auto row = m_db.query(QStringLiteral("select circle from circle")); !row.atEnd();
+             row.next())
+            addToList(m_ui->Combo4, row.trimmed(QStringLiteral("circle")));
+        m_db.close();
+    });
+    m_timer->start();
+}
+
+void ComplaintRegisterForm::tick() {
+    m_ui->Text11->setText(core::formats::shortDateTime(m_app.clock.now()));
+}
+
+void ComplaintRegisterForm::searchSubscriber() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        emptyList(m_ui->Combo7);
+        m_apAddress.clear();
+        const db::Value text = db::text(m_ui->Text1->text().toLower());
+        m_db.open();
+        // The status condition binds to the mobile number alone, as written. A
+        // blank follows each '?': Qt's driver would read "?OR" as one name.
+        for (auto row = m_db.query(QStringLiteral("select * from cdata where id = ? OR "
+                                                  "indicator=? OR BA=? OR MOBILE=? and "
+                                                  "status='active'"),
+                                   {text, text, text, text});
+             !row.atEnd(); row.next())
+            showSubscriber(row);
+        findEngineers();
+        showSiteState();
+        m_db.close();
+        m_db.open();
+        const db::Value id = db::text(m_ui->Text1->text());
+        for (auto row = m_db.query(QStringLiteral("select * from complain WHERE [User ID]= "
+                                                  "? AND STATUS<>'CLOSED'"),
+                                   {id});
+             !row.atEnd(); row.next())
+            showComplaint(row, ComplaintRead::Search);
+        showHistoryGrid(m_ui->Text1->text());
+        for (auto row = m_db.query(QStringLiteral("select * from olt WHERE ID= ?"), {id});
+             !row.atEnd(); row.next())
+            m_ui->Text21->setText(row.field(QStringLiteral("MAC")));
+        m_db.close();
+    });
+}
+
+void ComplaintRegisterForm::showSubscriber(const db::RowCursor& row) {
+    m_ui->Text2->setText(row.trimmed(1));
+    m_ui->Combo5->setEditText(row.trimmed(QStringLiteral("CLUSTER")));
+    m_ui->Text4->setText(row.trimmed(3));
+    m_ui->Text8->setText(row.trimmed(4));
+    m_ui->Combo4->setEditText(row.trimmed(5));
+    m_ui->Label22->setText(row.field(QStringLiteral("SERVICE")));
+    m_ui->Text3->setText(row.trimmed(QStringLiteral("ba")));
+    m_ui->Label27->setText(row.trimmed(QStringLiteral("policy")));
+    m_ui->Text16->setText(row.trimmed(QStringLiteral("CBA")));
+    m_ui->Text17->setText(row.trimmed(QStringLiteral("EMAIL")));
+    m_ui->Combo6->setEditText(row.trimmed(QStringLiteral("PAID")));
+    m_ui->Text1->setText(row.trimmed(0));
+    m_ui->Text18->setText(row.trimmed(QStringLiteral("AP")));
+    m_ui->Text19->setText(row.trimmed(QStringLiteral("PORT")));
+    m_ui->Text20->setText(row.trimmed(QStringLiteral("OTC")));
+}
+
+void ComplaintRegisterForm::findEngineers() {
+    for (auto row = m_db.query(
+             QStringLiteral("select * from FE where circle=? and CLUSTER=?"),
+             {db::text(m_ui->Combo4->currentText()), db::text(m_ui->Combo5->currentText())});
+         !row.atEnd(); row.next()) {
+        m_ui->Text12->setText(row.trimmed(QStringLiteral("NAME")));
+        m_ui->Text13->setText(row.trimmed(QStringLiteral("MOBILE")));
+        addToList(m_ui->Combo7, row.field(QStringLiteral("NAME")));
+    }
+}
+
+void ComplaintRegisterForm::showSiteState() {
+    QString live;
+    for (auto row = m_db.query(QStringLiteral("SELECT IP,LIVE FROM af_site WHERE site=?"),
+                               {db::text(m_ui->Text18->text())});
+         !row.atEnd(); row.next()) {
+        m_apAddress = row.trimmed(QStringLiteral("IP"));
+        live = row.trimmed(QStringLiteral("LIVE"));
+    }
+    QPalette palette = m_ui->Text18->palette();
+    palette.setColor(QPalette::Base,
+                     live == QLatin1String("UP") ? QColor(0, 255, 0) : QColor(255, 0, 0));
+    m_ui->Text18->setPalette(palette);
+}
+
+void ComplaintRegisterForm::lookUpComplaint() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        emptyList(m_ui->Combo3);
+        m_ui->Command3->setEnabled(true);
+        m_db.open();
+        for (auto row = m_db.query(QStringLiteral("select * from complain WHERE ID= ?"),
+                                   {db::text(m_ui->Text6->text())});
+             !row.atEnd(); row.next())
+            showComplaint(row, ComplaintRead::Lookup);
+        showHistoryGrid(m_ui->Text15->text());
+        for (auto row = m_db.query(
+                 QStringLiteral("select * from FE where circle=? and CLUSTER=?"),
+                 {db::text(m_ui->Combo4->currentText()), db::text(m_ui->Combo5->currentText())});
+             !row.atEnd(); row.next())
+            addToList(m_ui->Combo3, row.field(QStringLiteral("NAME")));
+        m_db.close();
+        const bool closed = m_ui->Label34->text().trimmed() == QLatin1String("CLOSED");
+        m_ui->Command2->setEnabled(!closed);
+        m_ui->Command3->setEnabled(!closed);
+    });
+}
+
+void ComplaintRegisterForm::showComplaint(const db::RowCursor& row, ComplaintRead read) {
+    for (const ComplaintField& f : complaintFields(read)) {
+        const QString value = f.position >= 0
+                                  ? (f.trimmed ? row.trimmed(f.position) : row.field(f.position))
+                                  : (f.trimmed ? row.trimmed(f.column) : row.field(f.column));
+        setControlText(findChild<QWidget*>(f.control), value);
+    }
+}
+
+void ComplaintRegisterForm::showHistoryGrid(const QString& subscriberId) {
+    m_db.bindGrid(m_ui->MSHFlexGrid1->gridModel(),
+                  QStringLiteral("select ID,[Issue Date] from complain WHERE [User ID]= ? order by "
+                                 "ID desc"),
+                  {db::text(subscriberId)});
+}
+
+void ComplaintRegisterForm::circleChosen() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        emptyList(m_ui->Combo5);
+        m_db.open();
+        for (auto row = m_db.query(QStringLiteral("select SSA from ssa where circle=?"),
+                                   {db::text(m_ui->Combo4->currentText())});
+             !row.atEnd(); row.next())
+            addToList(m_ui->Combo5, row.trimmed(QStringLiteral("SSA")));
+        m_db.close();
+    });
+}
+
+void ComplaintRegisterForm::ssaChosen() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        m_ui->Text12->clear();
+        m_ui->Text13->clear();
+        m_db.open();
+        // The SSA office's manager and phone stand in until an engineer is chosen.
+        for (auto row = m_db.query(QStringLiteral("select * from domain where id=?"),
+                                   {db::text(m_ui->Combo5->currentText())});
+             !row.atEnd(); row.next()) {
+            m_ui->Text12->setText(row.field(1));
+            m_ui->Text13->setText(row.field(2));
+        }
+        m_db.close();
+    });
+}
+
+void ComplaintRegisterForm::engineerChosen() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        m_db.open();
+        for (auto row = m_db.query(QStringLiteral("select * from FE where circle=? and "
+                                                  "CLUSTER=? and name=?"),
+                                   {db::text(m_ui->Combo4->currentText()),
+                                    db::text(m_ui->Combo5->currentText()),
+                                    db::text(m_ui->Combo7->currentText())});
+             !row.atEnd(); row.next()) {
+            m_ui->Text12->setText(m_ui->Combo7->currentText());
+            m_ui->Text13->setText(row.trimmed(QStringLiteral("MOBILE")));
+        }
+        m_db.close();
+    });
+}
+
+void ComplaintRegisterForm::complaintEngineerChosen() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        m_db.open();
+        for (auto row = m_db.query(QStringLiteral("select * from FE where circle=? and "
+                                                  "CLUSTER=? and name=?"),
+                                   {db::text(m_ui->Combo4->currentText()),
+                                    db::text(m_ui->Combo5->currentText()),
+                                    db::text(m_ui->Combo3->currentText())});
+             !row.atEnd(); row.next())
+            m_ui->Text5->setText(row.trimmed(QStringLiteral("MOBILE")));
+        m_db.close();
+    });
+}
+
+// Lists, the port and ONU boxes, the submitted number, the status, the grid
+// and the AP colour stay as they are.
+void ComplaintRegisterForm::clearScreen() {
+    const QList<QWidget*> cleared{
+        m_ui->Text1,  m_ui->Text2,   m_ui->Combo5, m_ui->Text4,   m_ui->Text12, m_ui->Text13,
+        m_ui->Combo1, m_ui->Text6,   m_ui->Text7,  m_ui->Combo2,  m_ui->Text9,  m_ui->Text10,
+        m_ui->Combo3, m_ui->Text5,   m_ui->Text8,  m_ui->Label7,  m_ui->Text14, m_ui->Text16,
+        m_ui->Text17, m_ui->Label22, m_ui->Text3,  m_ui->Label27, m_ui->Combo6, m_ui->Text18,
+        m_ui->Combo4, m_ui->Text20,  m_ui->Text15};
+    for (QWidget* control : cleared)
+        setControlText(control, QString());
+}
+
+void ComplaintRegisterForm::showOpenComplaints() {
+    core::AppContext& app = m_app;
+    close();
+    if (app.screens)
+        app.screens->open(
+            QStringLiteral("Form4"), [&app] { return new OpenComplaintBoardForm(app); },
+            ui::ScreenRegistry::Placement::Child);
+}
+
+void ComplaintRegisterForm::stampUpdateText() {
+    m_ui->Text10->setPlainText(m_ui->Text10->toPlainText() + generalDateTime(m_app.clock.now()));
+    m_ui->Text10->moveCursor(QTextCursor::End);
+}
+
+bool ComplaintRegisterForm::mobileRefused(const QString& mobile) {
+    if (isMobileNumber(mobile))
+        return false;
+    m_app.dialogs.message(QStringLiteral("MOBILE NUMBER MUST BE NUMERIC"), vuva,
+                          ui::Icon::Information);
+    return true;
+}
+
+// --- complaints -----------------------------------------------------------------
+
+void ComplaintRegisterForm::submitComplaint() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        if (openComplaintShown()) {
+            m_app.dialogs.message(QStringLiteral(" HAS ALREADY AN OPEN COMPLAIN"), vuva,
+                                  ui::Icon::Information);
+            return;
+        }
+        if (submitFieldsMissing()) {
+            m_app.dialogs.message(QStringLiteral("PLEASE FILL ALL THE DATA"), vuva,
+                                  ui::Icon::Information);
+            return;
+        }
+        // Checked before anything is written: the subscriber record takes the
+        // mobile as a number, and a half-logged complaint helps nobody.
+        if (mobileRefused(m_ui->Text4->text().trimmed()))
+            return;
+        logNewComplaint();
+    });
+}
+
+// Also true while any complaint number is on the screen, even a closed one's.
+bool ComplaintRegisterForm::openComplaintShown() {
+    m_db.open();
+    for (auto row = m_db.query(QStringLiteral("select * from complain WHERE [User ID]= ? AND "
+                                              "STATUS<>'CLOSED'"),
+                               {db::text(m_ui->Text1->text())});
+         !row.atEnd(); row.next())
+        showComplaint(row, ComplaintRead::SubmitCheck);
+    m_db.close();
+    return !m_ui->Text6->text().isEmpty();
+}
+
+bool ComplaintRegisterForm::submitFieldsMissing() const {
+    for (const QString& text :
+         {m_ui->Text1->text(), m_ui->Text2->text(), m_ui->Text4->text(),
+          m_ui->Combo1->currentText(), m_ui->Text12->text(), m_ui->Text13->text(),
+          m_ui->Combo4->currentText(), m_ui->Combo5->currentText()})
+        if (text.isEmpty())
+            return true;
+    return false;
+}
+
+void ComplaintRegisterForm::logNewComplaint() {
+    NewComplaint c;
+    c.name = m_ui->Text2->text();
+    c.mobile = m_ui->Text4->text().trimmed();
+    c.issueTime = core::formats::shortDateTime(m_app.clock.now());
+    c.description = m_ui->Combo1->currentText();
+    c.ssa = m_ui->Combo5->currentText();
+    c.fe = m_ui->Text12->text();
+    c.feMobile = m_ui->Text13->text();
+    c.address = m_ui->Text8->text();
+    c.subscriberId = m_ui->Text1->text();
+    c.circle = m_ui->Combo4->currentText();
+    c.ap = m_ui->Text18->text();
+    c.user = signedInUser();
+    c.service = m_ui->Label22->text();
+    c.voiceIp = m_ui->Text20->text();
+    m_db.open();
+    const QString number = logComplaint(m_db, c);
+    m_db.close();
+    m_ui->Label16->setText(number);
+    m_app.dialogs.message(QStringLiteral("Complain Submitted Successfully with Complain No") +
+                              number,
+                          vuva, ui::Icon::Information);
+}
+
+void ComplaintRegisterForm::updateComplaint() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        const QString number = m_ui->Text6->text();
+        m_db.open();
+        if (m_ui->Text10->toPlainText().isEmpty())
+            m_app.dialogs.message(QStringLiteral("PLEASE FILL UPDATE"), zel, ui::Icon::Information);
+        else
+            recordComplaintUpdate(number);
+        m_db.close();
+        // A wire fault takes the subscriber's offline records with it, whether
+        // or not the update text was given.
+        const QString category = m_ui->Combo2->currentText();
+        if (category == QLatin1String("WIRE DOWN"))
+            markOfflineRecords(m_db, category, m_ui->Text15->text());
+    });
+}
+
+void ComplaintRegisterForm::recordComplaintUpdate(const QString& number) {
+    const QDateTime now = m_app.clock.now();
+    const QString history =
+        m_ui->Label7->text() +
+        updateEntry(core::formats::shortDateTime(now), signedInUser(), m_ui->Text10->toPlainText());
+    m_ui->Label7->setText(history);
+    QString issueTime;
+    bool found = false;
+    for (auto row =
+             m_db.query(QStringLiteral("SELECT * FROM COMPLAIN WHERE ID=?"), {db::text(number)});
+         !row.atEnd(); row.next()) {
+        issueTime = row.trimmed(3);
+        found = true;
+    }
+    const bool updated = found && recordUpdate(m_db, number, hoursOrFail(issueTime, now), history,
+                                               m_ui->Combo2->currentText());
+    if (!updated) {
+        m_app.dialogs.message(QStringLiteral("COMPLAINT %1 NOT FOUND").arg(number), zelCrm,
+                              ui::Icon::Information);
+        return;
+    }
+    m_app.dialogs.message(QStringLiteral("COMPLAINT UPDATED"), zelCrm, ui::Icon::Information);
+}
+
+void ComplaintRegisterForm::closeComplaint() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        const QString number = m_ui->Text6->text();
+        // Asked first, so a workstation without the portal's address closes
+        // nothing it could not announce.
+        const QString portal = m_app.config.required(QStringLiteral("services/portal_server"));
+        m_db.open();
+        const bool closed = closeShownComplaint(number);
+        m_db.close();
+        if (!closed)
+            return;
+        sendClosingNotice(closingNoticeUrl(portal, m_ui->Text9->text(), number),
+                          m_app.config.waitLimitSeconds());
+        m_app.dialogs.message(QStringLiteral("CLOSED SUCCESSFULLY"), zel, ui::Icon::Information);
+        m_ui->Command2->setEnabled(false);
+        m_ui->Command3->setEnabled(false);
+        m_ui->Text3->setFocus();
+    });
+}
+
+bool ComplaintRegisterForm::closeShownComplaint(const QString& number) {
+    const QDateTime now = m_app.clock.now();
+    const QString closingTime = core::formats::shortDateTime(now);
+    const auto row =
+        m_db.query(QStringLiteral("select * from complain where id=?"), {db::text(number)});
+    const QString notFound = QStringLiteral("COMPLAINT %1 NOT FOUND").arg(number);
+    if (row.atEnd()) {
+        m_app.dialogs.message(notFound, zelCrm, ui::Icon::Information);
+        return false;
+    }
+    const QString issueTime = row.trimmed(3);
+    const QString user = signedInUser();
+    if (user.isEmpty()) {
+        m_app.dialogs.message(
+            QStringLiteral("YOU ARE NOT LOGIN PLEASE CLOSE WINDO AND LOGIN AGAIN"), zel,
+            ui::Icon::Information);
+        return false;
+    }
+    const QString history = m_ui->Label7->text() + closingEntry(closingTime, user);
+    if (!recordClosing(m_db, number, history, closingTime, hoursOrFail(issueTime, now), user,
+                       m_ui->Combo2->currentText())) {
+        m_app.dialogs.message(notFound, zelCrm, ui::Icon::Information);
+        return false;
+    }
+    return true;
+}
+
+// --- the subscriber's record --------------------------------------------------------
+
+void ComplaintRegisterForm::saveSubscriber() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        SubscriberEdit edit;
+        edit.id = m_ui->Text1->text();
+        edit.ap = m_ui->Text18->text();
+        edit.name = m_ui->Text2->text();
+        // Blanks around a bare number never reached the record either.
+        edit.mobile = m_ui->Text4->text().trimmed();
+        edit.address = m_ui->Text8->text();
+        edit.cba = m_ui->Text16->text();
+        edit.email = m_ui->Text17->text();
+        edit.paid = m_ui->Combo6->currentText();
+        if (mobileRefused(edit.mobile))
+            return;
+        m_db.open();
+        const bool saved = complaints::saveSubscriber(m_db, edit);
+        m_db.close();
+        if (saved)
+            m_app.dialogs.message(QStringLiteral("DATA UPDATED"), vuva, ui::Icon::Information);
+        else
+            m_app.dialogs.message(QStringLiteral("SUBSCRIBER %1 NOT FOUND").arg(edit.id), vuva,
+                                  ui::Icon::Information);
+    });
+}
+
+void ComplaintRegisterForm::assignVoiceIp() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        const QString id = m_ui->Text1->text().trimmed();
+        m_db.open();
+        const VoiceIpAssignment result = complaints::assignVoiceIp(m_db, m_ui->Text20->text(), id);
+        m_db.close();
+        if (!result.holder.isEmpty())
+            m_app.dialogs.message(QStringLiteral("IP ALREADY IN USE FOR USER ") + result.holder,
+                                  zelCrm, ui::Icon::Information);
+        else if (result.stored)
+            m_app.dialogs.message(QStringLiteral("DATA UPDATED"), vuva, ui::Icon::Information);
+        else
+            m_app.dialogs.message(QStringLiteral("SUBSCRIBER %1 NOT FOUND").arg(id), vuva,
+                                  ui::Icon::Information);
+    });
+}
+
+void ComplaintRegisterForm::showPolicyPage() {
+    browsePolicyServer(QStringLiteral("policy.php"));
+}
+
+void ComplaintRegisterForm::refreshAp() {
+    browsePolicyServer(QStringLiteral("ap.php"));
+}
+
+// The policy and AP pages: every step skips its own failure. The id and NAS
+// IP are this click's own, so a click that starts while another waits for
+// its page cannot redirect the other's write to a different subscriber.
+void ComplaintRegisterForm::browsePolicyServer(const QString& page) {
+    QString server;
+    // A missing address is a setup fault, told plainly rather than skipped.
+    if (!ui::stopOnError(m_app.dialogs, nullptr, [&] {
+            server = m_app.config.required(QStringLiteral("services/policy_server"));
+        }))
+        return;
+    const QPointer<ComplaintRegisterForm> alive(this);
+    const int depth = m_db.depth();
+    QString id;
+    QString nasIp;
+    bool loaded = false;
+    {
+        ui::ContinueOnError steps;
+        steps.step([this] { m_db.open(); });
+        steps.step([&] {
+            const auto row = m_db.query(QStringLiteral("select ID, NAS_IP from CDATA WHERE  id=?"),
+                                        {db::text(m_ui->Text1->text())});
+            nasIp = row.trimmed(QStringLiteral("nas_ip"));
+            id = row.trimmed(QStringLiteral("id"));
+        });
+        steps.step([&] {
+            loaded = m_ui->WebBrowser1->navigateAndWait(policyServerUrl(server, page, id, nasIp));
+        });
+    }
+    // The operator may have closed the screen while the page loaded.
+    if (!alive)
+        return;
+    ui::ContinueOnError steps;
+    if (page == QLatin1String("ap.php")) {
+        // A page that never came is an empty answer, not the previous page's.
+        QString body;
+        steps.step([&] {
+            if (loaded)
+                body = m_ui->WebBrowser1->bodyText();
+        });
+        if (!alive)
+            return;
+        steps.step([&] { m_ui->Text18->setText(body); });
+        steps.step([&] { storeRefreshedAp(id); });
+    }
+    steps.step([&] {
+        if (alive)
+            m_db.closeTo(depth);
+    });
+}
+
+void ComplaintRegisterForm::storeRefreshedAp(const QString& id) {
+    const QString ap = m_ui->Text18->text();
+    if (!isApName(ap)) {
+        m_app.dialogs.message(QStringLiteral("OFFLINE"));
+        return;
+    }
+    if (storeAp(m_db, ap, id))
+        m_app.dialogs.message(QStringLiteral("AP UPDATED"), alvenVelmora, ui::Icon::Information);
+    else
+        m_app.dialogs.message(QStringLiteral("SUBSCRIBER %1 NOT FOUND").arg(id), alvenVelmora,
+                              ui::Icon::Information);
+}
+
+void ComplaintRegisterForm::openAp() {
+    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        if (m_apAddress.isEmpty()) {
+            m_app.dialogs.message(QStringLiteral("AP NOT UPDATED IN CRM"), zel,
+                                  ui::Icon::Information);
+            return;
+        }
+        integrations::ExternalPrograms* programs = m_app.programs;
+        if (m_ui->Label22->text().trimmed() != QLatin1String("FTTH")) {
+            const QString tool = m_app.config.required(QStringLiteral("tools/router_tool"));
+            const QString password =
+                m_app.config.required(QStringLiteral("accounts/router_password"));
+            if (!programs ||
+                !programs->start(tool, {m_apAddress, QStringLiteral("admin"), password}))
+                throw std::runtime_error(QStringLiteral("The router tool %1 could not be started.")
+                                             .arg(tool)
+                                             .toStdString());
+            return;
+        }
+        const QUrl url(QStringLiteral("https://") + m_apAddress);
+        if (!programs || !programs->openUrl(url))
+            throw std::runtime_error(QStringLiteral("The web browser could not open %1.")
+                                         .arg(url.toString())
+                                         .toStdString());
+    });
+}
+
+} // namespace complaints

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "complaints/complaint_rules.h"
+#include "core/app_context.h"
+#include "db/screen_db.h"
+
+#include <QWidget>
+#include <memory>
+
+class QComboBox;
+class QTimer;
+
+namespace Ui {
+class ComplaintRegisterForm;
+}
+
+namespace complaints {
+
+// The customer-care desk's complaint register: find a subscriber, see the
+// record, the open complaint and the earlier ones; log, update and close
+// complaints; correct the subscriber's record and reach the subscriber's AP.
+class ComplaintRegisterForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit ComplaintRegisterForm(core::AppContext& app, QWidget* parent = nullptr);
+    ~ComplaintRegisterForm() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The screen itself
+    void load();
+    void tick();
+    void searchSubscriber();
+    void showSubscriber(const db::RowCursor& row);
+    void findEngineers();
+    void showSiteState();
+    void lookUpComplaint();
+    void showComplaint(const db::RowCursor& row, ComplaintRead read);
+    void showHistoryGrid(const QString& subscriberId);
+    void circleChosen();
+    void ssaChosen();
+    void engineerChosen();
+    void complaintEngineerChosen();
+    void clearScreen();
+    void showOpenComplaints();
+    void stampUpdateText();
+
+    // Complaints
+    void submitComplaint();
+    bool openComplaintShown();
+    bool submitFieldsMissing() const;
+    void logNewComplaint();
+    void updateComplaint();
+    void recordComplaintUpdate(const QString& number);
+    void closeComplaint();
+    bool closeShownComplaint(const QString& number);
+
+    // The subscriber's record
+    void saveSubscriber();
+    void assignVoiceIp();
+    void showPolicyPage();
+    void refreshAp();
+    void browsePolicyServer(const QString& page);
+    void storeRefreshedAp(const QString& id);
+    void openAp();
+
+    bool mobileRefused(const QString& mobile);
+    QString signedInUser() const;
+
+    core::AppContext& m_app;
+    std::unique_ptr<Ui::ComplaintRegisterForm> m_ui;
+    db::ScreenDb m_db;
+    QTimer* m_timer;
+    // The subscriber's AP site address, found by the last search.
+    QString m_apAddress;
+};
+
+} // namespace complaints
