@@ -12,6 +12,7 @@
 #include "ui/action_policy.h"
 #include "ui/dialogs.h"
 #include "ui/enter_navigation.h"
+#include "ui/list_box.h"
 #include "ui/screen_registry.h"
 #include "ui_complaint_register_form.h"
 
@@ -52,11 +53,6 @@ void addToList(QComboBox* combo, const QString& entry) {
     const QString text = combo->currentText();
     combo->addItem(entry);
     combo->setEditText(text);
-}
-
-void fillList(QComboBox* combo, const QStringList& entries) {
-    for (const QString& entry : entries)
-        addToList(combo, entry);
 }
 
 qint64 hoursOrFail(const QString& issueTime, const QDateTime& now) {
@@ -112,9 +108,7 @@ ComplaintRegisterForm::~ComplaintRegisterForm() {
 
 bool ComplaintRegisterForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->Text6 && event->type() == QEvent::FocusOut) {
-        // Switching to another window is no leaving of the box.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        if (ui::leavesForAnotherControl(event))
             lookUpComplaint();
     } else if (watched == m_ui->Text10->viewport() &&
                event->type() == QEvent::MouseButtonDblClick) {
@@ -134,9 +128,9 @@ void ComplaintRegisterForm::load() {
     m_ui->Label13->setText(QStringLiteral("YOU ARE LOGIN AS ") + signedInUser());
     m_ui->Command3->setEnabled(false);
     m_ui->MSHFlexGrid1->setColumnWidthsTwips({1000, 2500});
-    fillList(m_ui->Combo6, paidChoices());
-    fillList(m_ui->Combo1, complaintDescriptions());
-    fillList(m_ui->Combo2, complaintCategories());
+    ui::appendEntries(m_ui->Combo6, paidChoices());
+    ui::appendEntries(m_ui->Combo1, complaintDescriptions());
+    ui::appendEntries(m_ui->Combo2, complaintCategories());
     m_ui->Text11->setText(core::formats::shortDateTime24(m_app.clock.now()));
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();

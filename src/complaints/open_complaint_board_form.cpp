@@ -7,6 +7,7 @@
 #include "integrations/spreadsheet_export.h"
 #include "ui/action_policy.h"
 #include "ui/enter_navigation.h"
+#include "ui/list_box.h"
 #include "ui/query_grid.h"
 #include "ui/screen_registry.h"
 #include "ui_open_complaint_board_form.h"
@@ -19,23 +20,6 @@ namespace complaints {
 namespace {
 
 const QString closed = QStringLiteral("CLOSED");
-
-// Replaces a list and puts `text` in the box; a filled list would otherwise
-// show its first entry, which nobody chose.
-void setList(QComboBox* combo, const QStringList& items, const QString& text) {
-    combo->clear();
-    combo->addItems(items);
-    combo->setCurrentIndex(-1);
-    combo->setEditText(text);
-}
-
-// A focus change that only follows the window or a popup is no leaving.
-bool leavesControl(const QEvent* event) {
-    if (event->type() != QEvent::FocusOut)
-        return false;
-    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
-    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
-}
 
 } // namespace
 
@@ -85,7 +69,7 @@ bool OpenComplaintBoardForm::eventFilter(QObject* watched, QEvent* event) {
         const QScopedValueRollback<bool> leaving(m_leavingFilterBox, true);
         return watched->event(event);
     }
-    if (leavesControl(event)) {
+    if (ui::leavesForAnotherControl(event)) {
         if (watched == m_ui->Text1)
             lookUpComplaint();
         else if (watched == m_ui->Text2)
@@ -100,17 +84,18 @@ bool OpenComplaintBoardForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void OpenComplaintBoardForm::load() {
-    setList(m_ui->Combo6,
-            {QStringLiteral("FTTH"), QStringLiteral("BBOWIFI"), QStringLiteral("AF"),
-             QStringLiteral("MTNL")},
-            QStringLiteral("SERVICE"));
-    setList(m_ui->Combo3,
-            {QStringLiteral("OPEN"), QStringLiteral("OPEN-FE"), QStringLiteral("SITE-DOWN")},
-            QStringLiteral("SELECT STATUS"));
-    setList(m_ui->Combo2,
-            {QStringLiteral("ALL"), closed, QStringLiteral("OPEN"), QStringLiteral("NEW"),
-             QStringLiteral("VOIP"), QStringLiteral("OPEN-FE")},
-            QStringLiteral("SELECT STATUS"));
+    ui::replaceEntries(m_ui->Combo6,
+                       {QStringLiteral("FTTH"), QStringLiteral("BBOWIFI"), QStringLiteral("AF"),
+                        QStringLiteral("MTNL")},
+                       QStringLiteral("SERVICE"));
+    ui::replaceEntries(
+        m_ui->Combo3,
+        {QStringLiteral("OPEN"), QStringLiteral("OPEN-FE"), QStringLiteral("SITE-DOWN")},
+        QStringLiteral("SELECT STATUS"));
+    ui::replaceEntries(m_ui->Combo2,
+                       {QStringLiteral("ALL"), closed, QStringLiteral("OPEN"),
+                        QStringLiteral("NEW"), QStringLiteral("VOIP"), QStringLiteral("OPEN-FE")},
+                       QStringLiteral("SELECT STATUS"));
     m_ui->Combo1->setEditText(QStringLiteral("SELECT CIRCLE"));
     m_ui->Combo5->setEditText(QStringLiteral("Combo5"));
     m_ui->Combo4->setEditText(QStringLiteral("SELECT ENGINEER"));
@@ -123,7 +108,7 @@ void OpenComplaintBoardForm::load() {
         for (auto row = m_db.query(QStringLiteral("select CIRCLE from CIRCLE")); !row.atEnd();
              row.next())
             circles << row.trimmed(QStringLiteral("circle"));
-        setList(m_ui->Combo1, circles, m_ui->Combo1->currentText());
+        ui::replaceEntries(m_ui->Combo1, circles, m_ui->Combo1->currentText());
         showInGrid(QStringLiteral("select *  from complain where Status <>? order by pending desc"),
                    {db::text(closed)});
         m_db.close();
@@ -152,7 +137,7 @@ void OpenComplaintBoardForm::filterByCircle() {
                                    {db::text(circle)});
              !row.atEnd(); row.next())
             ssas << row.trimmed(QStringLiteral("CLUSTER"));
-        setList(m_ui->Combo5, ssas, QString());
+        ui::replaceEntries(m_ui->Combo5, ssas, QString());
         m_db.close();
         showCount();
     });

@@ -82,4 +82,18 @@ QString RowCursor::columnName(int index) const {
     return m_query ? m_query->record().fieldName(index) : QString();
 }
 
+QStringList columnValues(RowCursor rows, const QString& name) {
+    QStringList out;
+    for (; !rows.atEnd(); rows.next())
+        out << rows.field(name);
+    return out;
+}
+
+QStringList trimmedColumnValues(RowCursor rows, const QString& name) {
+    QStringList out;
+    for (; !rows.atEnd(); rows.next())
+        out << rows.trimmed(name);
+    return out;
+}
+
 } // namespace db

@@ -2,6 +2,7 @@
 
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace db {
@@ -32,6 +33,11 @@ private:
     std::shared_ptr<QSqlQuery> m_query;
     bool m_onRow = false;
 };
+
+// One column of every remaining row, as read or trimmed: what a list box
+// is filled with.
+QStringList columnValues(RowCursor rows, const QString& name);
+QStringList trimmedColumnValues(RowCursor rows, const QString& name);
 
 // A database value as the screens see it.
 QString fieldText(const QVariant& v);

@@ -8,6 +8,7 @@
 #include "ui/action_policy.h"
 #include "ui/dialogs.h"
 #include "ui/enter_navigation.h"
+#include "ui/list_box.h"
 #include "ui_customer_record_form.h"
 
 #include <QCloseEvent>
@@ -41,15 +42,6 @@ void addEntry(QComboBox* box, const QString& entry) {
     box->setCurrentIndex(index);
     if (box->isEditable())
         box->setEditText(text);
-}
-
-// Focus that leaves because another window took over (a message box, a
-// menu) is no move to another control of the screen.
-bool leftForAnotherControl(const QEvent* event) {
-    if (event->type() != QEvent::FocusOut)
-        return false;
-    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
-    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
 } // namespace
@@ -307,7 +299,7 @@ std::optional<QString> CustomerRecordForm::setting(const QString& key) {
 // The screen going away takes the focus too; that is no reason to ask the
 // OLT service.
 bool CustomerRecordForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_ui->Text5 && isVisible() && leftForAnotherControl(event))
+    if (watched == m_ui->Text5 && isVisible() && ui::leavesForAnotherControl(event))
         importMac();
     return QWidget::eventFilter(watched, event);
 }

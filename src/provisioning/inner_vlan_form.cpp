@@ -3,6 +3,7 @@
 #include "provisioning/router_script.h"
 #include "ui/action_policy.h"
 #include "ui/dialogs.h"
+#include "ui/list_box.h"
 #include "ui/screen_registry.h"
 #include "ui_inner_vlan_form.h"
 
@@ -15,20 +16,6 @@ const QString ftthTitle = QStringLiteral("ZEL FTTH");
 
 // Adds entries without touching what the field shows: a list that is filled
 // must not pick its first entry for the operator.
-void addEntries(QComboBox* combo, const QStringList& entries) {
-    const QString shown = combo->currentText();
-    combo->addItems(entries);
-    combo->setCurrentIndex(-1);
-    combo->setEditText(shown);
-}
-
-QStringList column(db::RowCursor row, const QString& name) {
-    QStringList out;
-    for (; !row.atEnd(); row.next())
-        out << row.field(name);
-    return out;
-}
-
 } // namespace
 
 InnerVlanForm::InnerVlanForm(core::AppContext& app, QWidget* parent)
@@ -67,12 +54,13 @@ void InnerVlanForm::message(const QString& text, const QString& title, bool refu
 }
 
 void InnerVlanForm::load() {
-    addEntries(m_ui->Combo5,
-               {QStringLiteral("FTTH"), QStringLiteral("AF"), QStringLiteral("MTNL")});
+    ui::appendEntries(m_ui->Combo5,
+                      {QStringLiteral("FTTH"), QStringLiteral("AF"), QStringLiteral("MTNL")});
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
-        addEntries(m_ui->Combo1, column(m_db.query(QStringLiteral("select circle from circle")),
-                                        QStringLiteral("circle")));
+        ui::appendEntries(m_ui->Combo1,
+                          db::columnValues(m_db.query(QStringLiteral("select circle from circle")),
+                                           QStringLiteral("circle")));
         m_db.close();
     });
 }
@@ -81,10 +69,11 @@ void InnerVlanForm::chooseCircle() {
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
         m_ui->Combo2->clear();
-        addEntries(m_ui->Combo2,
-                   column(m_db.query(QStringLiteral("select SSA from ssa where circle=?"),
-                                     {db::text(m_ui->Combo1->currentText())}),
-                          QStringLiteral("SSA")));
+        ui::appendEntries(
+            m_ui->Combo2,
+            db::columnValues(m_db.query(QStringLiteral("select SSA from ssa where circle=?"),
+                                        {db::text(m_ui->Combo1->currentText())}),
+                             QStringLiteral("SSA")));
         m_db.close();
     });
 }
@@ -99,7 +88,7 @@ void InnerVlanForm::chooseService() {
             QStringLiteral("select DISTINCT SITE from OLT where circle=? AND SSA=? AND SERVICE=?"),
             {db::text(m_ui->Combo1->currentText()), db::text(m_ui->Combo2->currentText()),
              db::text(m_ui->Combo5->currentText())});
-        addEntries(m_ui->Combo3, column(sites, QStringLiteral("SITE")));
+        ui::appendEntries(m_ui->Combo3, db::columnValues(sites, QStringLiteral("SITE")));
         m_db.close();
     });
 }
@@ -116,7 +105,7 @@ void InnerVlanForm::chooseSite() {
             m_ui->Label9->setText(row.field(QStringLiteral("SN")));
             free << row.field(QStringLiteral("IN_VLAN"));
         }
-        addEntries(m_ui->Combo4, free);
+        ui::appendEntries(m_ui->Combo4, free);
         m_db.close();
     });
 }
@@ -187,7 +176,7 @@ void InnerVlanForm::showHeldPair(const QString& userId) {
 }
 
 QString InnerVlanForm::indicatorOf(const QString& userId) {
-    const QStringList found = column(
+    const QStringList found = db::columnValues(
         m_db.query(QStringLiteral("select indicator from cdata WHERE ID=?"), {db::text(userId)}),
         QStringLiteral("indicator"));
     return found.isEmpty() ? QString() : found.last();

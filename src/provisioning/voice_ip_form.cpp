@@ -2,6 +2,7 @@
 
 #include "ui/action_policy.h"
 #include "ui/dialogs.h"
+#include "ui/list_box.h"
 #include "ui/screen_registry.h"
 #include "ui_voice_ip_form.h"
 
@@ -11,20 +12,6 @@ namespace {
 
 // Adds entries without touching what the field shows: a list that is filled
 // must not pick its first entry for the operator.
-void addEntries(QComboBox* combo, const QStringList& entries) {
-    const QString shown = combo->currentText();
-    combo->addItems(entries);
-    combo->setCurrentIndex(-1);
-    combo->setEditText(shown);
-}
-
-QStringList trimmedColumn(db::RowCursor row, const QString& name) {
-    QStringList out;
-    for (; !row.atEnd(); row.next())
-        out << row.trimmed(name);
-    return out;
-}
-
 } // namespace
 
 VoiceIpForm::VoiceIpForm(core::AppContext& app, QWidget* parent)
@@ -59,12 +46,12 @@ void VoiceIpForm::message(const QString& text, bool refused) {
 }
 
 void VoiceIpForm::load() {
-    addEntries(m_ui->Combo1, {QStringLiteral("FTTH"), QStringLiteral("BBOWIFI")});
+    ui::appendEntries(m_ui->Combo1, {QStringLiteral("FTTH"), QStringLiteral("BBOWIFI")});
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
-        addEntries(m_ui->Combo2,
-                   trimmedColumn(m_db.query(QStringLiteral("select circle from circle")),
-                                 QStringLiteral("circle")));
+        ui::appendEntries(m_ui->Combo2, db::trimmedColumnValues(
+                                            m_db.query(QStringLiteral("select circle from circle")),
+                                            QStringLiteral("circle")));
         m_db.close();
     });
 }
@@ -76,7 +63,7 @@ void VoiceIpForm::chooseCircle() {
         const auto bngs = m_db.query(
             QStringLiteral("select DISTINCT BNG from VOIP WHERE CIRCLE=? AND SERVICE=?"),
             {db::text(m_ui->Combo2->currentText()), db::text(m_ui->Combo1->currentText())});
-        addEntries(m_ui->Combo3, trimmedColumn(bngs, QStringLiteral("BNG")));
+        ui::appendEntries(m_ui->Combo3, db::trimmedColumnValues(bngs, QStringLiteral("BNG")));
         m_db.close();
     });
 }
@@ -88,7 +75,7 @@ void VoiceIpForm::chooseBng() {
         const auto free = m_db.query(
             QStringLiteral("select IP FROM VOIP WHERE SERVICE=? AND BNG=? AND ID='NA'"),
             {db::text(m_ui->Combo1->currentText()), db::text(m_ui->Combo3->currentText())});
-        addEntries(m_ui->Combo4, trimmedColumn(free, QStringLiteral("IP")));
+        ui::appendEntries(m_ui->Combo4, db::trimmedColumnValues(free, QStringLiteral("IP")));
         m_db.close();
     });
 }
@@ -133,7 +120,7 @@ void VoiceIpForm::search() {
         m_db.open();
         const auto held = m_db.query(QStringLiteral("select IP FROM VOIP WHERE ID=?"),
                                      {db::text(m_ui->Text1->text())});
-        const QStringList addresses = trimmedColumn(held, QStringLiteral("IP"));
+        const QStringList addresses = db::trimmedColumnValues(held, QStringLiteral("IP"));
         if (!addresses.isEmpty())
             m_ui->Combo4->setEditText(addresses.last());
         m_db.close();
