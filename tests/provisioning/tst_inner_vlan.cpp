@@ -22,13 +22,6 @@ const provisioning::RouterAccounts accounts{QStringLiteral("tavrin"), QStringLit
 
 const QString pairs = QStringLiteral("select SITE, IN_VLAN, ID, MAC from OLT order by rowid");
 
-// The lists keep the database's order, which their statements leave open.
-QStringList entries(QWidget* form, const QString& name) {
-    QStringList out = support::entries(form, name);
-    out.sort();
-    return out;
-}
-
 } // namespace
 
 class TestInnerVlan : public QObject {
@@ -108,7 +101,7 @@ private slots:
         QCOMPARE(support::entries(m_form.get(), QStringLiteral("Combo5")),
                  support::strings({"FTTH", "AF", "MTNL"}));
         QCOMPARE(textOf(m_form.get(), QStringLiteral("Combo5")), QStringLiteral("Combo5"));
-        QCOMPARE(entries(m_form.get(), QStringLiteral("Combo1")),
+        QCOMPARE(support::sortedEntries(m_form.get(), QStringLiteral("Combo1")),
                  support::strings({"GOA", "MAHARASHTRA"}));
         for (const char* empty : {"Combo1", "Combo2", "Combo3", "Combo4", "Text1", "Text2"})
             QCOMPARE(textOf(m_form.get(), QString::fromLatin1(empty)), QString());
@@ -119,21 +112,24 @@ private slots:
 
     void choicesNarrowTheListsDownToTheFreePairs() {
         chooseSite(QStringLiteral("OLT-KOTHRUD"));
-        QCOMPARE(entries(m_form.get(), QStringLiteral("Combo2")),
+        QCOMPARE(support::sortedEntries(m_form.get(), QStringLiteral("Combo2")),
                  support::strings({"NASIK", "PUNE"}));
-        QCOMPARE(entries(m_form.get(), QStringLiteral("Combo3")),
+        QCOMPARE(support::sortedEntries(m_form.get(), QStringLiteral("Combo3")),
                  support::strings({"OLT-AUNDH", "OLT-KOTHRUD"}));
-        QCOMPARE(entries(m_form.get(), QStringLiteral("Combo4")), support::strings({"511", "512"}));
+        QCOMPARE(support::sortedEntries(m_form.get(), QStringLiteral("Combo4")),
+                 support::strings({"511", "512"}));
         QCOMPARE(textOf(m_form.get(), QStringLiteral("Combo4")), QString());
         QCOMPARE(textOf(m_form.get(), QStringLiteral("Label6")), QStringLiteral("101"));
         QCOMPARE(textOf(m_form.get(), QStringLiteral("Label9")), QStringLiteral("SN-B"));
 
         // A new SSA empties the sites only; a new service refills them.
         support::choose(m_form.get(), QStringLiteral("Combo2"), QStringLiteral("PUNE"));
-        QVERIFY(entries(m_form.get(), QStringLiteral("Combo3")).isEmpty());
-        QCOMPARE(entries(m_form.get(), QStringLiteral("Combo4")), support::strings({"511", "512"}));
+        QVERIFY(support::sortedEntries(m_form.get(), QStringLiteral("Combo3")).isEmpty());
+        QCOMPARE(support::sortedEntries(m_form.get(), QStringLiteral("Combo4")),
+                 support::strings({"511", "512"}));
         support::choose(m_form.get(), QStringLiteral("Combo5"), QStringLiteral("AF"));
-        QCOMPARE(entries(m_form.get(), QStringLiteral("Combo3")), support::strings({"OLT-BANER"}));
+        QCOMPARE(support::sortedEntries(m_form.get(), QStringLiteral("Combo3")),
+                 support::strings({"OLT-BANER"}));
     }
 
     void aFreePairIsAssigned() {
@@ -314,7 +310,8 @@ private slots:
              {"Combo1", "Combo2", "Combo3", "Combo4", "Combo5", "Text1", "Text2"})
             QCOMPARE(textOf(m_form.get(), QString::fromLatin1(name)), QString());
         QVERIFY(routerText().isEmpty());
-        QCOMPARE(entries(m_form.get(), QStringLiteral("Combo4")), support::strings({"511", "512"}));
+        QCOMPARE(support::sortedEntries(m_form.get(), QStringLiteral("Combo4")),
+                 support::strings({"511", "512"}));
         QCOMPARE(textOf(m_form.get(), QStringLiteral("Label6")), QStringLiteral("101"));
         QCOMPARE(QApplication::focusWidget(),
                  support::findWidget(m_form.get(), QStringLiteral("Text1")));

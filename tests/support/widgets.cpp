@@ -118,4 +118,10 @@ QStringList entries(QWidget* root, const QString& name) {
     return out;
 }
 
+QStringList sortedEntries(QWidget* root, const QString& name) {
+    QStringList out = entries(root, name);
+    out.sort();
+    return out;
+}
+
 } // namespace support

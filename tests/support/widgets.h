@@ -38,5 +38,7 @@ void pressEnter(QWidget* root, const QString& name);
 QString textOf(QWidget* root, const QString& name);
 // The entries of a combo box, in order.
 QStringList entries(QWidget* root, const QString& name);
+// The same, sorted: for lists whose statements leave the order open.
+QStringList sortedEntries(QWidget* root, const QString& name);
 
 } // namespace support
