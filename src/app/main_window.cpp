@@ -18,23 +18,28 @@ namespace app {
 
 namespace {
 
-// The background: a dark blue wash with the franchise's name, drawn rather
-// than shipped so it scales to any screen.
-QPixmap backgroundPicture() {
-    QPixmap picture(1600, 1000);
-    QPainter p(&picture);
-    QLinearGradient wash(0, 0, 1600, 1000);
-    wash.setColorAt(0, QColor(0x0b, 0x2a, 0x4a));
-    wash.setColorAt(1, QColor(0x12, 0x5e, 0x8a));
-    p.fillRect(picture.rect(), wash);
-    p.setPen(QColor(255, 255, 255, 40));
-    QFont font = p.font();
-    font.setPixelSize(96);
-    font.setBold(true);
-    p.setFont(font);
-    p.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("ZEL CRM"));
-    return picture;
-}
+// The work area's background: a dark blue wash with the product's name,
+// drawn to the area's size rather than shipped as a picture.
+class WorkArea : public QMdiArea {
+public:
+    using QMdiArea::QMdiArea;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(viewport());
+        const QRect area = viewport()->rect();
+        QLinearGradient wash(area.topLeft(), area.bottomRight());
+        wash.setColorAt(0, QColor(0x0b, 0x2a, 0x4a));
+        wash.setColorAt(1, QColor(0x12, 0x5e, 0x8a));
+        p.fillRect(area, wash);
+        p.setPen(QColor(255, 255, 255, 40));
+        QFont font = p.font();
+        font.setPixelSize(qMax(24, area.height() / 8));
+        font.setBold(true);
+        p.setFont(font);
+        p.drawText(area, Qt::AlignCenter, QStringLiteral("ZEL CRM"));
+    }
+};
 
 } // namespace
 
@@ -42,11 +47,10 @@ MainWindow::MainWindow(core::AppContext& app, QList<MenuItem> items, QWidget* pa
     : QMainWindow(parent)
     , m_app(app)
     , m_db(app.database)
-    , m_area(new QMdiArea(this)) {
+    , m_area(new WorkArea(this)) {
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowTitle(QStringLiteral("VUVA BROADBAND SERVICE"));
     m_area->setObjectName(QStringLiteral("mdiArea"));
-    m_area->setBackground(QBrush(backgroundPicture()));
     setCentralWidget(m_area);
     if (m_app.screens)
         m_app.screens->setArea(m_area);
@@ -96,7 +100,9 @@ void MainWindow::releaseWorkstation() {
 
 namespace {
 
-template <class Screen> QWidget* build(core::AppContext& app) { return new Screen(app); }
+template <class Screen> QWidget* build(core::AppContext& app) {
+    return new Screen(app);
+}
 
 } // namespace
 
