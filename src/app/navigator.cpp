@@ -5,6 +5,8 @@
 
 #include "ui/screen_registry.h"
 
+#include <QScreen>
+
 namespace app {
 
 Navigator::Navigator(core::AppContext& app, QList<MainWindow::MenuItem> menu)
@@ -33,6 +35,9 @@ void Navigator::showLogin() {
 void Navigator::showMain() {
     m_main = new MainWindow(m_app, m_menu);
     m_main->setAttribute(Qt::WA_DeleteOnClose);
+    // Fill the screen even where no window manager maximizes windows.
+    if (QScreen* screen = m_main->screen())
+        m_main->setGeometry(screen->availableGeometry());
     m_main->showMaximized();
 }
 
