@@ -81,7 +81,9 @@ bool recordClosing(db::ScreenDb& db, const QString& number, const QString& histo
                        db::text(number)}) > 0;
 }
 
-void markOfflineRecords(db::ScreenDb& db, const QString& category, const QString& subscriberId) {
+void markOfflineRecords(const db::DbSettings& settings, const QString& category,
+                        const QString& subscriberId) {
+    db::ScreenDb db(settings);
     db.openSecondary();
     db.execute(QStringLiteral("update offline_user SET LDR=? where id=? and FS<>'CLOSED'"),
                {db::text(category), db::text(subscriberId)});

@@ -5,7 +5,8 @@
 
 namespace db {
 class ScreenDb;
-}
+struct DbSettings;
+} // namespace db
 
 // The database side of logging, updating and closing a complaint. The
 // register screen decides what to write and what to tell the operator; these
@@ -49,8 +50,11 @@ bool recordClosing(db::ScreenDb& db, const QString& number, const QString& histo
                    const QString& category);
 
 // Marks the subscriber's offline records that are not closed with the
-// category, on the secondary server. Opens and closes its own connection.
-void markOfflineRecords(db::ScreenDb& db, const QString& category, const QString& subscriberId);
+// category, on the secondary server. It uses a connection of its own: the
+// screen's may still be held open on the primary by a page click waiting for
+// its answer.
+void markOfflineRecords(const db::DbSettings& settings, const QString& category,
+                        const QString& subscriberId);
 
 // Requests the portal's closing notice in the background: the screen does not
 // wait, the answer is ignored, and the request is dropped at the wait limit.

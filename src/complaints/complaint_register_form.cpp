@@ -434,7 +434,7 @@ void ComplaintRegisterForm::updateComplaint() {
         // or not the update text was given.
         const QString category = m_ui->Combo2->currentText();
         if (category == QLatin1String("WIRE DOWN"))
-            markOfflineRecords(m_db, category, m_ui->Text15->text());
+            markOfflineRecords(m_db.settings(), category, m_ui->Text15->text());
     });
 }
 

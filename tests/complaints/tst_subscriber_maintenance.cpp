@@ -6,7 +6,9 @@
 #include "support/test_context.h"
 #include "support/widgets.h"
 
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 
 using support::click;
 using support::textOf;
@@ -211,6 +213,33 @@ private slots:
         QCOMPARE(m_ctx->dialogs().texts(), support::strings({"OFFLINE"}));
         QCOMPARE(m_ctx->db().scalar(QStringLiteral("select AP from cdata")),
                  QStringLiteral("EKM-OLT-1"));
+    }
+
+    // While a page click waits, the screen's connection stays open on the
+    // primary; a wire-fault update made meanwhile must still reach the
+    // secondary's offline records.
+    void aWireFaultUpdateDuringAPageWaitMarksTheOfflineRecords() {
+        m_policy->answer(QStringLiteral("/policy.php"), "<html><body>policy</body></html>");
+        m_policy->setDelay(1500);
+        fixture::openComplaint(m_ctx->db());
+        m_ctx->db().execSecondary(QStringLiteral(
+            "insert into offline_user (id, LDR, FS) values ('kl0000001', '', 'OPEN')"));
+        search(QStringLiteral("kl0000001"));
+        bool updated = false;
+        QTimer::singleShot(300, this, [&] {
+            type(form(), QStringLiteral("Text6"), QStringLiteral("7"));
+            support::leave(form(), QStringLiteral("Text6"));
+            support::find<QPlainTextEdit>(form(), QStringLiteral("Text10"))
+                ->setPlainText(QStringLiteral("drop wire cut"));
+            type(form(), QStringLiteral("Combo2"), QStringLiteral("WIRE DOWN"));
+            click(form(), QStringLiteral("Command2"));
+            updated = true;
+        });
+        support::clickLabel(form(), QStringLiteral("Label26"));
+        QVERIFY(updated);
+        QCOMPARE(m_ctx->dialogs().texts(), support::strings({"COMPLAINT UPDATED"}));
+        QCOMPARE(m_ctx->db().rowsSecondary(QStringLiteral("select id, LDR from offline_user")),
+                 support::strings({"kl0000001|WIRE DOWN"}));
     }
 
     void apRefreshWithoutThePolicyServerSaysWhatIsMissing() {
