@@ -52,6 +52,10 @@ CustomerRecordForm::CustomerRecordForm(core::AppContext& app, QWidget* parent)
     , m_ui(std::make_unique<Ui::CustomerRecordForm>())
     , m_db(app.database) {
     m_ui->setupUi(this);
+    for (QComboBox* box :
+         {m_ui->Combo2, m_ui->Combo1, m_ui->Combo3, m_ui->Combo4, m_ui->Combo6, m_ui->Combo7})
+        // Inline completion would change what the operator typed.
+        box->setCompleter(nullptr);
     ui::enterMovesFocus(
         {m_ui->Combo1, m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5});
     m_ui->Text5->installEventFilter(this);

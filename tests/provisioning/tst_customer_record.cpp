@@ -3,6 +3,7 @@
 #include "support/test_context.h"
 #include "support/widgets.h"
 
+#include <QComboBox>
 #include <QTest>
 
 using support::entries;
@@ -265,6 +266,20 @@ private slots:
         QCOMPARE(textOf(f, control), QStringLiteral("typed"));
         if (control == QLatin1String("Combo1"))
             QCOMPARE(entries(f, control), QStringList());
+    }
+
+    // Keys typed into a filled list stay what was typed: "ERNA" is no SSA,
+    // and a list must not turn it into "ERNAKULAM" behind the operator's back.
+    void typedListTextIsNotCompleted() {
+        QWidget* f = m_form.get();
+        support::choose(f, QStringLiteral("Combo2"), QStringLiteral("KERALA"));
+        auto* ssa = support::find<QComboBox>(f, QStringLiteral("Combo1"));
+        support::focusIn(f, QStringLiteral("Combo1"));
+        ssa->clearEditText();
+        QTest::keyClicks(ssa, QStringLiteral("ERNA"));
+        support::pressEnter(f, QStringLiteral("Combo1"));
+        QCOMPARE(textOf(f, QStringLiteral("Combo1")), QStringLiteral("ERNA"));
+        QVERIFY(support::findWidget(f, QStringLiteral("Text1"))->hasFocus());
     }
 
 private:
