@@ -33,9 +33,10 @@ void LoginForm::login() {
     QString name;
     QString storedMac;
     action.step([&] {
+        // With no adapter holding an address, the address of the last attempt stays.
         const auto adapters = m_app.adapters.adapters();
-        if (adapters)
-            m_workstationIp = core::workstationIp(*adapters);
+        if (const QString ip = adapters ? core::workstationIp(*adapters) : QString(); !ip.isEmpty())
+            m_workstationIp = ip;
     });
     action.step([&] { readAccount(name, storedMac); });
     if (name.isEmpty()) {

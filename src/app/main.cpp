@@ -34,7 +34,7 @@ int main(int argc, char* argv[]) {
     core::SystemClock clock;
     core::SystemAdapters adapters;
     ui::ScreenRegistry screens;
-    integrations::DesktopPrograms programs;
+    integrations::DesktopPrograms programs(startup.config.value(QStringLiteral("tools/browser")));
     core::AppContext context{startup.config, startup.database, session,  clock,
                              dialogs,        adapters,         &screens, &programs};
 

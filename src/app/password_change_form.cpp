@@ -57,13 +57,17 @@ void PasswordChangeForm::change() {
         return;
     }
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
+        // A workstation set up without the SMS account learns so before the
+        // password changes, not after.
+        const Notice notice{integrations::SmsAccount::fromConfig(m_app.config),
+                            m_app.config.required(QStringLiteral("app/support_phone"))};
         m_db.open();
-        changeStoredPassword();
+        changeStoredPassword(notice);
         m_db.close();
     });
 }
 
-void PasswordChangeForm::changeStoredPassword() {
+void PasswordChangeForm::changeStoredPassword(const Notice& notice) {
     const QString user = m_ui->Text1->text();
     const QString select = QStringLiteral("SELECT * FROM CRM WHERE CRM_ID=?");
     QString name;
@@ -86,9 +90,8 @@ void PasswordChangeForm::changeStoredPassword() {
                  {db::text(m_ui->Text4->text()), db::text(user)});
     m_app.dialogs.message(QStringLiteral("PASSWORD CHANGED SUCCESSFULLY"), title,
                           ui::Icon::Information);
-    integrations::smsMessageSend(
-        m_app.config, user,
-        passwordChangedSms(firstName, m_app.config.required(QStringLiteral("app/support_phone"))));
+    integrations::smsMessageSend(notice.account, m_app.config.waitLimitSeconds(), user,
+                                 passwordChangedSms(firstName, notice.supportPhone));
 }
 
 } // namespace app

@@ -2,6 +2,7 @@
 
 #include "core/app_context.h"
 #include "db/screen_db.h"
+#include "integrations/sms.h"
 
 #include <QWidget>
 #include <memory>
@@ -28,7 +29,11 @@ protected:
 
 private:
     void change();
-    void changeStoredPassword();
+    struct Notice {
+        integrations::SmsAccount account;
+        QString supportPhone;
+    };
+    void changeStoredPassword(const Notice& notice);
 
     core::AppContext& m_app;
     std::unique_ptr<Ui::PasswordChangeForm> m_ui;

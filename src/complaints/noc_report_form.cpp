@@ -7,9 +7,6 @@
 #include "ui/screen_registry.h"
 #include "ui_noc_report_form.h"
 
-#include <QScreen>
-#include <QStyle>
-
 namespace complaints {
 
 namespace {
@@ -17,12 +14,6 @@ namespace {
 // The count column has no name in the answer, so the grid gets names of its own.
 QStringList closuresHeader() {
     return {QStringLiteral("OPERATOR"), QStringLiteral("COMPLAIN CLOSED")};
-}
-
-void centreOnScreen(QWidget* window) {
-    if (QScreen* screen = window->screen())
-        window->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(),
-                                                screen->availableGeometry()));
 }
 
 db::Params period(const QString& start, const QString& end) {
@@ -50,7 +41,7 @@ NocReportForm* NocReportForm::open(core::AppContext& app) {
         QStringLiteral("Form6"),
         [&app] {
             auto* form = new NocReportForm(app);
-            centreOnScreen(form);
+            ui::centreOnScreen(form);
             return form;
         },
         ui::ScreenRegistry::Placement::TopLevel);

@@ -13,6 +13,7 @@
 #include "ui_open_complaint_board_form.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QScopedValueRollback>
 
 namespace complaints {
@@ -20,6 +21,13 @@ namespace complaints {
 namespace {
 
 const QString closed = QStringLiteral("CLOSED");
+
+bool isEnter(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 
 } // namespace
 
@@ -62,6 +70,12 @@ void OpenComplaintBoardForm::onChosen(QComboBox* combo, void (OpenComplaintBoard
 }
 
 bool OpenComplaintBoardForm::eventFilter(QObject* watched, QEvent* event) {
+    if (isEnter(event) &&
+        (watched == m_ui->Combo1 || watched == m_ui->Combo5 || watched == m_ui->Combo6)) {
+        // These boxes have no Enter handling; left to Qt, Enter would take a
+        // typed entry as chosen and filter.
+        return true;
+    }
     if (event->type() == QEvent::FocusOut && qobject_cast<QComboBox*>(watched)) {
         // A filter box left with the text of an entry typed in takes that
         // entry, and Qt reports it as chosen; only a choice from the list

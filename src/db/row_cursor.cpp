@@ -22,6 +22,16 @@ QString noSuchColumn() {
 
 } // namespace
 
+QString trimBlanks(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
 QString fieldText(const QVariant& v) {
     if (v.isNull())
         return QString(QLatin1String(""));

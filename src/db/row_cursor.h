@@ -7,6 +7,9 @@
 
 namespace db {
 
+// The text without the blanks (spaces) at either end.
+QString trimBlanks(const QString& text);
+
 // The answer of one SELECT, read forward only. A fresh cursor stands on the
 // first row (or at its end when the answer is empty). Every field reads as
 // text; NULL reads as empty text; a date-time reads "yyyy-MM-dd hh:mm:ss".
@@ -22,8 +25,10 @@ public:
     // not have, throws db::Error.
     QString field(int index) const;
     QString field(const QString& name) const; // names matched without regard to case
-    QString trimmed(int index) const { return field(index).trimmed(); }
-    QString trimmed(const QString& name) const { return field(name).trimmed(); }
+    // Blanks (spaces) at either end removed; tabs and line ends are kept, as
+    // they belong to multi-line texts such as histories.
+    QString trimmed(int index) const { return trimBlanks(field(index)); }
+    QString trimmed(const QString& name) const { return trimBlanks(field(name)); }
 
     int columnCount() const;
     QString columnName(int index) const;

@@ -6,6 +6,10 @@
 namespace integrations {
 
 bool DesktopPrograms::openUrl(const QUrl& url) {
+    const bool webPage =
+        url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+    if (webPage && !m_browser.isEmpty())
+        return start(m_browser, {url.toString(QUrl::FullyEncoded)});
     return QDesktopServices::openUrl(url);
 }
 

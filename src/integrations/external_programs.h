@@ -20,11 +20,18 @@ public:
     virtual bool start(const QString& program, const QStringList& arguments) = 0;
 };
 
-// The real desktop: QDesktopServices and QProcess::startDetached.
+// The real desktop: QProcess::startDetached, and QDesktopServices for an
+// address, except that web pages go to the configured browser when
+// [tools] browser names one.
 class DesktopPrograms final : public ExternalPrograms {
 public:
+    explicit DesktopPrograms(QString browser = {})
+        : m_browser(std::move(browser)) {}
     bool openUrl(const QUrl& url) override;
     bool start(const QString& program, const QStringList& arguments) override;
+
+private:
+    QString m_browser;
 };
 
 } // namespace integrations

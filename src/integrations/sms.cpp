@@ -31,8 +31,12 @@ QUrl smsUrl(const SmsAccount& account, const QString& mobile, const QString& tex
 }
 
 void smsMessageSend(const core::Config& config, const QString& mobile, const QString& text) {
-    const SmsAccount account = SmsAccount::fromConfig(config);
-    httpGet(smsUrl(account, mobile, text), config.waitLimitSeconds());
+    smsMessageSend(SmsAccount::fromConfig(config), config.waitLimitSeconds(), mobile, text);
+}
+
+void smsMessageSend(const SmsAccount& account, int waitLimitSeconds, const QString& mobile,
+                    const QString& text) {
+    httpGet(smsUrl(account, mobile, text), waitLimitSeconds);
 }
 
 } // namespace integrations

@@ -28,5 +28,7 @@ QUrl smsUrl(const SmsAccount& account, const QString& mobile, const QString& tex
 // limit, with the UI live. The gateway's answer is not examined. A missing
 // configuration key throws core::ConfigError.
 void smsMessageSend(const core::Config& config, const QString& mobile, const QString& text);
+void smsMessageSend(const SmsAccount& account, int waitLimitSeconds, const QString& mobile,
+                    const QString& text);
 
 } // namespace integrations

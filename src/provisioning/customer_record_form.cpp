@@ -354,7 +354,7 @@ void CustomerRecordForm::closeEvent(QCloseEvent* event) {
 }
 
 void CustomerRecordForm::checkLdap() {
-    const auto server = setting(QStringLiteral("services/ldap_server"));
+    const auto server = setting(QStringLiteral("services/ldap_lookup"));
     if (!server)
         return;
     const PageAction action(this);
@@ -418,7 +418,7 @@ void CustomerRecordForm::fillSitesAndEngineers() {
 }
 
 void CustomerRecordForm::checkMtnl() {
-    const auto server = setting(QStringLiteral("services/mtnl_server"));
+    const auto server = setting(QStringLiteral("services/mtnl_lookup"));
     if (!server)
         return;
     const PageAction action(this);
@@ -486,8 +486,8 @@ void CustomerRecordForm::callCustomer() {
     const std::pair<QString, QString*> keys[] = {
         {QStringLiteral("services/olt_service"), &call.pageServer},
         {QStringLiteral("services/sip_server"), &call.sipServer},
-        {QStringLiteral("accounts/click2call_user"), &call.user},
-        {QStringLiteral("accounts/click2call_password"), &call.password}};
+        {QStringLiteral("accounts/click_to_call_user"), &call.user},
+        {QStringLiteral("accounts/click_to_call_password"), &call.password}};
     for (const auto& [key, value] : keys) {
         const auto v = setting(key);
         if (!v)

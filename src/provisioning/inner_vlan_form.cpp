@@ -14,8 +14,6 @@ namespace {
 const QString poolTitle = QStringLiteral("ZEL OLT INNER VLAN");
 const QString ftthTitle = QStringLiteral("ZEL FTTH");
 
-// Adds entries without touching what the field shows: a list that is filled
-// must not pick its first entry for the operator.
 } // namespace
 
 InnerVlanForm::InnerVlanForm(core::AppContext& app, QWidget* parent)

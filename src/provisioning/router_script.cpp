@@ -7,8 +7,8 @@
 namespace provisioning {
 
 RouterAccounts routerAccounts(const core::Config& config) {
-    return {config.required(QStringLiteral("accounts/router_support_user")),
-            config.required(QStringLiteral("accounts/router_support_password")),
+    return {config.required(QStringLiteral("accounts/router_script_user")),
+            config.required(QStringLiteral("accounts/router_script_password")),
             config.required(QStringLiteral("accounts/router_admin_password"))};
 }
 

@@ -8,12 +8,6 @@
 
 namespace provisioning {
 
-namespace {
-
-// Adds entries without touching what the field shows: a list that is filled
-// must not pick its first entry for the operator.
-} // namespace
-
 VoiceIpForm::VoiceIpForm(core::AppContext& app, QWidget* parent)
     : QWidget(parent)
     , m_app(app)

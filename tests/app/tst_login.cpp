@@ -83,6 +83,19 @@ private slots:
                  QStringLiteral("ACTIVE|3C:A9:F4:10:20:30|172.17.0.1"));
     }
 
+    // The address is taken at every attempt; one that finds none keeps the
+    // address the attempt before it took.
+    void anAttemptWithoutAddressKeepsTheEarlierOne() {
+        m_ctx->dialogs().answer(false);
+        attempt(QStringLiteral("9876500002"), QStringLiteral("rahul@123"));
+        auto& adapters = m_ctx->adapters();
+        adapters.clear();
+        adapters.add(QStringLiteral("eth0"), QStringLiteral("02:fc:00:00:00:01"));
+        attempt(QStringLiteral("9876500001"), QStringLiteral("asha@123"));
+        QCOMPARE(row(QStringLiteral("9876500001")),
+                 QStringLiteral("ACTIVE|02:FC:00:00:00:01|10.20.30.40"));
+    }
+
     void unreadableAdaptersLeaveAnEmptyMac() {
         m_ctx->adapters().fail();
         attempt(QStringLiteral("9876500001"), QStringLiteral("asha@123"));

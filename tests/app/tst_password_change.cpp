@@ -99,6 +99,23 @@ private slots:
                               QStringLiteral("INCORRECT USER ID PLEASE TRY AGAIN")}));
     }
 
+    void aMissingSmsSettingIsReportedBeforeAnythingChanges() {
+        support::TestContext bare; // no SMS settings
+        bare.db().exec(QStringLiteral("insert into CRM (NAME, CRM_ID, PASSWORD, MAC) values "
+                                      "('Asha', '1', 'old', 'NA')"));
+        app::PasswordChangeForm form(bare.app());
+        support::type(&form, QStringLiteral("Text1"), QStringLiteral("1"));
+        support::type(&form, QStringLiteral("Text2"), QStringLiteral("old"));
+        support::type(&form, QStringLiteral("Text3"), QStringLiteral("new"));
+        support::type(&form, QStringLiteral("Text4"), QStringLiteral("new"));
+        support::click(&form, QStringLiteral("Command1"));
+        QCOMPARE(
+            bare.dialogs().texts(),
+            QStringList({QStringLiteral("Missing setting [services] sms_gateway in test.ini")}));
+        QCOMPARE(bare.db().scalar(QStringLiteral("select PASSWORD from CRM")),
+                 QStringLiteral("old"));
+    }
+
     void closingAnnouncesItself() {
         QSignalSpy closed(m_form.get(), &app::PasswordChangeForm::closed);
         m_form->show();

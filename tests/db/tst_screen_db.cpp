@@ -26,6 +26,8 @@ private slots:
         QVERIFY(!row.atEnd());
         QCOMPARE(row.field(0), QStringLiteral("Asha Verma "));
         QCOMPARE(row.trimmed(0), QStringLiteral("Asha Verma"));
+        QCOMPARE(db::trimBlanks(QStringLiteral("  a\r\nb\r\n ")), QStringLiteral("a\r\nb\r\n"));
+        QCOMPARE(db::trimBlanks(QStringLiteral("\tx ")), QStringLiteral("\tx"));
         QCOMPARE(row.field(5), QStringLiteral("NA"));
         QCOMPARE(row.field(QStringLiteral("password")), QStringLiteral("asha@123"));
         QCOMPARE(row.field(QStringLiteral("PassWord")), QStringLiteral("asha@123"));

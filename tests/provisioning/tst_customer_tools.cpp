@@ -77,12 +77,12 @@ private slots:
         m_server = std::make_unique<support::LocalHttpServer>();
         const QString server = m_server->hostPort();
         m_ctx = std::make_unique<support::TestContext>(QHash<QString, QString>{
-            {QStringLiteral("services/ldap_server"), server},
-            {QStringLiteral("services/mtnl_server"), server},
+            {QStringLiteral("services/ldap_lookup"), server},
+            {QStringLiteral("services/mtnl_lookup"), server},
             {QStringLiteral("services/olt_service"), server},
             {QStringLiteral("services/sip_server"), QStringLiteral("10.9.9.9")},
-            {QStringLiteral("accounts/click2call_user"), QStringLiteral("301")},
-            {QStringLiteral("accounts/click2call_password"), QStringLiteral("301")},
+            {QStringLiteral("accounts/click_to_call_user"), QStringLiteral("301")},
+            {QStringLiteral("accounts/click_to_call_password"), QStringLiteral("301")},
             {QStringLiteral("app/wait_limit_seconds"), QStringLiteral("3")}});
         writeFixture(m_ctx->db());
         m_form = std::make_unique<provisioning::CustomerRecordForm>(m_ctx->app());

@@ -30,8 +30,8 @@ class TestInnerVlan : public QObject {
 private slots:
     void init() {
         m_ctx = std::make_unique<support::TestContext>(QHash<QString, QString>{
-            {QStringLiteral("accounts/router_support_user"), accounts.supportUser},
-            {QStringLiteral("accounts/router_support_password"), accounts.supportPassword},
+            {QStringLiteral("accounts/router_script_user"), accounts.supportUser},
+            {QStringLiteral("accounts/router_script_password"), accounts.supportPassword},
             {QStringLiteral("accounts/router_admin_password"), accounts.adminPassword},
         });
         auto& db = m_ctx->db();
@@ -228,7 +228,7 @@ private slots:
         type(&form, QStringLiteral("Text1"), QStringLiteral("asha.k"));
         click(&form, QStringLiteral("Command2"));
         QCOMPARE(bare.dialogs().texts(),
-                 support::strings({"Missing setting [accounts] router_support_user in test.ini"}));
+                 support::strings({"Missing setting [accounts] router_script_user in test.ini"}));
         QVERIFY(
             support::find<QPlainTextEdit>(&form, QStringLiteral("Text3"))->toPlainText().isEmpty());
     }
