@@ -8,27 +8,12 @@
 #include "core/session.h"
 #include "core/workstation.h"
 #include "db/db_settings.h"
-#include "ui/dialogs.h"
+#include "failing_dialogs.h"
 #include "ui/query_grid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <cstdio>
-
-namespace {
-
-// A message means the board did not open as it should; the run is void.
-class FailingDialogs final : public ui::Dialogs {
-public:
-    void message(const QString& text, const QString&, ui::Icon) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        failed = true;
-    }
-    bool askYesNo(const QString&, const QString&) override { return false; }
-    bool failed = false;
-};
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -42,7 +27,7 @@ int main(int argc, char* argv[]) {
     const db::DbSettings settings = db::DbSettings::fromConfig(config);
     core::Session session;
     const core::SystemClock clock;
-    FailingDialogs dialogs;
+    bench::FailingDialogs dialogs;
     const core::SystemAdapters adapters;
     core::AppContext context{config, settings, session, clock, dialogs, adapters};
 

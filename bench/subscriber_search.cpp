@@ -9,7 +9,7 @@
 #include "core/workstation.h"
 #include "db/db_settings.h"
 #include "db/screen_db.h"
-#include "ui/dialogs.h"
+#include "failing_dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,17 +19,6 @@
 #include <cstdio>
 
 namespace {
-
-// A message means a search failed; the run is void.
-class FailingDialogs final : public ui::Dialogs {
-public:
-    void message(const QString& text, const QString&, ui::Icon) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        failed = true;
-    }
-    bool askYesNo(const QString&, const QString&) override { return false; }
-    bool failed = false;
-};
 
 // Search texts for `count` subscribers spread evenly over the table: id,
 // indicator, BA and mobile taken in turn.
@@ -68,7 +57,7 @@ int main(int argc, char* argv[]) {
     core::Session session;
     session.setSignedInUser(QStringLiteral("BENCH"));
     const core::SystemClock clock;
-    FailingDialogs dialogs;
+    bench::FailingDialogs dialogs;
     const core::SystemAdapters adapters;
     core::AppContext context{config, settings, session, clock, dialogs, adapters};
 

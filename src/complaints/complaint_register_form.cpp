@@ -19,6 +19,7 @@
 #include <QFocusEvent>
 #include <QPointer>
 #include <QTimer>
+#include <optional>
 #include <stdexcept>
 
 namespace complaints {
@@ -287,17 +288,23 @@ void ComplaintRegisterForm::ssaChosen() {
     });
 }
 
+std::optional<QString> ComplaintRegisterForm::engineerMobile(const QString& name) {
+    std::optional<QString> mobile;
+    for (auto row = m_db.query(QStringLiteral("select * from FE where circle=? and "
+                                              "CLUSTER=? and name=?"),
+                               {db::text(m_ui->Combo4->currentText()),
+                                db::text(m_ui->Combo5->currentText()), db::text(name)});
+         !row.atEnd(); row.next())
+        mobile = row.trimmed(QStringLiteral("MOBILE"));
+    return mobile;
+}
+
 void ComplaintRegisterForm::engineerChosen() {
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
-        for (auto row = m_db.query(QStringLiteral("select * from FE where circle=? and "
-                                                  "CLUSTER=? and name=?"),
-                                   {db::text(m_ui->Combo4->currentText()),
-                                    db::text(m_ui->Combo5->currentText()),
-                                    db::text(m_ui->Combo7->currentText())});
-             !row.atEnd(); row.next()) {
+        if (const auto mobile = engineerMobile(m_ui->Combo7->currentText())) {
             m_ui->Text12->setText(m_ui->Combo7->currentText());
-            m_ui->Text13->setText(row.trimmed(QStringLiteral("MOBILE")));
+            m_ui->Text13->setText(*mobile);
         }
         m_db.close();
     });
@@ -306,13 +313,8 @@ void ComplaintRegisterForm::engineerChosen() {
 void ComplaintRegisterForm::complaintEngineerChosen() {
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
-        for (auto row = m_db.query(QStringLiteral("select * from FE where circle=? and "
-                                                  "CLUSTER=? and name=?"),
-                                   {db::text(m_ui->Combo4->currentText()),
-                                    db::text(m_ui->Combo5->currentText()),
-                                    db::text(m_ui->Combo3->currentText())});
-             !row.atEnd(); row.next())
-            m_ui->Text5->setText(row.trimmed(QStringLiteral("MOBILE")));
+        if (const auto mobile = engineerMobile(m_ui->Combo3->currentText()))
+            m_ui->Text5->setText(*mobile);
         m_db.close();
     });
 }

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QTimer;
@@ -43,6 +44,9 @@ private:
     void ssaChosen();
     void engineerChosen();
     void complaintEngineerChosen();
+    // The trimmed mobile of the named engineer of the chosen circle and SSA
+    // (the last row found), or nothing when there is none.
+    std::optional<QString> engineerMobile(const QString& name);
     void clearScreen();
     void showOpenComplaints();
     void stampUpdateText();
