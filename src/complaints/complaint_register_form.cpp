@@ -42,17 +42,11 @@ void setControlText(QWidget* control, const QString& text) {
         box->setPlainText(text);
 }
 
-// A combo box's list and its text are separate: filling or emptying the list
-// leaves the text the operator sees alone.
+// A combo box's list and its text are separate: emptying the list leaves the
+// text the operator sees alone.
 void emptyList(QComboBox* combo) {
     const QString text = combo->currentText();
     combo->clear();
-    combo->setEditText(text);
-}
-
-void addToList(QComboBox* combo, const QString& entry) {
-    const QString text = combo->currentText();
-    combo->addItem(entry);
     combo->setEditText(text);
 }
 
@@ -137,7 +131,7 @@ void ComplaintRegisterForm::load() {
         m_db.open();
         for (auto row = m_db.query(QStringLiteral("select circle from circle")); !row.atEnd();
              row.next())
-            addToList(m_ui->Combo4, row.trimmed(QStringLiteral("circle")));
+            ui::appendEntry(m_ui->Combo4, row.trimmed(QStringLiteral("circle")));
         m_db.close();
     });
     m_timer->start();
@@ -204,7 +198,7 @@ void ComplaintRegisterForm::findEngineers() {
          !row.atEnd(); row.next()) {
         m_ui->Text12->setText(row.trimmed(QStringLiteral("NAME")));
         m_ui->Text13->setText(row.trimmed(QStringLiteral("MOBILE")));
-        addToList(m_ui->Combo7, row.field(QStringLiteral("NAME")));
+        ui::appendEntry(m_ui->Combo7, row.field(QStringLiteral("NAME")));
     }
 }
 
@@ -236,7 +230,7 @@ void ComplaintRegisterForm::lookUpComplaint() {
                  QStringLiteral("select * from FE where circle=? and CLUSTER=?"),
                  {db::text(m_ui->Combo4->currentText()), db::text(m_ui->Combo5->currentText())});
              !row.atEnd(); row.next())
-            addToList(m_ui->Combo3, row.field(QStringLiteral("NAME")));
+            ui::appendEntry(m_ui->Combo3, row.field(QStringLiteral("NAME")));
         m_db.close();
         const bool closed = m_ui->Label34->text().trimmed() == QLatin1String("CLOSED");
         m_ui->Command2->setEnabled(!closed);
@@ -267,7 +261,7 @@ void ComplaintRegisterForm::circleChosen() {
         for (auto row = m_db.query(QStringLiteral("select SSA from ssa where circle=?"),
                                    {db::text(m_ui->Combo4->currentText())});
              !row.atEnd(); row.next())
-            addToList(m_ui->Combo5, row.trimmed(QStringLiteral("SSA")));
+            ui::appendEntry(m_ui->Combo5, row.trimmed(QStringLiteral("SSA")));
         m_db.close();
     });
 }

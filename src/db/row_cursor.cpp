@@ -49,7 +49,8 @@ QString fieldText(const QVariant& v) {
 }
 
 RowCursor::RowCursor(std::shared_ptr<QSqlQuery> query)
-    : m_query(std::move(query)) {
+    : m_query(std::move(query))
+    , m_columns(m_query ? m_query->record() : QSqlRecord()) {
     m_onRow = m_query && m_query->next();
 }
 
@@ -66,7 +67,7 @@ const QSqlQuery& RowCursor::current() const {
 
 QString RowCursor::field(int index) const {
     const QSqlQuery& q = current();
-    if (index < 0 || index >= q.record().count())
+    if (index < 0 || index >= m_columns.count())
         throw Error(noSuchColumn());
     return fieldText(q.value(index));
 }
@@ -78,18 +79,18 @@ QString RowCursor::field(const QString& name) const {
     QString bare = name;
     if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
         bare = bare.mid(1, bare.size() - 2);
-    const int at = q.record().indexOf(bare);
+    const int at = m_columns.indexOf(bare);
     if (at < 0)
         throw Error(noSuchColumn());
     return fieldText(q.value(at));
 }
 
 int RowCursor::columnCount() const {
-    return m_query ? m_query->record().count() : 0;
+    return m_columns.count();
 }
 
 QString RowCursor::columnName(int index) const {
-    return m_query ? m_query->record().fieldName(index) : QString();
+    return m_columns.fieldName(index);
 }
 
 QStringList columnValues(RowCursor rows, const QString& name) {

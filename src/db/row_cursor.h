@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -36,6 +37,7 @@ public:
 private:
     const QSqlQuery& current() const;
     std::shared_ptr<QSqlQuery> m_query;
+    QSqlRecord m_columns; // read once: every field lookup uses it
     bool m_onRow = false;
 };
 

@@ -31,19 +31,6 @@ void clearList(QComboBox* box) {
         box->clearEditText();
 }
 
-// Adding an entry leaves the list's text as it was: a list someone has not
-// chosen from yet shows nothing chosen.
-void addEntry(QComboBox* box, const QString& entry) {
-    const int index = box->currentIndex();
-    const QString text = box->currentText();
-    box->addItem(entry);
-    if (box->currentIndex() == index)
-        return;
-    box->setCurrentIndex(index);
-    if (box->isEditable())
-        box->setEditText(text);
-}
-
 } // namespace
 
 CustomerRecordForm::CustomerRecordForm(core::AppContext& app, QWidget* parent)
@@ -86,14 +73,14 @@ void CustomerRecordForm::load() {
         m_ui->Label11->setText(QStringLiteral("YOU ARE LOGIN AS ") + m_app.session.signedInUser());
         m_ui->Command1->setEnabled(false);
         for (const char* service : {"FTTH", "AF", "MTNL"})
-            addEntry(m_ui->Combo3, QString::fromLatin1(service));
+            ui::appendEntry(m_ui->Combo3, QString::fromLatin1(service));
         m_db.open();
         for (auto row = m_db.query(QStringLiteral("select circle from circle")); !row.atEnd();
              row.next())
-            addEntry(m_ui->Combo2, row.field(QStringLiteral("circle")));
+            ui::appendEntry(m_ui->Combo2, row.field(QStringLiteral("circle")));
         for (auto row = m_db.query(QStringLiteral("select distinct ngn_provider FROM NGN"));
              !row.atEnd(); row.next())
-            addEntry(m_ui->Combo7, row.field(QStringLiteral("ngn_provider")));
+            ui::appendEntry(m_ui->Combo7, row.field(QStringLiteral("ngn_provider")));
         m_db.close();
     });
     ui::stopOnError(m_app.dialogs, nullptr, [this] {
@@ -109,7 +96,7 @@ void CustomerRecordForm::fillSsaList() {
     for (auto row = m_db.query(QStringLiteral("select SSA from ssa where circle=?"),
                                {db::text(m_ui->Combo2->currentText())});
          !row.atEnd(); row.next())
-        addEntry(m_ui->Combo1, row.trimmed(QStringLiteral("SSA")));
+        ui::appendEntry(m_ui->Combo1, row.trimmed(QStringLiteral("SSA")));
     m_db.close();
 }
 
@@ -119,8 +106,8 @@ void CustomerRecordForm::fillEngineerList() {
                    {db::text(m_ui->Combo2->currentText()), db::text(m_ui->Combo1->currentText())});
     clearList(m_ui->Combo5);
     for (; !row.atEnd(); row.next())
-        addEntry(m_ui->Combo5, engineerEntry(row.field(QStringLiteral("name")),
-                                             row.field(QStringLiteral("mobile"))));
+        ui::appendEntry(m_ui->Combo5, engineerEntry(row.field(QStringLiteral("name")),
+                                                    row.field(QStringLiteral("mobile"))));
 }
 
 void CustomerRecordForm::chooseCircle() {
@@ -147,7 +134,7 @@ void CustomerRecordForm::chooseService() {
                                     db::text(m_ui->Combo1->currentText()),
                                     db::text(m_ui->Combo3->currentText())});
              !row.atEnd(); row.next())
-            addEntry(m_ui->Combo4, row.field(QStringLiteral("SITE")));
+            ui::appendEntry(m_ui->Combo4, row.field(QStringLiteral("SITE")));
         m_db.close();
     });
 }
@@ -161,7 +148,7 @@ void CustomerRecordForm::chooseSite() {
                  m_db.query(QStringLiteral("select * from OLT where  SITE=? AND ID ='NA'"), {site});
              !row.atEnd(); row.next()) {
             m_ui->Label14->setText(row.field(QStringLiteral("OUT_VLAN")));
-            addEntry(m_ui->Combo6, row.field(QStringLiteral("IN_VLAN")));
+            ui::appendEntry(m_ui->Combo6, row.field(QStringLiteral("IN_VLAN")));
         }
         for (auto row = m_db.query(QStringLiteral("select * FROM af_site WHERE site=?"), {site});
              !row.atEnd(); row.next())
@@ -411,7 +398,7 @@ void CustomerRecordForm::fillSitesAndEngineers() {
             sql, {db::text(m_ui->Combo2->currentText()), db::text(m_ui->Combo1->currentText())});
         clearList(m_ui->Combo4);
         for (; !row.atEnd(); row.next())
-            addEntry(m_ui->Combo4, row.field(QStringLiteral("SITE")));
+            ui::appendEntry(m_ui->Combo4, row.field(QStringLiteral("SITE")));
     });
     steps.step([this] { fillEngineerList(); });
     steps.step([this] { m_db.close(); });

@@ -14,6 +14,10 @@ void appendEntries(QComboBox* box, const QStringList& entries) {
         box->setEditText(text);
 }
 
+void appendEntry(QComboBox* box, const QString& entry) {
+    appendEntries(box, {entry});
+}
+
 void replaceEntries(QComboBox* box, const QStringList& entries, const QString& text) {
     box->clear();
     box->addItems(entries);

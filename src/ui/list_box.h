@@ -12,6 +12,7 @@ namespace ui {
 // Adds entries after the existing ones; the box keeps its text and nothing
 // becomes chosen.
 void appendEntries(QComboBox* box, const QStringList& entries);
+void appendEntry(QComboBox* box, const QString& entry);
 // Replaces the whole list and shows `text` in the box.
 void replaceEntries(QComboBox* box, const QStringList& entries, const QString& text);
 
