@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QUrl>
 
+#include <future>
 #include <locale.h>
 #include <string>
 #include <xlsxwriter.h>
@@ -231,19 +232,38 @@ QString writeWorkbook(const db::GridModel& grid, const QString& path) {
     return error;
 }
 
+namespace {
+
+// A new workbook of the grid in the temporary folder; nothing is left
+// behind when it cannot be written.
+QString writeExportFile(const db::GridModel& grid) {
+    const QString path = reserveExportPath();
+    if (const QString error = writeWorkbook(grid, path); !error.isEmpty()) {
+        QFile::remove(path);
+        throw ExportError(QStringLiteral("The export could not be written to %1: %2.")
+                              .arg(QDir::toNativeSeparators(path), error));
+    }
+    return path;
+}
+
+} // namespace
+
 QString exportGrid(const db::GridModel& grid, const core::Config& config,
                    ExternalPrograms& programs) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(gridClipboardText(grid));
-
-    const QString path = reserveExportPath();
-    const QString nativePath = QDir::toNativeSeparators(path);
-    if (const QString error = writeWorkbook(grid, path); !error.isEmpty()) {
-        QFile::remove(path);
-        throw ExportError(
-            QStringLiteral("The export could not be written to %1: %2.").arg(nativePath, error));
+    // The clipboard text is built on the other core while this one writes
+    // the workbook; the clipboard gets it either way.
+    auto text = std::async(std::launch::async, [&grid] { return gridClipboardText(grid); });
+    QString path;
+    try {
+        path = writeExportFile(grid);
+    } catch (const ExportError&) {
+        clipboard->setText(text.get());
+        throw;
     }
+    clipboard->setText(text.get());
+    const QString nativePath = QDir::toNativeSeparators(path);
 
     const QString program = config.value(QStringLiteral("tools/spreadsheet")).trimmed();
     const bool started = program.isEmpty() ? programs.openUrl(QUrl::fromLocalFile(path))
