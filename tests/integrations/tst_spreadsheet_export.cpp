@@ -376,6 +376,10 @@ private slots:
 
         QCOMPARE(exportFiles(m_temp->path()), QStringList());
         QVERIFY(programs.started().isEmpty());
+        // The clipboard still gets the grid, for pasting by hand.
+        const QString text = QGuiApplication::clipboard()->text();
+        QCOMPARE(text.size(), qsizetype(2 + 1048576));
+        QVERIFY(text.startsWith(QStringLiteral("ID\r\r")));
     }
 };
 
