@@ -75,11 +75,11 @@ ComplaintRegisterForm::ComplaintRegisterForm(core::AppContext& app, QWidget* par
 
     connect(m_timer, &QTimer::timeout, this, &ComplaintRegisterForm::tick);
     connect(m_ui->Command8, &QPushButton::clicked, this, &ComplaintRegisterForm::searchSubscriber);
-    connect(m_ui->Combo4, &QComboBox::activated, this, &ComplaintRegisterForm::circleChosen);
-    connect(m_ui->Combo5, &QComboBox::activated, this, &ComplaintRegisterForm::ssaChosen);
-    connect(m_ui->Combo7, &QComboBox::activated, this, &ComplaintRegisterForm::engineerChosen);
-    connect(m_ui->Combo3, &QComboBox::activated, this,
-            &ComplaintRegisterForm::complaintEngineerChosen);
+    ui::keepTypedText(this);
+    ui::onListPick(m_ui->Combo4, this, &ComplaintRegisterForm::circleChosen);
+    ui::onListPick(m_ui->Combo5, this, &ComplaintRegisterForm::ssaChosen);
+    ui::onListPick(m_ui->Combo7, this, &ComplaintRegisterForm::engineerChosen);
+    ui::onListPick(m_ui->Combo3, this, &ComplaintRegisterForm::complaintEngineerChosen);
     connect(m_ui->Command6, &QPushButton::clicked, this, &ComplaintRegisterForm::clearScreen);
     connect(m_ui->Command7, &QPushButton::clicked, this,
             &ComplaintRegisterForm::showOpenComplaints);

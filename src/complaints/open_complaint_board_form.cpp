@@ -13,21 +13,12 @@
 #include "ui_open_complaint_board_form.h"
 
 #include <QFocusEvent>
-#include <QKeyEvent>
-#include <QScopedValueRollback>
 
 namespace complaints {
 
 namespace {
 
 const QString closed = QStringLiteral("CLOSED");
-
-bool isEnter(const QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<const QKeyEvent*>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
 
 } // namespace
 
@@ -40,10 +31,11 @@ OpenComplaintBoardForm::OpenComplaintBoardForm(core::AppContext& app, QWidget* p
     ui::enterMovesFocus({m_ui->Text1, m_ui->Text2, m_ui->Combo2});
     for (QWidget* watched : watchedControls())
         watched->installEventFilter(this);
-    onChosen(m_ui->Combo1, &OpenComplaintBoardForm::filterByCircle);
-    onChosen(m_ui->Combo2, &OpenComplaintBoardForm::filterByStatus);
-    onChosen(m_ui->Combo5, &OpenComplaintBoardForm::filterBySsa);
-    onChosen(m_ui->Combo6, &OpenComplaintBoardForm::filterByService);
+    ui::keepTypedText(this);
+    ui::onListPick(m_ui->Combo1, this, &OpenComplaintBoardForm::filterByCircle);
+    ui::onListPick(m_ui->Combo2, this, &OpenComplaintBoardForm::filterByStatus);
+    ui::onListPick(m_ui->Combo5, this, &OpenComplaintBoardForm::filterBySsa);
+    ui::onListPick(m_ui->Combo6, this, &OpenComplaintBoardForm::filterByService);
     connect(m_ui->Command11, &QPushButton::clicked, this, &OpenComplaintBoardForm::exportGrid);
     connect(m_ui->Command1, &QPushButton::clicked, this, &OpenComplaintBoardForm::showNocReport);
     connect(m_ui->Command2, &QPushButton::clicked, this, &OpenComplaintBoardForm::back);
@@ -58,31 +50,10 @@ OpenComplaintBoardForm::~OpenComplaintBoardForm() {
 }
 
 QList<QWidget*> OpenComplaintBoardForm::watchedControls() const {
-    return {m_ui->Text1,  m_ui->Text2,  m_ui->Text5,  m_ui->Text7,
-            m_ui->Combo1, m_ui->Combo2, m_ui->Combo5, m_ui->Combo6};
-}
-
-void OpenComplaintBoardForm::onChosen(QComboBox* combo, void (OpenComplaintBoardForm::*filter)()) {
-    connect(combo, &QComboBox::activated, this, [this, filter] {
-        if (!m_leavingFilterBox)
-            (this->*filter)();
-    });
+    return {m_ui->Text1, m_ui->Text2, m_ui->Text5, m_ui->Text7};
 }
 
 bool OpenComplaintBoardForm::eventFilter(QObject* watched, QEvent* event) {
-    if (isEnter(event) &&
-        (watched == m_ui->Combo1 || watched == m_ui->Combo5 || watched == m_ui->Combo6)) {
-        // These boxes have no Enter handling; left to Qt, Enter would take a
-        // typed entry as chosen and filter.
-        return true;
-    }
-    if (event->type() == QEvent::FocusOut && qobject_cast<QComboBox*>(watched)) {
-        // A filter box left with the text of an entry typed in takes that
-        // entry, and Qt reports it as chosen; only a choice from the list
-        // filters. The box handles its focus change here, inside the guard.
-        const QScopedValueRollback<bool> leaving(m_leavingFilterBox, true);
-        return watched->event(event);
-    }
     if (ui::leavesForAnotherControl(event)) {
         if (watched == m_ui->Text1)
             lookUpComplaint();

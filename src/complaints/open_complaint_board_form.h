@@ -29,7 +29,6 @@ protected:
 
 private:
     QList<QWidget*> watchedControls() const;
-    void onChosen(QComboBox* combo, void (OpenComplaintBoardForm::*filter)());
     void load();
     void filterByCircle();
     void filterByStatus();
@@ -46,7 +45,6 @@ private:
     core::AppContext& m_app;
     std::unique_ptr<Ui::OpenComplaintBoardForm> m_ui;
     db::ScreenDb m_db;
-    bool m_leavingFilterBox = false;
 };
 
 } // namespace complaints

@@ -20,6 +20,11 @@ QString noSuchColumn() {
                           "requested name or ordinal.");
 }
 
+QString finishedCursor() {
+    return QStringLiteral("The result set was closed because another statement ran on its "
+                          "connection; read what is needed before the next statement.");
+}
+
 } // namespace
 
 QString trimBlanks(const QString& text) {
@@ -56,12 +61,14 @@ RowCursor::RowCursor(std::shared_ptr<QSqlQuery> query)
 
 void RowCursor::next() {
     if (m_onRow)
-        m_onRow = m_query->next();
+        m_onRow = current().next();
 }
 
-const QSqlQuery& RowCursor::current() const {
+QSqlQuery& RowCursor::current() const {
     if (!m_onRow)
         throw Error(noCurrentRow());
+    if (!m_query->isActive())
+        throw Error(finishedCursor());
     return *m_query;
 }
 

@@ -11,7 +11,8 @@ namespace db {
 // The text without the blanks (spaces) at either end.
 QString trimBlanks(const QString& text);
 
-// The answer of one SELECT, read forward only. A fresh cursor stands on the
+// The answer of one SELECT, read forward only. It stays readable until the
+// next statement starts on its connection (see ScreenDb). A fresh cursor stands on the
 // first row (or at its end when the answer is empty). Every field reads as
 // text; NULL reads as empty text; a date-time reads "yyyy-MM-dd hh:mm:ss".
 class RowCursor {
@@ -35,7 +36,7 @@ public:
     QString columnName(int index) const;
 
 private:
-    const QSqlQuery& current() const;
+    QSqlQuery& current() const;
     std::shared_ptr<QSqlQuery> m_query;
     QSqlRecord m_columns; // read once: every field lookup uses it
     bool m_onRow = false;

@@ -82,7 +82,9 @@ sqlite3* sqliteHandle(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(h.constData());
 }
 
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
 
 } // namespace
 
@@ -165,6 +167,7 @@ void ScreenDb::close() {
         return;
     if (--m_depth > 0)
         return;
+    finishLiveCursor();
     QSqlDatabase db = connection(m_name);
     if (m_inTransaction) {
         db.rollback();
@@ -178,10 +181,17 @@ void ScreenDb::closeTo(int depth) {
         close();
 }
 
+void ScreenDb::finishLiveCursor() {
+    if (const auto live = m_live.lock())
+        live->finish();
+    m_live.reset();
+}
+
 std::shared_ptr<QSqlQuery> ScreenDb::run(const QString& sql, const Params& params,
                                          bool forwardOnly) {
     if (m_depth == 0)
         throw Error(closedMessage());
+    finishLiveCursor();
     auto q = std::make_shared<QSqlQuery>(connection(m_name));
     q->setForwardOnly(forwardOnly);
     if (!q->prepare(separatePlaceholders(sql)))
@@ -191,6 +201,8 @@ std::shared_ptr<QSqlQuery> ScreenDb::run(const QString& sql, const Params& param
         q->addBindValue(v.bound(native));
     if (!q->exec())
         throw Error(errorText(q->lastError()));
+    if (q->isSelect())
+        m_live = q;
     return q;
 }
 
@@ -206,6 +218,7 @@ void ScreenDb::bindGrid(GridModel& grid, const QString& sql, const Params& param
     if (m_depth == 0)
         throw Error(closedMessage());
     if (sqlite3* handle = sqliteHandle(connection(m_name))) {
+        finishLiveCursor();
         SqliteStatement st(handle, sql);
         st.bind(params);
         st.copyInto(grid);

@@ -11,7 +11,9 @@ namespace db {
 class GridModel;
 
 // One screen's database handle: one connection, open only while an action
-// runs. open()/close() nest: an action that starts while another of the same
+// runs. The connection has at most one live result set: starting a statement
+// finishes the cursor a query left open, and reading that cursor afterwards
+// throws db::Error. open()/close() nest: an action that starts while another of the same
 // screen waits on a web page shares the open connection, and only the last
 // close() really closes it. Every failure throws db::Error.
 class ScreenDb {
@@ -49,12 +51,16 @@ public:
 
 private:
     void openOn(bool secondary);
+    // SQL Server without MARS keeps one result set per connection: the cursor
+    // still open is finished before anything else runs on the connection.
+    void finishLiveCursor();
     std::shared_ptr<QSqlQuery> run(const QString& sql, const Params& params, bool forwardOnly);
     QString m_name;
     DbSettings m_settings;
     int m_depth = 0;
     bool m_secondary = false;
     bool m_inTransaction = false;
+    std::weak_ptr<QSqlQuery> m_live;
 };
 
 // The statements keep their quoted texts, where a value's closing quote often

@@ -39,20 +39,17 @@ CustomerRecordForm::CustomerRecordForm(core::AppContext& app, QWidget* parent)
     , m_ui(std::make_unique<Ui::CustomerRecordForm>())
     , m_db(app.database) {
     m_ui->setupUi(this);
-    for (QComboBox* box :
-         {m_ui->Combo2, m_ui->Combo1, m_ui->Combo3, m_ui->Combo4, m_ui->Combo6, m_ui->Combo7})
-        // Inline completion would change what the operator typed.
-        box->setCompleter(nullptr);
+    ui::keepTypedText(this);
     ui::enterMovesFocus(
         {m_ui->Combo1, m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5});
     m_ui->Text5->installEventFilter(this);
 
-    connect(m_ui->Combo2, &QComboBox::activated, this, &CustomerRecordForm::chooseCircle);
-    connect(m_ui->Combo1, &QComboBox::activated, this, &CustomerRecordForm::chooseSsa);
-    connect(m_ui->Combo3, &QComboBox::activated, this, &CustomerRecordForm::chooseService);
-    connect(m_ui->Combo4, &QComboBox::activated, this, &CustomerRecordForm::chooseSite);
-    connect(m_ui->Combo5, &QComboBox::activated, this, &CustomerRecordForm::chooseEngineer);
-    connect(m_ui->Combo7, &QComboBox::activated, this, &CustomerRecordForm::chooseProvider);
+    ui::onListPick(m_ui->Combo2, this, &CustomerRecordForm::chooseCircle);
+    ui::onListPick(m_ui->Combo1, this, &CustomerRecordForm::chooseSsa);
+    ui::onListPick(m_ui->Combo3, this, &CustomerRecordForm::chooseService);
+    ui::onListPick(m_ui->Combo4, this, &CustomerRecordForm::chooseSite);
+    ui::onListPick(m_ui->Combo5, this, &CustomerRecordForm::chooseEngineer);
+    ui::onListPick(m_ui->Combo7, this, &CustomerRecordForm::chooseProvider);
     connect(m_ui->Command1, &QPushButton::clicked, this, &CustomerRecordForm::submit);
     connect(m_ui->Command2, &QPushButton::clicked, this, &CustomerRecordForm::checkVlan);
     connect(m_ui->Command3, &QPushButton::clicked, this, &CustomerRecordForm::openAp);

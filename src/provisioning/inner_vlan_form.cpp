@@ -22,13 +22,11 @@ InnerVlanForm::InnerVlanForm(core::AppContext& app, QWidget* parent)
     , m_ui(std::make_unique<Ui::InnerVlanForm>())
     , m_db(app.database) {
     m_ui->setupUi(this);
-    for (QComboBox* combo : {m_ui->Combo1, m_ui->Combo2, m_ui->Combo3, m_ui->Combo4, m_ui->Combo5})
-        // Inline completion would change what the operator typed.
-        combo->setCompleter(nullptr);
-    connect(m_ui->Combo1, &QComboBox::activated, this, &InnerVlanForm::chooseCircle);
-    connect(m_ui->Combo2, &QComboBox::activated, m_ui->Combo3, &QComboBox::clear);
-    connect(m_ui->Combo5, &QComboBox::activated, this, &InnerVlanForm::chooseService);
-    connect(m_ui->Combo3, &QComboBox::activated, this, &InnerVlanForm::chooseSite);
+    ui::keepTypedText(this);
+    ui::onListPick(m_ui->Combo1, this, &InnerVlanForm::chooseCircle);
+    ui::onListPick(m_ui->Combo2, m_ui->Combo3, [combo = m_ui->Combo3] { combo->clear(); });
+    ui::onListPick(m_ui->Combo5, this, &InnerVlanForm::chooseService);
+    ui::onListPick(m_ui->Combo3, this, &InnerVlanForm::chooseSite);
     connect(m_ui->Command1, &QPushButton::clicked, this, &InnerVlanForm::submit);
     connect(m_ui->Command2, &QPushButton::clicked, this, &InnerVlanForm::search);
     connect(m_ui->Command3, &QPushButton::clicked, this, &InnerVlanForm::updateMac);

@@ -14,11 +14,9 @@ VoiceIpForm::VoiceIpForm(core::AppContext& app, QWidget* parent)
     , m_ui(std::make_unique<Ui::VoiceIpForm>())
     , m_db(app.database) {
     m_ui->setupUi(this);
-    for (QComboBox* combo : {m_ui->Combo1, m_ui->Combo2, m_ui->Combo3, m_ui->Combo4})
-        // Inline completion would change what the operator typed.
-        combo->setCompleter(nullptr);
-    connect(m_ui->Combo2, &QComboBox::activated, this, &VoiceIpForm::chooseCircle);
-    connect(m_ui->Combo3, &QComboBox::activated, this, &VoiceIpForm::chooseBng);
+    ui::keepTypedText(this);
+    ui::onListPick(m_ui->Combo2, this, &VoiceIpForm::chooseCircle);
+    ui::onListPick(m_ui->Combo3, this, &VoiceIpForm::chooseBng);
     connect(m_ui->Command1, &QPushButton::clicked, this, &VoiceIpForm::update);
     connect(m_ui->Command2, &QPushButton::clicked, this, &VoiceIpForm::search);
     load();

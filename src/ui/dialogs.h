@@ -14,13 +14,15 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
     // An empty title stands for the application's own title.
-    virtual void message(const QString& text, const QString& title = {}, Icon icon = Icon::None) = 0;
+    virtual void message(const QString& text, const QString& title = {},
+                         Icon icon = Icon::None) = 0;
     virtual bool askYesNo(const QString& text, const QString& title = {}) = 0;
 };
 
 class MessageBoxDialogs final : public Dialogs {
 public:
-    explicit MessageBoxDialogs(QString appTitle) : m_appTitle(std::move(appTitle)) {}
+    explicit MessageBoxDialogs(QString appTitle)
+        : m_appTitle(std::move(appTitle)) {}
     void message(const QString& text, const QString& title, Icon icon) override;
     bool askYesNo(const QString& text, const QString& title) override;
 

@@ -1,5 +1,6 @@
 #include "db/dialect.h"
 #include "db/error.h"
+#include "db/grid_model.h"
 #include "db/screen_db.h"
 #include "support/test_db.h"
 
@@ -35,6 +36,36 @@ private slots:
         QVERIFY(row.atEnd());
         QVERIFY_THROWS_EXCEPTION(db::Error, row.field(0));
         s.close();
+    }
+
+    // SQL Server without MARS refuses a statement while a result set is open
+    // on the connection; the layer finishes the open cursor first, and a
+    // screen that still reads it learns so at once instead of in production.
+    void aStatementFinishesTheOpenCursor() {
+        ScreenDb s(m_db->settings());
+        s.open();
+        const QString select = QStringLiteral("select * from crm where crm_id=?");
+        const db::Params asha{db::text(QStringLiteral("9876500001"))};
+        auto read = s.query(select, asha);
+        QCOMPARE(read.trimmed(0), QStringLiteral("Asha Verma"));
+        QCOMPARE(s.execute(QStringLiteral("update crm set status='ACTIVE' where crm_id=?"), asha),
+                 1);
+        QVERIFY_THROWS_EXCEPTION(db::Error, read.field(0));
+        QVERIFY_THROWS_EXCEPTION(db::Error, read.next());
+
+        auto grid = s.query(select, asha);
+        db::GridModel model;
+        s.bindGrid(model, QStringLiteral("select crm_id from crm"));
+        QVERIFY_THROWS_EXCEPTION(db::Error, grid.field(0));
+
+        // A cursor read to its end before the next statement is untouched.
+        auto done = s.query(select, asha);
+        done.next();
+        QVERIFY(done.atEnd());
+        QCOMPARE(s.query(select, asha).trimmed(0), QStringLiteral("Asha Verma"));
+        s.close();
+        QCOMPARE(m_db->scalar(QStringLiteral("select status from crm where crm_id='9876500001'")),
+                 QStringLiteral("ACTIVE"));
     }
 
     void identifiersAndTextComparisonsIgnoreCase() {

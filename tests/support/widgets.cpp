@@ -2,6 +2,7 @@
 
 #include "ui/clickable_label.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QKeyEvent>
 
@@ -52,9 +53,14 @@ void choose(QWidget* root, const QString& name, const QString& entry) {
                      __LINE__);
         return;
     }
-    combo->setCurrentIndex(at);
-    emit combo->activated(at);
-    emit combo->textActivated(combo->itemText(at));
+    // As a person does it: open the list, move to the entry, press Enter.
+    combo->showPopup();
+    QAbstractItemView* list = combo->view();
+    list->setCurrentIndex(combo->model()->index(at, combo->modelColumn(), combo->rootModelIndex()));
+    QTest::keyClick(list, Qt::Key_Return);
+    if (list->isVisible() || combo->currentIndex() != at)
+        QTest::qFail(qPrintable(name + QStringLiteral(": the list did not take the pick")),
+                     __FILE__, __LINE__);
 }
 
 void click(QWidget* root, const QString& name) {

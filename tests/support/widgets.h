@@ -23,8 +23,8 @@ template <class T> T* find(QWidget* root, const QString& name) {
 
 // Replaces the text of a line edit or an editable combo box, as typed.
 void type(QWidget* root, const QString& name, const QString& text);
-// Chooses the entry with this text in a combo box; fires the signals a
-// person's choice fires (activated, currentIndexChanged, textActivated).
+// Chooses the entry with this text in a combo box as a person does: opens
+// its list, moves to the entry and presses Enter.
 void choose(QWidget* root, const QString& name, const QString& entry);
 void click(QWidget* root, const QString& name);
 // Clicks a label (a ui::ClickableLabel) once or twice.

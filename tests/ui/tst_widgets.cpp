@@ -1,10 +1,17 @@
 #include "support/widgets.h"
 #include "ui/clickable_label.h"
 #include "ui/enter_navigation.h"
+#include "ui/list_box.h"
+#include "ui/waiting_action.h"
 
 #include <QAbstractItemView>
+#include <QEventLoop>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -65,7 +72,53 @@ private slots:
     void labelKeys_data();
     void labelKeys();
     void labelIsReachedByTabButClickLeavesFocus();
+
+    void typedTextIsNoPick_data();
+    void typedTextIsNoPick();
+    void pickingFromTheListRunsTheHandler();
+
+    void closingDuringAWaitIsDeferred_data();
+    void closingDuringAWaitIsDeferred();
+    void aScreenDestroyedDuringAWaitIsLeftAlone();
 };
+
+namespace {
+
+// A circle box with its handler, and a text box to move the focus to.
+struct PickForm {
+    QWidget window;
+    QComboBox* box = new QComboBox;
+    QLineEdit* next = new QLineEdit;
+    int picks = 0;
+
+    explicit PickForm(bool editable = true) {
+        auto* layout = new QVBoxLayout(&window);
+        box->setObjectName(QStringLiteral("Combo4"));
+        box->setEditable(editable);
+        box->addItems(
+            {QStringLiteral("KERALA"), QStringLiteral("KARNATAKA"), QStringLiteral("WIRE DOWN")});
+        box->setCurrentIndex(-1);
+        next->setObjectName(QStringLiteral("Text2"));
+        layout->addWidget(box);
+        layout->addWidget(next);
+        ui::onListPick(box, &window, [this] { ++picks; });
+        support::focusIn(&window, QStringLiteral("Combo4"));
+    }
+};
+
+// Runs a nested event loop for `ms`, the way a wait on a page or a gateway
+// keeps the UI live, with the operator's close arriving half way.
+void waitWhileClosing(QWidget* screen, QWidget* closeTarget, int ms) {
+    const ui::WaitingAction action(screen);
+    QTimer::singleShot(ms / 2, closeTarget, [closeTarget] { closeTarget->close(); });
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    QVERIFY(!action.screenGone());
+    QVERIFY(screen->isVisible());
+}
+
+} // namespace
 
 void TstWidgets::enterMovesToNextControl_data() {
     QTest::addColumn<Kind>("kind");
@@ -204,6 +257,103 @@ void TstWidgets::labelIsReachedByTabButClickLeavesFocus() {
     QCOMPARE(QApplication::focusWidget(), label);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     QCOMPARE(clicked.count(), 2);
+}
+
+void TstWidgets::typedTextIsNoPick_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("tabAway"); // else Enter
+    QTest::addRow("exact entry, tab") << QStringLiteral("KERALA") << true;
+    QTest::addRow("exact entry, enter") << QStringLiteral("KERALA") << false;
+    QTest::addRow("other case, tab") << QStringLiteral("kerala") << true;
+    QTest::addRow("other case, enter") << QStringLiteral("kerala") << false;
+    QTest::addRow("start of an entry, tab") << QStringLiteral("WIRE") << true;
+    QTest::addRow("no entry, tab") << QStringLiteral("GOA") << true;
+}
+
+// Typed text that happens to match an entry is not a pick, and stays as
+// typed: no case change, no completion to a longer entry.
+void TstWidgets::typedTextIsNoPick() {
+    QFETCH(QString, typed);
+    QFETCH(bool, tabAway);
+    PickForm form;
+    QTest::keyClicks(form.box, typed);
+    if (tabAway)
+        QTest::keyClick(form.box, Qt::Key_Tab);
+    else
+        QTest::keyClick(form.box, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    if (tabAway)
+        QCOMPARE(QApplication::focusWidget(), form.next);
+
+    QCOMPARE(form.picks, 0);
+    QCOMPARE(form.box->currentText(), typed);
+    QCOMPARE(form.box->count(), 3);
+    // Leaving the box again, by any route, changes nothing either.
+    support::focusIn(&form.window, QStringLiteral("Combo4"));
+    support::leave(&form.window, QStringLiteral("Combo4"));
+    QCOMPARE(form.picks, 0);
+    QCOMPARE(form.box->currentText(), typed);
+}
+
+void TstWidgets::pickingFromTheListRunsTheHandler() {
+    for (const bool editable : {true, false}) {
+        PickForm form(editable);
+        support::choose(&form.window, QStringLiteral("Combo4"), QStringLiteral("KARNATAKA"));
+        QCOMPARE(form.picks, 1);
+        QCOMPARE(form.box->currentText(), QStringLiteral("KARNATAKA"));
+
+        // Stepping through the closed list with the arrow keys picks too.
+        QTest::keyClick(form.box, Qt::Key_Down);
+        QCOMPARE(form.picks, 2);
+        QCOMPARE(form.box->currentText(), QStringLiteral("WIRE DOWN"));
+
+        // The wheel over the closed box changes nothing.
+        QWheelEvent wheel(QPointF(5, 5), form.box->mapToGlobal(QPointF(5, 5)), {}, {0, 120},
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(form.box, &wheel);
+        QCOMPARE(form.picks, 2);
+        QCOMPARE(form.box->currentText(), QStringLiteral("WIRE DOWN"));
+    }
+}
+
+void TstWidgets::closingDuringAWaitIsDeferred_data() {
+    QTest::addColumn<bool>("inMainWindow");
+    QTest::addRow("top-level window") << false;
+    QTest::addRow("child of the main window") << true;
+}
+
+// The operator closes the screen while one of its actions waits: the screen
+// stays until the action is done, then goes as asked.
+void TstWidgets::closingDuringAWaitIsDeferred() {
+    QFETCH(bool, inMainWindow);
+    QMdiArea area;
+    auto* screen = new QWidget;
+    screen->setAttribute(Qt::WA_DeleteOnClose);
+    QWidget* closeTarget = screen;
+    if (inMainWindow) {
+        closeTarget = area.addSubWindow(screen);
+        area.show();
+    }
+    screen->show();
+    QPointer<QWidget> watch(screen);
+
+    waitWhileClosing(screen, closeTarget, 200);
+    QVERIFY(!ui::isWaiting(screen));
+    QTRY_VERIFY(watch.isNull());
+    if (inMainWindow)
+        QTRY_VERIFY(area.subWindowList().isEmpty());
+}
+
+void TstWidgets::aScreenDestroyedDuringAWaitIsLeftAlone() {
+    auto* owner = new QWidget;
+    auto* screen = new QWidget(owner);
+    owner->show();
+    const ui::WaitingAction action(screen);
+    QTimer::singleShot(20, owner, [owner] { delete owner; });
+    QEventLoop loop;
+    QTimer::singleShot(100, &loop, &QEventLoop::quit);
+    loop.exec();
+    QVERIFY(action.screenGone());
 }
 
 QTEST_MAIN(TstWidgets)
