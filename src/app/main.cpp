@@ -28,7 +28,6 @@ int main(int argc, char* argv[]) {
         dialogs.message(startup.error, {}, ui::Icon::Critical);
         return 1;
     }
-    QApplication::setApplicationDisplayName(startup.config.appTitle());
 
     core::Session session;
     core::SystemClock clock;

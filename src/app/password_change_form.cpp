@@ -5,6 +5,7 @@
 #include "ui/action_policy.h"
 #include "ui/dialogs.h"
 #include "ui/enter_navigation.h"
+#include "ui/waiting_action.h"
 #include "ui_password_change_form.h"
 
 #include <QCloseEvent>
@@ -62,12 +63,20 @@ void PasswordChangeForm::change() {
         const Notice notice{integrations::SmsAccount::fromConfig(m_app.config),
                             m_app.config.required(QStringLiteral("app/support_phone"))};
         m_db.open();
-        changeStoredPassword(notice);
+        const QString name = changeStoredPassword();
         m_db.close();
+        if (name.isEmpty())
+            return;
+        // The screen may be closed while the gateway answers; the close
+        // waits for the notice.
+        const ui::WaitingAction wait(this);
+        integrations::smsMessageSend(notice.account, m_app.config.waitLimitSeconds(),
+                                     m_ui->Text1->text(),
+                                     passwordChangedSms(name, notice.supportPhone));
     });
 }
 
-void PasswordChangeForm::changeStoredPassword(const Notice& notice) {
+QString PasswordChangeForm::changeStoredPassword() {
     const QString user = m_ui->Text1->text();
     const QString select = QStringLiteral("SELECT * FROM CRM WHERE CRM_ID=?");
     QString name;
@@ -76,22 +85,21 @@ void PasswordChangeForm::changeStoredPassword(const Notice& notice) {
     if (name.isEmpty()) {
         m_app.dialogs.message(QStringLiteral("INCORRECT USER ID PLEASE TRY AGAIN"), title,
                               ui::Icon::Information);
-        return;
+        return {};
     }
     const auto first = m_db.query(select, {db::text(user)});
     // Unlike the login, the old password must match letter for letter.
     if (m_ui->Text2->text() != first.trimmed(3)) {
         m_app.dialogs.message(QStringLiteral("INCORRECT OLD PASSWORD TRY AGAIN"), title,
                               ui::Icon::Information);
-        return;
+        return {};
     }
     const QString firstName = first.trimmed(0);
     m_db.execute(QStringLiteral("UPDATE CRM SET PASSWORD=?WHERE CRM_ID=? "),
                  {db::text(m_ui->Text4->text()), db::text(user)});
     m_app.dialogs.message(QStringLiteral("PASSWORD CHANGED SUCCESSFULLY"), title,
                           ui::Icon::Information);
-    integrations::smsMessageSend(notice.account, m_app.config.waitLimitSeconds(), user,
-                                 passwordChangedSms(firstName, notice.supportPhone));
+    return firstName;
 }
 
 } // namespace app

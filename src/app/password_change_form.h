@@ -33,7 +33,8 @@ private:
         integrations::SmsAccount account;
         QString supportPhone;
     };
-    void changeStoredPassword(const Notice& notice);
+    // The operator's name when the password changed; empty when it did not.
+    QString changeStoredPassword();
 
     core::AppContext& m_app;
     std::unique_ptr<Ui::PasswordChangeForm> m_ui;

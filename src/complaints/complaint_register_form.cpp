@@ -13,11 +13,11 @@
 #include "ui/dialogs.h"
 #include "ui/enter_navigation.h"
 #include "ui/list_box.h"
+#include "ui/waiting_action.h"
 #include "ui/screen_registry.h"
 #include "ui_complaint_register_form.h"
 
 #include <QFocusEvent>
-#include <QPointer>
 #include <QTimer>
 #include <optional>
 #include <stdexcept>
@@ -567,7 +567,7 @@ void ComplaintRegisterForm::browsePolicyServer(const QString& page) {
             server = m_app.config.required(QStringLiteral("services/policy_server"));
         }))
         return;
-    const QPointer<ComplaintRegisterForm> alive(this);
+    const ui::WaitingAction action(this);
     const int depth = m_db.depth();
     QString id;
     QString nasIp;
@@ -585,8 +585,8 @@ void ComplaintRegisterForm::browsePolicyServer(const QString& page) {
             loaded = m_ui->WebBrowser1->navigateAndWait(policyServerUrl(server, page, id, nasIp));
         });
     }
-    // The operator may have closed the screen while the page loaded.
-    if (!alive)
+    // The main window may have taken the screen with it while the page loaded.
+    if (action.screenGone())
         return;
     ui::ContinueOnError steps;
     if (page == QLatin1String("ap.php")) {
@@ -596,13 +596,13 @@ void ComplaintRegisterForm::browsePolicyServer(const QString& page) {
             if (loaded)
                 body = m_ui->WebBrowser1->bodyText();
         });
-        if (!alive)
+        if (action.screenGone())
             return;
         steps.step([&] { m_ui->Text18->setText(body); });
         steps.step([&] { storeRefreshedAp(id); });
     }
     steps.step([&] {
-        if (alive)
+        if (!action.screenGone())
             m_db.closeTo(depth);
     });
 }

@@ -9,13 +9,10 @@
 #include "ui/dialogs.h"
 #include "ui/enter_navigation.h"
 #include "ui/list_box.h"
+#include "ui/waiting_action.h"
 #include "ui_customer_record_form.h"
 
-#include <QCloseEvent>
 #include <QFocusEvent>
-#include <QMdiSubWindow>
-#include <QPointer>
-#include <QTimer>
 
 namespace provisioning {
 
@@ -294,54 +291,11 @@ bool CustomerRecordForm::eventFilter(QObject* watched, QEvent* event) {
 
 // --- Lookups and pages -----------------------------------------------------
 
-// Marks a page action for as long as it runs. The screen may be destroyed
-// while the action waits on a page (its main window closed); alive() tells
-// the action to stop touching it.
-class CustomerRecordForm::PageAction {
-public:
-    explicit PageAction(CustomerRecordForm* form)
-        : m_form(form) {
-        ++form->m_pageActions;
-    }
-    ~PageAction() {
-        if (m_form)
-            m_form->pageActionFinished();
-    }
-    PageAction(const PageAction&) = delete;
-    PageAction& operator=(const PageAction&) = delete;
-    bool alive() const { return !m_form.isNull(); }
-
-private:
-    QPointer<CustomerRecordForm> m_form;
-};
-
-void CustomerRecordForm::pageActionFinished() {
-    if (--m_pageActions > 0 || !m_closeWanted)
-        return;
-    m_closeWanted = false;
-    // Later, so the action that ends here has left the screen before it goes.
-    QTimer::singleShot(0, this, [this] {
-        if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
-            frame->close();
-        else
-            close();
-    });
-}
-
-void CustomerRecordForm::closeEvent(QCloseEvent* event) {
-    if (m_pageActions > 0) {
-        m_closeWanted = true;
-        event->ignore();
-        return;
-    }
-    QWidget::closeEvent(event);
-}
-
 void CustomerRecordForm::checkLdap() {
     const auto server = setting(QStringLiteral("services/ldap_lookup"));
     if (!server)
         return;
-    const PageAction action(this);
+    const ui::WaitingAction action(this);
     clearList(m_ui->Combo4);
     m_lookup.lookupMarker = QStringLiteral("0");
     auto* page = m_ui->WebBrowser1;
@@ -354,7 +308,7 @@ void CustomerRecordForm::checkLdap() {
                         page->submitFirstForm() && page->waitUntilLoaded() &&
                         page->waitWhileBodyLength(227);
     const QString body = usable ? page->bodyText() : QString();
-    if (action.alive())
+    if (!action.screenGone())
         applyLdapAnswer(body);
 }
 
@@ -405,14 +359,14 @@ void CustomerRecordForm::checkMtnl() {
     const auto server = setting(QStringLiteral("services/mtnl_lookup"));
     if (!server)
         return;
-    const PageAction action(this);
+    const ui::WaitingAction action(this);
     auto* page = m_ui->WebBrowser1;
     const QUrl lookup(QStringLiteral("http://") + *server + QStringLiteral("/elite/"));
     if (page->navigateAndWait(lookup) &&
         page->fillFirstForm({{QStringLiteral("telno"), m_ui->Text1->text()}}) &&
         page->submitFirstForm() && page->waitUntilLoaded())
         page->waitWhileBodyLength(82);
-    if (!action.alive())
+    if (action.screenGone())
         return;
     // The operator reads the page; the screen only turns to Delhi.
     m_ui->Combo2->setEditText(QStringLiteral("DELHI"));
@@ -437,7 +391,7 @@ void CustomerRecordForm::openOlt() {
     });
     if (!configured)
         return;
-    const PageAction action(this);
+    const ui::WaitingAction action(this);
     const QUrl olt(QStringLiteral("https://") + m_ui->Label17->text());
     auto* page = m_ui->WebBrowser1;
     page->setTrustedSelfSignedHost(trustSelfSigned ? olt.host() : QString());
@@ -493,20 +447,20 @@ void CustomerRecordForm::importMac() {
     const auto server = setting(QStringLiteral("services/olt_service"));
     if (!server)
         return;
-    const PageAction action(this);
+    const ui::WaitingAction action(this);
     m_ui->Text5->setText(macToSend(m_ui->Text5->text()));
     auto* page = m_ui->WebBrowser2;
     const bool loaded =
         page->navigateAndWait(oltServicePage(*server, QStringLiteral("onu_mac.php"),
                                              {{QStringLiteral("ip"), m_ui->Label17->text()},
                                               {QStringLiteral("mac"), m_ui->Text5->text()}}));
-    if (!action.alive())
+    if (action.screenGone())
         return;
     m_app.dialogs.message(QStringLiteral("PRESS OK TO IMPORT MAC"), {}, ui::Icon::Information);
-    if (!loaded || !action.alive())
+    if (!loaded || action.screenGone())
         return;
     const auto mac = importedMac(page->bodyText());
-    if (mac && action.alive())
+    if (mac && !action.screenGone())
         m_ui->Text5->setText(*mac);
 }
 } // namespace provisioning

@@ -31,7 +31,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void load();
@@ -64,15 +63,11 @@ private:
     std::optional<QString> setting(const QString& key);
     // Page actions keep the screen open until they are done: a close asked
     // for meanwhile waits for the last of them.
-    class PageAction;
-    void pageActionFinished();
 
     core::AppContext& m_app;
     std::unique_ptr<Ui::CustomerRecordForm> m_ui;
     db::ScreenDb m_db;
     LookupValues m_lookup;
-    int m_pageActions = 0;
-    bool m_closeWanted = false;
 };
 
 } // namespace provisioning

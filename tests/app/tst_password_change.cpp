@@ -4,8 +4,10 @@
 #include "support/test_context.h"
 #include "support/widgets.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUrlQuery>
 
 class TestPasswordChange : public QObject {
@@ -114,6 +116,40 @@ private slots:
             QStringList({QStringLiteral("Missing setting [services] sms_gateway in test.ini")}));
         QCOMPARE(bare.db().scalar(QStringLiteral("select PASSWORD from CRM")),
                  QStringLiteral("old"));
+    }
+
+    void passwordsShowAsAsterisks() {
+        fill(QStringLiteral("9876500001"), QStringLiteral("abc"), QStringLiteral("new1"));
+        for (const char* box : {"Text2", "Text3", "Text4"}) {
+            auto* edit = support::find<QLineEdit>(m_form.get(), QString::fromLatin1(box));
+            QCOMPARE(edit->displayText(), QString(edit->text().size(), QLatin1Char('*')));
+        }
+    }
+
+    // The operator closes the window while the gateway still answers: the
+    // window stays until the notice is done, then goes (under the sanitizer
+    // build a window freed under the action would be reported).
+    void closingDuringTheNoticeWaitsForIt() {
+        m_sms->setDelay(600);
+        auto* form = new app::PasswordChangeForm(m_ctx->app());
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        QSignalSpy closed(form, &app::PasswordChangeForm::closed);
+        const QPointer<app::PasswordChangeForm> watch(form);
+        form->show();
+        support::type(form, QStringLiteral("Text1"), QStringLiteral("9876500001"));
+        support::type(form, QStringLiteral("Text2"), QStringLiteral("asha@123"));
+        support::type(form, QStringLiteral("Text3"), QStringLiteral("n"));
+        support::type(form, QStringLiteral("Text4"), QStringLiteral("n"));
+        QTimer::singleShot(150, form, [form] { form->close(); });
+
+        support::click(form, QStringLiteral("Command1"));
+
+        QVERIFY(watch);
+        QCOMPARE(m_sms->requests().size(), 1);
+        QTRY_VERIFY(watch.isNull());
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(m_ctx->db().scalar(QStringLiteral("select PASSWORD from CRM")),
+                 QStringLiteral("n"));
     }
 
     void closingAnnouncesItself() {
