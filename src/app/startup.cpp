@@ -12,6 +12,8 @@ Startup loadStartup(const QStringList& arguments) {
     try {
         s.config = core::Config::load(core::Config::resolvePath(arguments));
         s.database = db::DbSettings::fromConfig(s.config);
+        // Every wait reads it; a bad one is told before anybody waits.
+        s.config.waitLimitSeconds();
         if (s.database.backend == db::Backend::Sqlite)
             db::checkSqliteVersion(s.database.sqlitePath);
     } catch (const core::ConfigError& e) {

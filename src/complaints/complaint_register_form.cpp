@@ -13,8 +13,8 @@
 #include "ui/dialogs.h"
 #include "ui/enter_navigation.h"
 #include "ui/list_box.h"
-#include "ui/waiting_action.h"
 #include "ui/screen_registry.h"
+#include "ui/waiting_action.h"
 #include "ui_complaint_register_form.h"
 
 #include <QFocusEvent>

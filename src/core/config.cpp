@@ -96,6 +96,17 @@ int Config::number(const QString& key, int fallback) const {
     return n;
 }
 
+int Config::number(const QString& key, int fallback, int lowest, int highest) const {
+    const int n = number(key, fallback);
+    if (n < lowest || n > highest)
+        throw ConfigError(
+            QStringLiteral("Setting [%1] %2 in %3 must be a whole number from %4 to %5")
+                .arg(sectionOf(key), nameOf(key), m_path)
+                .arg(lowest)
+                .arg(highest));
+    return n;
+}
+
 bool Config::flag(const QString& key, bool fallback) const {
     const QString v = m_values.value(key.toLower()).toLower();
     if (v.isEmpty())
@@ -113,7 +124,9 @@ QString Config::appTitle() const {
 }
 
 int Config::waitLimitSeconds() const {
-    return number(QStringLiteral("app/wait_limit_seconds"), 20);
+    // Beyond an hour the limit stops being one: a timer cannot hold much
+    // more than 24 days, and nobody waits an hour on a page.
+    return number(QStringLiteral("app/wait_limit_seconds"), 20, 1, 3600);
 }
 
 bool readableByOthers(const QString& path) {

@@ -41,6 +41,8 @@ public:
     QString required(const QString& key) const;
     QString value(const QString& key, const QString& fallback = {}) const;
     int number(const QString& key, int fallback) const;
+    // The same, refused with a clear error outside lowest..highest.
+    int number(const QString& key, int fallback, int lowest, int highest) const;
     bool flag(const QString& key, bool fallback) const;
 
     // [app]

@@ -28,6 +28,8 @@ QMessageBox::Icon boxIcon(Icon icon) {
 int run(QMessageBox::Icon icon, const QString& title, const QString& text,
         QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
     QMessageBox box(icon, title, text, buttons, QApplication::activeWindow());
+    // Texts come from the database and the operator: "<b>" is shown, not obeyed.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
     return box.exec();
 }

@@ -7,9 +7,13 @@
 #include "support/widgets.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QCompleter>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -20,6 +24,33 @@ QWidget* scratchScreen(core::AppContext&) {
     auto* edit = new QLineEdit(w);
     edit->setObjectName(QStringLiteral("Text1"));
     return w;
+}
+
+// What a screen shows, a screen reader announces and an operator types, as
+// every screen must have it: data shown as plain text, a value label
+// announced by its value, a list box introduced by its caption or a
+// description, and typed text left alone.
+QStringList conventionFaults(QWidget* screen) {
+    QStringList faults;
+    const QString form = screen->objectName() + QLatin1Char('.');
+    QSet<const QWidget*> captioned;
+    for (const QLabel* label : screen->findChildren<QLabel*>()) {
+        if (label->buddy())
+            captioned.insert(label->buddy());
+        if (label->textFormat() != Qt::PlainText)
+            faults << form + label->objectName() + QStringLiteral(" may render rich text");
+        if (!label->accessibleName().isEmpty())
+            faults << form + label->objectName() + QStringLiteral(" hides its value behind a name");
+    }
+    for (const QComboBox* box : screen->findChildren<QComboBox*>()) {
+        if (!captioned.contains(box) && box->accessibleDescription().isEmpty())
+            faults << form + box->objectName() + QStringLiteral(" has no caption or description");
+        if (box->completer())
+            faults << form + box->objectName() + QStringLiteral(" completes typed text");
+    }
+    if (screen->windowTitle().isEmpty())
+        faults << form + QStringLiteral(" has no caption");
+    return faults;
 }
 
 } // namespace
@@ -56,6 +87,34 @@ private slots:
                  support::strings({"M3=COMPLAIN", "m5=ADD CUSTOMER", "m6=Add Engineer", "SLA=SLA",
                                    "m7=BTS FAULT", "M9=AP AND USER STATUS", "m8=ONU CONFIGURATION",
                                    "C3=OLT INNER VLAN", "C5=VOICE IP"}));
+    }
+
+    void everyScreenFollowsTheDisplayConventions() {
+        app::MainWindow main(m_ctx->app(), app::standardMenu());
+        main.show();
+        for (QAction* item : main.menuBar()->actions().first()->menu()->actions())
+            if (item->isEnabled())
+                item->trigger();
+        // The screens opened from other screens.
+        if (QWidget* form3 = m_ctx->screens().find(QStringLiteral("Form3")))
+            support::click(form3, QStringLiteral("Command7"));
+        if (QWidget* form4 = m_ctx->screens().find(QStringLiteral("Form4")))
+            support::click(form4, QStringLiteral("Command1"));
+        QStringList faults;
+        QStringList seen;
+        const QRegularExpression formName(QStringLiteral("^Form\\d+$"));
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            QList<QWidget*> screens = top->findChildren<QWidget*>(formName);
+            if (formName.match(top->objectName()).hasMatch())
+                screens << top;
+            for (QWidget* screen : screens) {
+                seen << screen->objectName();
+                faults << conventionFaults(screen);
+            }
+        }
+        for (const char* form : {"Form1", "Form3", "Form4", "Form6", "Form17", "Form18"})
+            QVERIFY2(seen.contains(QString::fromLatin1(form)), qPrintable(seen.join(u' ')));
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
     }
 
     void anItemChosenTwiceShowsOneWindowAsLeft() {

@@ -52,6 +52,37 @@ private slots:
                                  c.flag(QStringLiteral("database/encrypt"), false));
     }
 
+    // A limit outside 1 s to an hour would make every wait endless (a
+    // negative timer) or overflow the milliseconds.
+    void theWaitLimitHasARange_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("seconds"); // 0: refused
+        QTest::addRow("unset") << QString() << 20;
+        QTest::addRow("one second") << QStringLiteral("1") << 1;
+        QTest::addRow("an hour") << QStringLiteral("3600") << 3600;
+        QTest::addRow("zero") << QStringLiteral("0") << 0;
+        QTest::addRow("negative") << QStringLiteral("-1") << 0;
+        QTest::addRow("past an hour") << QStringLiteral("3601") << 0;
+        QTest::addRow("past the timer") << QStringLiteral("2147484") << 0;
+    }
+    void theWaitLimitHasARange() {
+        QFETCH(QString, value);
+        QFETCH(int, seconds);
+        const QByteArray text = "[app]\nwait_limit_seconds=" + value.toUtf8() + "\n";
+        const auto c = write(text.constData());
+        if (seconds) {
+            QCOMPARE(c.waitLimitSeconds(), seconds);
+            return;
+        }
+        try {
+            c.waitLimitSeconds();
+            QFAIL("accepted");
+        } catch (const core::ConfigError& e) {
+            QVERIFY(e.message().contains(QStringLiteral("[app] wait_limit_seconds")));
+            QVERIFY(e.message().contains(QStringLiteral("from 1 to 3600")));
+        }
+    }
+
     void pathFromArgumentThenEnvironmentThenHome() {
         qputenv("ZELCRM_CONFIG", "/etc/from-env.ini");
         QCOMPARE(core::Config::resolvePath({QStringLiteral("zelcrm"), QStringLiteral("--config"),

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 using support::ScriptedDialogs;
 
@@ -198,18 +199,25 @@ void TstDialogsPolicies::messageBox() {
     ui::MessageBoxDialogs dialogs(QStringLiteral("ZEL CRM"));
     QMessageBox::Icon seenIcon{};
     QString seenTitle;
+    QString nativeTitle;
     QString seenText;
+    Qt::TextFormat format = Qt::AutoText;
 
     answerBox(QMessageBox::Ok, [&](QMessageBox* box) {
         seenIcon = box->icon();
         seenTitle = box->windowTitle();
+        nativeTitle = box->windowHandle() ? box->windowHandle()->title() : QString();
         seenText = box->text();
+        format = box->textFormat();
     });
-    dialogs.message(QStringLiteral("UPDATED"), title, icon);
+    // A name from the database that holds markup shows as typed.
+    dialogs.message(QStringLiteral("<b>UPDATED</b>"), title, icon);
 
     QCOMPARE(seenIcon, shown);
     QCOMPARE(seenTitle, shownTitle);
-    QCOMPARE(seenText, QStringLiteral("UPDATED"));
+    QCOMPARE(nativeTitle, shownTitle);
+    QCOMPARE(seenText, QStringLiteral("<b>UPDATED</b>"));
+    QCOMPARE(format, Qt::PlainText);
 }
 
 void TstDialogsPolicies::question_data() {
