@@ -113,14 +113,28 @@ void InnerVlanForm::submit() {
         message(QStringLiteral("PLEASE ENTER USER ID"), QStringLiteral("ZEL CRM"));
         return;
     }
-    ui::stopOnError(m_app.dialogs, &m_db, [&] {
+    Assignment outcome = Assignment::Refused;
+    const bool done = ui::stopOnError(m_app.dialogs, &m_db, [&] {
         m_db.open();
-        assign(userId);
+        // The check and the write hold the write lock together, so two
+        // workstations cannot both give this user id a pair.
+        m_db.begin(true);
+        outcome = assign(userId);
+        m_db.commit();
         m_db.close();
     });
+    // Told once the lock is given back: a message box never holds it.
+    if (!done)
+        return;
+    if (outcome == Assignment::AlreadyHeld)
+        message(QStringLiteral("ID ALREADY PRESENT"), poolTitle);
+    else if (outcome == Assignment::Assigned)
+        message(QStringLiteral("INNER VLAN UPDATED"), poolTitle);
+    else
+        message(QStringLiteral("INNER VLAN NOT AVAILABLE"), poolTitle, true);
 }
 
-void InnerVlanForm::assign(const QString& userId) {
+InnerVlanForm::Assignment InnerVlanForm::assign(const QString& userId) {
     bool found = false;
     QString heldBy;
     for (auto row = m_db.query(QStringLiteral("select * from OLT where  ID=?"), {db::text(userId)});
@@ -129,10 +143,8 @@ void InnerVlanForm::assign(const QString& userId) {
         heldBy = row.field(QStringLiteral("id"));
         m_ui->Combo4->setEditText(row.field(QStringLiteral("IN_VLAN")));
     }
-    if (found && heldBy == userId) {
-        message(QStringLiteral("ID ALREADY PRESENT"), poolTitle);
-        return;
-    }
+    if (found && heldBy == userId)
+        return Assignment::AlreadyHeld;
     // Only a pair that is still free is taken: another workstation may have
     // handed it out since the list was filled, or the operator typed one.
     const int changed = m_db.execute(
@@ -140,10 +152,7 @@ void InnerVlanForm::assign(const QString& userId) {
                        "AND ID='NA'"),
         {db::text(userId), db::text(m_ui->Text2->text()), db::text(m_ui->Label6->text()),
          db::text(m_ui->Combo4->currentText()), db::text(m_ui->Combo3->currentText())});
-    if (changed > 0)
-        message(QStringLiteral("INNER VLAN UPDATED"), poolTitle);
-    else
-        message(QStringLiteral("INNER VLAN NOT AVAILABLE"), poolTitle, true);
+    return changed > 0 ? Assignment::Assigned : Assignment::Refused;
 }
 
 void InnerVlanForm::search() {
@@ -179,6 +188,10 @@ QString InnerVlanForm::indicatorOf(const QString& userId) {
 }
 
 void InnerVlanForm::updateMac() {
+    if (isFreePairMark(m_ui->Text1->text())) {
+        message(QStringLiteral("PLEASE ENTER USER ID"), QStringLiteral("ZEL CRM"));
+        return;
+    }
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         const QString userId = m_ui->Text1->text();
         m_db.open();
@@ -194,7 +207,7 @@ void InnerVlanForm::updateMac() {
 
 void InnerVlanForm::release() {
     const QString userId = m_ui->Text1->text();
-    if (userId.isEmpty()) {
+    if (userId.isEmpty() || isFreePairMark(userId)) {
         message(QStringLiteral("PLEASE ENTER USER ID"), QStringLiteral("ZEL CRM"));
         return;
     }

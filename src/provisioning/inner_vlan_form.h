@@ -29,7 +29,8 @@ private:
     void chooseService();
     void chooseSite();
     void submit();
-    void assign(const QString& userId);
+    enum class Assignment { Assigned, AlreadyHeld, Refused };
+    Assignment assign(const QString& userId);
     void search();
     void showHeldPair(const QString& userId);
     QString indicatorOf(const QString& userId);

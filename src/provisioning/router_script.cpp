@@ -44,4 +44,11 @@ QString noInnerVlanHeldBy(const QString& userId) {
     return QStringLiteral("NO INNER VLAN HELD BY ") + userId;
 }
 
+bool isFreePairMark(const QString& userId) {
+    QString id = userId;
+    while (id.endsWith(QLatin1Char(' ')))
+        id.chop(1);
+    return id.compare(QLatin1String("NA"), Qt::CaseInsensitive) == 0;
+}
+
 } // namespace provisioning

@@ -28,4 +28,9 @@ QString routerScript(const QString& vlan, const QString& indicator, const Router
 // What the operator is told when a user id holds no pair to change.
 QString noInnerVlanHeldBy(const QString& userId);
 
+// "NA" is what a free pair holds instead of a user id; given as a user id
+// (in any case, with blanks after it, as the server compares) it would reach
+// every free pair of the pool.
+bool isFreePairMark(const QString& userId);
+
 } // namespace provisioning

@@ -78,14 +78,28 @@ void VoiceIpForm::update() {
         message(QStringLiteral("PLEASE ENTER NUMBER"));
         return;
     }
-    ui::stopOnError(m_app.dialogs, &m_db, [&] {
+    Assignment outcome = Assignment::Refused;
+    const bool done = ui::stopOnError(m_app.dialogs, &m_db, [&] {
         m_db.open();
-        assign(number);
+        // The check and the write hold the write lock together, so two
+        // workstations cannot both give this number an address.
+        m_db.begin(true);
+        outcome = assign(number);
+        m_db.commit();
         m_db.close();
     });
+    // Told once the lock is given back: a message box never holds it.
+    if (!done)
+        return;
+    if (outcome == Assignment::AlreadyHeld)
+        message(QStringLiteral("ID ALREADY PRESENT"));
+    else if (outcome == Assignment::Assigned)
+        message(QStringLiteral("VOICE IP UPDATED"));
+    else
+        message(QStringLiteral("VOICE IP NOT AVAILABLE"), true);
 }
 
-void VoiceIpForm::assign(const QString& number) {
+VoiceIpForm::Assignment VoiceIpForm::assign(const QString& number) {
     QString heldBy;
     for (auto row =
              m_db.query(QStringLiteral("select * from VOIP where  ID=?"), {db::text(number)});
@@ -93,18 +107,13 @@ void VoiceIpForm::assign(const QString& number) {
         heldBy = row.field(QStringLiteral("id"));
         m_ui->Combo4->setEditText(row.field(QStringLiteral("IP")));
     }
-    if (heldBy == number) {
-        message(QStringLiteral("ID ALREADY PRESENT"));
-        return;
-    }
+    if (heldBy == number)
+        return Assignment::AlreadyHeld;
     // Only a free address is given out, so one typed or left in the field
     // cannot be taken from the number that holds it.
     const int changed = m_db.execute(QStringLiteral("update VOIP  set ID=? where IP=? AND ID='NA'"),
                                      {db::text(number), db::text(m_ui->Combo4->currentText())});
-    if (changed > 0)
-        message(QStringLiteral("VOICE IP UPDATED"));
-    else
-        message(QStringLiteral("VOICE IP NOT AVAILABLE"), true);
+    return changed > 0 ? Assignment::Assigned : Assignment::Refused;
 }
 
 void VoiceIpForm::search() {

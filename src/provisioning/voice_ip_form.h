@@ -27,7 +27,8 @@ private:
     void chooseCircle();
     void chooseBng();
     void update();
-    void assign(const QString& number);
+    enum class Assignment { Assigned, AlreadyHeld, Refused };
+    Assignment assign(const QString& number);
     void search();
     void message(const QString& text, bool refused = false);
 

@@ -294,6 +294,36 @@ private slots:
         QCOMPARE(textOf(form(), QStringLiteral("Text13")), QString());
     }
 
+    // Moving through the boxes or typing into them picks nothing: the shown
+    // engineer stays (the next submit stores him), typed text stays as typed.
+    void typingAndTabbingPicksNothing() {
+        fixture::subscriber(m_ctx->db());
+        open();
+        m_form->show();
+        search(QStringLiteral("kl0000001"));
+        const QString engineer = textOf(form(), QStringLiteral("Text12"));
+        const QString mobile = textOf(form(), QStringLiteral("Text13"));
+        const QStringList ssas = support::entries(form(), QStringLiteral("Combo5"));
+
+        support::focusIn(form(), QStringLiteral("Combo4"));
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        support::focusIn(form(), QStringLiteral("Combo4"));
+        support::type(form(), QStringLiteral("Combo4"), QString());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("kerala"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        support::focusIn(form(), QStringLiteral("Combo2"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("WIRE"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+
+        QCOMPARE(textOf(form(), QStringLiteral("Text12")), engineer);
+        QCOMPARE(textOf(form(), QStringLiteral("Text13")), mobile);
+        QCOMPARE(support::entries(form(), QStringLiteral("Combo5")), ssas);
+        QCOMPARE(textOf(form(), QStringLiteral("Combo4")), QStringLiteral("kerala"));
+        QCOMPARE(textOf(form(), QStringLiteral("Combo2")), QStringLiteral("WIRE"));
+        QVERIFY(m_ctx->dialogs().shown().isEmpty());
+    }
+
     void theComplaintsEngineerBringsHisMobile() {
         fixture::complaint(m_ctx->db(), {{QStringLiteral("id"), QStringLiteral("5")},
                                          {QStringLiteral("status"), QStringLiteral("OPEN")},

@@ -259,6 +259,16 @@ private slots:
         QTest::addRow("release without a user id")
             << QStringLiteral("Command4") << QStringLiteral("") << QList<bool>()
             << support::strings({"PLEASE ENTER USER ID"}) << held;
+        // "NA" is the mark of a free pair: as a user id it would reach them all.
+        for (const QString& mark :
+             {QStringLiteral("NA"), QStringLiteral("na"), QStringLiteral("NA  ")}) {
+            QTest::addRow("mac for \"%s\"", qPrintable(mark))
+                << QStringLiteral("Command3") << mark << QList<bool>()
+                << support::strings({"PLEASE ENTER USER ID"}) << held;
+            QTest::addRow("release for \"%s\"", qPrintable(mark))
+                << QStringLiteral("Command4") << mark << QList<bool>()
+                << support::strings({"PLEASE ENTER USER ID"}) << held;
+        }
     }
     void macAndReleaseChangeOnlyAHeldPair() {
         QFETCH(QString, button);
