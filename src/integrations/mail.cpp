@@ -180,6 +180,12 @@ SendResult transfer(const Transfer& t, QPromise<SendResult>& promise) {
 MailAccount MailAccount::fromConfig(const core::Config& config) {
     MailAccount a;
     a.smtpUrl = config.required(QStringLiteral("mail/smtp_url"));
+    // Without a scheme libcurl would guess one, and could guess plain HTTP.
+    if (!a.smtpUrl.startsWith(QLatin1String("smtp://"), Qt::CaseInsensitive) &&
+        !a.smtpUrl.startsWith(QLatin1String("smtps://"), Qt::CaseInsensitive))
+        throw core::ConfigError(
+            QStringLiteral("Setting [mail] smtp_url in %1 must begin with smtp:// or smtps://")
+                .arg(config.path()));
     a.starttls = config.flag(QStringLiteral("mail/starttls"), false);
     a.from = config.required(QStringLiteral("mail/from"));
     a.username = config.value(QStringLiteral("mail/username"));
