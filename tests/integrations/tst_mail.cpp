@@ -252,6 +252,10 @@ private slots:
             << ""
             << "noc@zel.example"
             << "not a mail address";
+        QTest::addRow("an address beyond ASCII") << "hëad@zel.example"
+                                                 << ""
+                                                 << "noc@zel.example"
+                                                 << "not a mail address";
         QTest::addRow("a sender that is no address") << "head@zel.example"
                                                      << ""
                                                      << "NOC desk"
