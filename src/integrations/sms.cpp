@@ -1,6 +1,7 @@
 #include "integrations/sms.h"
 
 #include "core/config.h"
+#include "integrations/service_error.h"
 #include "integrations/web_request.h"
 
 namespace integrations {
@@ -30,13 +31,14 @@ QUrl smsUrl(const SmsAccount& account, const QString& mobile, const QString& tex
     return QUrl(address, QUrl::StrictMode);
 }
 
-void smsMessageSend(const core::Config& config, const QString& mobile, const QString& text) {
-    smsMessageSend(SmsAccount::fromConfig(config), config.waitLimitSeconds(), mobile, text);
+SendResult smsMessageSend(const core::Config& config, const QString& mobile, const QString& text) {
+    return smsMessageSend(SmsAccount::fromConfig(config), config.waitLimitSeconds(), mobile, text);
 }
 
-void smsMessageSend(const SmsAccount& account, int waitLimitSeconds, const QString& mobile,
-                    const QString& text) {
-    httpGet(smsUrl(account, mobile, text), waitLimitSeconds);
+SendResult smsMessageSend(const SmsAccount& account, int waitLimitSeconds, const QString& mobile,
+                          const QString& text) {
+    const HttpAnswer answer = httpGet(smsUrl(account, mobile, text), waitLimitSeconds);
+    return serviceResult(QStringLiteral("SMS gateway"), answer, {account.password});
 }
 
 } // namespace integrations

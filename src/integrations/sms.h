@@ -1,5 +1,7 @@
 #pragma once
 
+#include "integrations/send_result.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -25,10 +27,11 @@ struct SmsAccount {
 QUrl smsUrl(const SmsAccount& account, const QString& mobile, const QString& text);
 
 // Sends one SMS and waits for the gateway's page, at most the configured wait
-// limit, with the UI live. The gateway's answer is not examined. A missing
+// limit, with the UI live. What the page says is not examined; an unreachable
+// gateway, an HTTP error status or no answer in time is an error. A missing
 // configuration key throws core::ConfigError.
-void smsMessageSend(const core::Config& config, const QString& mobile, const QString& text);
-void smsMessageSend(const SmsAccount& account, int waitLimitSeconds, const QString& mobile,
-                    const QString& text);
+SendResult smsMessageSend(const core::Config& config, const QString& mobile, const QString& text);
+SendResult smsMessageSend(const SmsAccount& account, int waitLimitSeconds, const QString& mobile,
+                          const QString& text);
 
 } // namespace integrations

@@ -4,6 +4,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslConfiguration>
 #include <QTimer>
 
 namespace integrations {
@@ -52,8 +53,13 @@ HttpAnswer httpGet(const QUrl& url, int waitLimitSeconds) {
 }
 
 HttpAnswer httpPost(const QUrl& url, const QByteArray& body, const HttpHeaders& headers,
-                    int waitLimitSeconds) {
+                    int waitLimitSeconds, const QList<QSslCertificate>& extraTrusted) {
     QNetworkRequest request(url);
+    if (!extraTrusted.isEmpty()) {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.addCaCertificates(extraTrusted);
+        request.setSslConfiguration(tls);
+    }
     for (const auto& h : headers)
         request.setRawHeader(h.first, h.second);
     return send([&](QNetworkAccessManager& m) { return m.post(request, body); }, waitLimitSeconds);

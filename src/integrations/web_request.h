@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QPair>
+#include <QSslCertificate>
 #include <QUrl>
 #include <optional>
 
@@ -20,7 +21,9 @@ struct HttpAnswer {
 using HttpHeaders = QList<QPair<QByteArray, QByteArray>>;
 
 HttpAnswer httpGet(const QUrl& url, int waitLimitSeconds);
+// extraTrusted: certificates trusted for this request only, beside the
+// system's.
 HttpAnswer httpPost(const QUrl& url, const QByteArray& body, const HttpHeaders& headers,
-                    int waitLimitSeconds);
+                    int waitLimitSeconds, const QList<QSslCertificate>& extraTrusted = {});
 
 } // namespace integrations
