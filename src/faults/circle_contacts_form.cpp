@@ -46,12 +46,12 @@ void CircleContactsForm::showContacts(const QStringList& contacts) {
 }
 
 void CircleContactsForm::save() {
-    saveContacts(m_app, m_db, boxes(),
-                 QStringLiteral("UPDATE CIRCLE SET CBH=?,CBHM=?,EMAIL=?,CGM=?,CGM_MOBILE=?,"
-                                "CGM_EMAIL=? WHERE CIRCLE=?"),
-                 {m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5, m_ui->Text6, m_ui->Text7,
-                  m_ui->Text1},
-                 QStringLiteral("NO CIRCLE ") + m_ui->Text1->text());
+    saveContacts(
+        m_app, m_db, boxes(),
+        QStringLiteral("UPDATE CIRCLE SET CBH=?,CBHM=?,EMAIL=?,CGM=?,CGM_MOBILE=?,"
+                       "CGM_EMAIL=? WHERE CIRCLE=?"),
+        {m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5, m_ui->Text6, m_ui->Text7, m_ui->Text1},
+        QStringLiteral("NO CIRCLE ") + m_ui->Text1->text());
 }
 
 } // namespace faults

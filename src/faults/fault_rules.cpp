@@ -26,8 +26,8 @@ bool siteIsUp(const QString& liveState) {
 }
 
 QString openingEntry(const QString& time, const QString& user, const QString& kind) {
-    return time + QStringLiteral(" FAULT OPEN BY: ") + user + lineBreak + QStringLiteral("FAULT: ") +
-           kind;
+    return time + QStringLiteral(" FAULT OPEN BY: ") + user + lineBreak +
+           QStringLiteral("FAULT: ") + kind;
 }
 
 QString withUpdateEntry(const QString& history, const QString& time, const QString& user,
@@ -143,9 +143,8 @@ QString updateBody(const QString& ftNumber, const QString& updateText, qint64 do
                    const QString& nocPhones) {
     return QStringLiteral("Dear Team,<BR>Fault Updated for Subjected Site Details are as "
                           "follows<BR>FAULT ID : ") +
-           ftNumber.toHtmlEscaped() + QStringLiteral("<BR>UPDATE : ") +
-           updateText.toHtmlEscaped() + QStringLiteral("<BR>DOWN TIME : ") +
-           QString::number(downTime) +
+           ftNumber.toHtmlEscaped() + QStringLiteral("<BR>UPDATE : ") + updateText.toHtmlEscaped() +
+           QStringLiteral("<BR>DOWN TIME : ") + QString::number(downTime) +
            QStringLiteral(" HOURS<BR><BR>Thanks and Regard<BR>ZEL NOC<BR>PH: ") +
            phonesSignature(nocPhones);
 }

@@ -9,9 +9,8 @@ std::optional<Ticket> findTicket(db::ScreenDb& db, const QString& ftNumber) {
     for (auto row = db.query(QStringLiteral("select * from bts_fault where [fault id]=?"),
                              {db::text(ftNumber)});
          !row.atEnd(); row.next())
-        found = Ticket{row.trimmed(1), row.trimmed(2),
-                       row.trimmed(3), row.trimmed(4),
-                       row.trimmed(5), row.trimmed(QStringLiteral("id"))};
+        found = Ticket{row.trimmed(1), row.trimmed(2), row.trimmed(3),
+                       row.trimmed(4), row.trimmed(5), row.trimmed(QStringLiteral("id"))};
     return found;
 }
 
@@ -73,8 +72,8 @@ FaultContacts readContacts(db::ScreenDb& db, const QString& ssa, const QString& 
         c.gmMobile = normalizedMobile(row.field(8));
         c.gmMail = row.field(9).trimmed();
     }
-    for (auto row = db.query(QStringLiteral("select * from circle where circle=?"),
-                             {db::text(circle)});
+    for (auto row =
+             db.query(QStringLiteral("select * from circle where circle=?"), {db::text(circle)});
          !row.atEnd(); row.next()) {
         c.circleHeadMobile = normalizedMobile(row.field(2));
         c.circleHeadMail = row.field(3).trimmed();

@@ -65,10 +65,9 @@ bool SiteFaultForm::eventFilter(QObject* watched, QEvent* event) {
 void SiteFaultForm::load() {
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
-        ui::appendEntries(m_ui->Combo1,
-                          db::trimmedColumnValues(
-                              m_db.query(QStringLiteral("select circle from circle")),
-                              QStringLiteral("circle")));
+        ui::appendEntries(m_ui->Combo1, db::trimmedColumnValues(
+                                            m_db.query(QStringLiteral("select circle from circle")),
+                                            QStringLiteral("circle")));
         showOpenTickets();
         ui::appendEntries(m_ui->Combo5, faultKinds());
         showCount();
@@ -98,9 +97,8 @@ void SiteFaultForm::chooseCircle() {
                                                {db::text(circle)}),
                                     QStringLiteral("SSA")),
             QString());
-        showTickets(
-            QStringLiteral("select * from BTS_FAULT where  CIRCLE= ? AND STATUS<>'CLOSED'"),
-            {db::text(circle)});
+        showTickets(QStringLiteral("select * from BTS_FAULT where  CIRCLE= ? AND STATUS<>'CLOSED'"),
+                    {db::text(circle)});
         showCount();
         m_db.close();
     });
@@ -154,7 +152,8 @@ void SiteFaultForm::showSiteDetails() {
                  {db::text(m_ui->Combo1->currentText()), db::text(m_ui->Combo2->currentText()),
                   db::text(m_ui->Combo3->currentText())});
              !row.atEnd(); row.next()) {
-            m_ui->Label1->setText(QStringLiteral("SERVICE: ") + row.trimmed(QStringLiteral("SERVICE")));
+            m_ui->Label1->setText(QStringLiteral("SERVICE: ") +
+                                  row.trimmed(QStringLiteral("SERVICE")));
             m_ui->Label2->setText(QStringLiteral("IP: ") + row.trimmed(QStringLiteral("ip")));
             m_ui->Label3->setText(QStringLiteral("OUTER VLAN : ") +
                                   row.trimmed(QStringLiteral("VLAN")));
@@ -168,8 +167,8 @@ void SiteFaultForm::showSiteDetails() {
 
 void SiteFaultForm::colourSiteState() {
     QPalette palette = m_ui->Label3->palette();
-    palette.setColor(QPalette::Window, siteIsUp(m_siteState) ? QColor(0, 255, 0)
-                                                             : QColor(255, 0, 0));
+    palette.setColor(QPalette::Window,
+                     siteIsUp(m_siteState) ? QColor(0, 255, 0) : QColor(255, 0, 0));
     m_ui->Label3->setPalette(palette);
 }
 

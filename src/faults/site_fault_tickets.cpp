@@ -35,8 +35,7 @@ FaultContacts SiteFaultForm::contactsOfSelection(bool remindVuva) {
     FaultContacts contacts;
     ui::ContinueOnError steps;
     steps.step([&] {
-        contacts =
-            readContacts(m_db, m_ui->Combo2->currentText(), m_ui->Combo1->currentText());
+        contacts = readContacts(m_db, m_ui->Combo2->currentText(), m_ui->Combo1->currentText());
     });
     if (!remindVuva)
         contacts.dropVuva();
@@ -94,7 +93,8 @@ void SiteFaultForm::openFault() {
         ftNumber = openTicket(m_db, ticket);
         m_app.dialogs.message(QStringLiteral("Fault Submitted Successfully with FT No") + ftNumber,
                               vuvaTitle, ui::Icon::Information);
-        const bool remind = m_app.dialogs.askYesNo(QStringLiteral("SEND REMINDER TO VUVA"), nocTitle);
+        const bool remind =
+            m_app.dialogs.askYesNo(QStringLiteral("SEND REMINDER TO VUVA"), nocTitle);
         contacts = contactsOfSelection(remind);
         m_db.close();
     });
@@ -122,8 +122,7 @@ bool SiteFaultForm::announceNewTicket(const ui::WaitingAction& wait, const Notic
     const integrations::Mail mail{
         faultMailTo(contacts), faultMailCc(contacts, channels.mail.openCc),
         newFaultSubject({m_ui->Combo1->currentText(), ssa, site, ftNumber}),
-        newFaultBody(ftNumber, kind, openingTime, m_ui->Label10->text(),
-                     channels.mail.nocPhones)};
+        newFaultBody(ftNumber, kind, openingTime, m_ui->Label10->text(), channels.mail.nocPhones)};
     const QList<Notice> phones =
         phoneNotices(contacts, newFaultSms(ssa, site, kind), newFaultWhatsApp(ssa, site, kind));
     const QString mailError = send(channels, mail);
@@ -152,7 +151,7 @@ void SiteFaultForm::updateFault() {
     FaultContacts contacts;
     qint64 downTime = 0;
     const QString ftNumber = m_ui->Text1->text();
-    const QString updateText = m_ui->Text2->toPlainText();
+    const QString updateText = m_ui->Text2->text();
     bool stored = false;
     ui::stopOnError(m_app.dialogs, &m_db, [&] {
         channels = NoticeChannels::fromConfig(m_app.config);
@@ -167,12 +166,13 @@ void SiteFaultForm::updateFault() {
         const QDateTime now = m_app.clock.now();
         if (const auto issued = core::formats::parseDateTime(ticket->issueTime))
             downTime = core::formats::hourBoundaries(*issued, now);
-        const QString text =
-            withUpdateEntry(history(), core::formats::usDateTime(now), workstationUser(), updateText);
+        const QString text = withUpdateEntry(history(), core::formats::usDateTime(now),
+                                             workstationUser(), updateText);
         setHistory(text);
         recordUpdate(m_db, ftNumber, text, downTime);
         stored = true;
-        const bool remind = m_app.dialogs.askYesNo(QStringLiteral("SEND REMINDER TO VUVA"), nocTitle);
+        const bool remind =
+            m_app.dialogs.askYesNo(QStringLiteral("SEND REMINDER TO VUVA"), nocTitle);
         contacts = contactsOfSelection(remind);
         m_db.close();
     });
@@ -186,10 +186,10 @@ void SiteFaultForm::updateFault() {
     QStringList failures;
     if (!deliver(wait, *channels, phoneNotices(contacts, message, message), failures))
         return;
-    const integrations::Mail mail{faultMailTo(contacts),
-                                  faultMailCc(contacts, channels->mail.updateCc),
-                                  updateSubject({circle, ssa, site, ftNumber}),
-                                  updateBody(ftNumber, updateText, downTime, channels->mail.nocPhones)};
+    const integrations::Mail mail{
+        faultMailTo(contacts), faultMailCc(contacts, channels->mail.updateCc),
+        updateSubject({circle, ssa, site, ftNumber}),
+        updateBody(ftNumber, updateText, downTime, channels->mail.nocPhones)};
     const QString mailError = send(*channels, mail);
     if (wait.screenGone())
         return;
@@ -205,10 +205,10 @@ void SiteFaultForm::closeFault() {
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
         const QString ftNumber = m_ui->Text1->text();
-        const QString resolution = m_ui->Text2->toPlainText();
+        const QString resolution = m_ui->Text2->text();
         if (ftNumber.isEmpty() || resolution.isEmpty()) {
-            m_app.dialogs.message(QStringLiteral("PLEASE ENTER FT NUMBER AND RESOLUTION"),
-                                  nocTitle, ui::Icon::Information);
+            m_app.dialogs.message(QStringLiteral("PLEASE ENTER FT NUMBER AND RESOLUTION"), nocTitle,
+                                  ui::Icon::Information);
         } else if (m_app.dialogs.askYesNo(QStringLiteral("ARE YOU SURE TO CLOSE"), nocTitle)) {
             const QDateTime now = m_app.clock.now();
             const QString text = withClosingEntry(history(), core::formats::usDateTime(now),

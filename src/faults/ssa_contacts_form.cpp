@@ -49,12 +49,13 @@ void SsaContactsForm::showContacts(const QStringList& contacts) {
 // The circle box must be filled but is not written: the SSA name alone
 // picks the rows.
 void SsaContactsForm::save() {
-    saveContacts(m_app, m_db, boxes(),
-                 QStringLiteral("UPDATE SSA SET FE=?,FE_MOBILE=?,SDE_BB_MOBILE=?,SDE_BB_EMAIL=?,"
-                                "SDE_TX_MOBILE=?,SDE_TX_EMAIL=?,GM_MOBILE=?,GM_EMAIL=? WHERE SSA=?"),
-                 {m_ui->Text3, m_ui->Text4, m_ui->Text5, m_ui->Text6, m_ui->Text7, m_ui->Text8,
-                  m_ui->Text9, m_ui->Text10, m_ui->Text2},
-                 QStringLiteral("NO SSA ") + m_ui->Text2->text());
+    saveContacts(
+        m_app, m_db, boxes(),
+        QStringLiteral("UPDATE SSA SET FE=?,FE_MOBILE=?,SDE_BB_MOBILE=?,SDE_BB_EMAIL=?,"
+                       "SDE_TX_MOBILE=?,SDE_TX_EMAIL=?,GM_MOBILE=?,GM_EMAIL=? WHERE SSA=?"),
+        {m_ui->Text3, m_ui->Text4, m_ui->Text5, m_ui->Text6, m_ui->Text7, m_ui->Text8, m_ui->Text9,
+         m_ui->Text10, m_ui->Text2},
+        QStringLiteral("NO SSA ") + m_ui->Text2->text());
 }
 
 } // namespace faults

@@ -63,10 +63,9 @@ void EquipmentDetailsForm::load() {
                        QStringLiteral("ZEL WIRELESS P2P"), QStringLiteral("VUVA FTTH")});
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
-        ui::appendEntries(m_ui->Combo1,
-                          db::trimmedColumnValues(
-                              m_db.query(QStringLiteral("select circle from circle")),
-                              QStringLiteral("circle")));
+        ui::appendEntries(m_ui->Combo1, db::trimmedColumnValues(
+                                            m_db.query(QStringLiteral("select circle from circle")),
+                                            QStringLiteral("circle")));
         m_db.close();
     });
 }
@@ -90,9 +89,10 @@ void EquipmentDetailsForm::chooseSsa() {
         m_db.open();
         ui::replaceEntries(
             m_ui->Combo3,
-            db::columnValues(m_db.query(QStringLiteral("select distinct BNG from bts where circle=?"),
-                                        {db::text(m_ui->Combo1->currentText())}),
-                             QStringLiteral("BNG")),
+            db::columnValues(
+                m_db.query(QStringLiteral("select distinct BNG from bts where circle=?"),
+                           {db::text(m_ui->Combo1->currentText())}),
+                QStringLiteral("BNG")),
             QString());
         m_db.close();
     });
@@ -117,9 +117,9 @@ void EquipmentDetailsForm::chooseIp() {
         m_ui->Text1->clear();
         m_freeTunnelId.clear();
         m_db.open();
-        for (auto row = m_db.query(QStringLiteral("select ID from bts where BNG=? AND IP=?"),
-                                   {db::text(m_ui->Combo3->currentText()),
-                                    db::text(m_ui->Combo4->currentText())});
+        for (auto row = m_db.query(
+                 QStringLiteral("select ID from bts where BNG=? AND IP=?"),
+                 {db::text(m_ui->Combo3->currentText()), db::text(m_ui->Combo4->currentText())});
              !row.atEnd(); row.next())
             m_ui->Text1->setText(row.field(QStringLiteral("ID")));
         m_freeTunnelId = m_ui->Text1->text();
@@ -130,7 +130,7 @@ void EquipmentDetailsForm::chooseIp() {
 void EquipmentDetailsForm::showEquipment(const QString& tunnelId, const QStringList& columns) {
     m_freeTunnelId.clear();
     m_ui->Text1->setText(tunnelId);
-    const QList<QWidget*> controls{m_ui->Combo1, m_ui->Combo2, m_ui->Text3, m_ui->Combo3,
+    const QList<QWidget*> controls{m_ui->Combo1, m_ui->Combo2, m_ui->Text3,  m_ui->Combo3,
                                    m_ui->Combo4, m_ui->Text2,  m_ui->Combo5, m_ui->Combo6,
                                    m_ui->Combo7, m_ui->Text5,  m_ui->Text6,  m_ui->Combo8,
                                    m_ui->Combo9, m_ui->Text4};
@@ -163,8 +163,8 @@ void EquipmentDetailsForm::saveRow() {
         db::text(m_ui->Combo7->currentText()), db::text(m_ui->Text5->text()),
         db::text(m_ui->Text6->text()),         db::text(m_ui->Combo8->currentText()),
         db::text(m_ui->Combo9->currentText()), db::text(tunnelId)};
-    const int rows =
-        m_db.execute(wasFree ? updateRow + QStringLiteral(" AND SITE_NAME='NA'") : updateRow, params);
+    const int rows = m_db.execute(
+        wasFree ? updateRow + QStringLiteral(" AND SITE_NAME='NA'") : updateRow, params);
     if (rows > 0) {
         m_freeTunnelId.clear();
         m_app.dialogs.message(QStringLiteral("DATA UPDATED SUCCESSFULLY"), nocTitle,

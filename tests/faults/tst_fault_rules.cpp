@@ -31,12 +31,14 @@ private slots:
     void tunnelIdFromTheLabel_data() {
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("id");
-        QTest::addRow("after a lookup") << QStringLiteral("TUNNEL ID : 1234") << QStringLiteral("1234");
-        QTest::addRow("after site details") << QStringLiteral("OUTER VLAN : 1234")
-                                            << QStringLiteral("1234");
+        QTest::addRow("after a lookup")
+            << QStringLiteral("TUNNEL ID : 1234") << QStringLiteral("1234");
+        QTest::addRow("after site details")
+            << QStringLiteral("OUTER VLAN : 1234") << QStringLiteral("1234");
         QTest::addRow("initial caption") << QStringLiteral("TUNNEL ID: 0") << QString();
         QTest::addRow("emptied by a site choice") << QString() << QString();
-        QTest::addRow("id with blanks") << QStringLiteral("TUNNEL ID :  77 ") << QStringLiteral("77");
+        QTest::addRow("id with blanks")
+            << QStringLiteral("TUNNEL ID :  77 ") << QStringLiteral("77");
     }
     void tunnelIdFromTheLabel() {
         QFETCH(QString, label);
@@ -63,8 +65,8 @@ private slots:
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("mobile");
         QTest::addColumn<bool>("reachable");
-        QTest::addRow("ten digits") << QStringLiteral("9812345678") << QStringLiteral(" 9812345678")
-                                    << true;
+        QTest::addRow("ten digits")
+            << QStringLiteral("9812345678") << QStringLiteral(" 9812345678") << true;
         QTest::addRow("blanks around and inside")
             << QStringLiteral("  98123 45678 ") << QStringLiteral(" 9812345678") << true;
         QTest::addRow("empty") << QString() << QStringLiteral(" 0") << false;
@@ -102,14 +104,16 @@ private slots:
                  QStringLiteral("Fault updated by zel NOC for KOCHI EDAPPALLY update fibre cut"));
         QCOMPARE(faults::newFaultSms(ssa, site, QStringLiteral("AP DOWN")),
                  QStringLiteral("New fault open by zel NOC for KOCHI EDAPPALLY fault is AP DOWN"));
-        QCOMPARE(faults::newFaultWhatsApp(ssa, site, QStringLiteral("AP DOWN")),
-                 QStringLiteral("New fault open by zel NOC for\nKOCHI\nEDAPPALLY\nfault is AP DOWN"));
+        QCOMPARE(
+            faults::newFaultWhatsApp(ssa, site, QStringLiteral("AP DOWN")),
+            QStringLiteral("New fault open by zel NOC for\nKOCHI\nEDAPPALLY\nfault is AP DOWN"));
     }
 
     void phoneNoticesGoInContactOrderAndSkipTheUnrecorded() {
         FaultContacts c = everyone();
         c.sdeTxMobile = faults::normalizedMobile(QString());
-        const QList<Notice> notices = faults::phoneNotices(c, QStringLiteral("s"), QStringLiteral("w"));
+        const QList<Notice> notices =
+            faults::phoneNotices(c, QStringLiteral("s"), QStringLiteral("w"));
         QList<Notice> expected;
         for (const char* n : {" 9800000001", " 9800000002", " 9800000004", " 9800000005"}) {
             expected.append({Channel::Sms, QString::fromLatin1(n), QStringLiteral("s")});
@@ -123,10 +127,11 @@ private slots:
         QTest::addColumn<bool>("remindVuva");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("cc");
-        QTest::addRow("reminder") << true << QStringLiteral("sde.bb@vuva.in;sde.tx@vuva.in;head@zel.in")
+        QTest::addRow("reminder") << true
+                                  << QStringLiteral("sde.bb@vuva.in;sde.tx@vuva.in;head@zel.in")
                                   << QStringLiteral("gm@vuva.in;a@zel.in;b@zel.in");
-        QTest::addRow("no reminder") << false << QStringLiteral(";;head@zel.in")
-                                     << QStringLiteral(";a@zel.in;b@zel.in");
+        QTest::addRow("no reminder")
+            << false << QStringLiteral(";;head@zel.in") << QStringLiteral(";a@zel.in;b@zel.in");
     }
     void mailRecipients() {
         QFETCH(bool, remindVuva);
