@@ -5,6 +5,7 @@
 
 #include <QEventLoop>
 #include <QFutureWatcher>
+#include <QLocale>
 #include <QPromise>
 #include <QThreadPool>
 #include <QTimer>
@@ -166,6 +167,8 @@ SendResult transfer(const Transfer& t, QPromise<SendResult>& promise) {
     curl_easy_cleanup(curl);
     if (code == CURLE_OK)
         return {};
+    if (code == CURLE_OPERATION_TIMEDOUT)
+        return {service + QStringLiteral(": no answer within %1 s").arg(t.waitLimitSeconds)};
     QString why = QString::fromUtf8(detail).trimmed();
     if (why.isEmpty())
         why = QString::fromUtf8(curl_easy_strerror(code));
@@ -199,7 +202,9 @@ QStringList mailRecipients(const Mail& mail) {
 QByteArray mailMessage(const MailAccount& account, const Mail& mail, const QDateTime& date) {
     const QByteArray crlf = "\r\n";
     QByteArray m;
-    m += "Date: " + date.toString(Qt::RFC2822Date).toLatin1() + crlf;
+    // Qt leaves the day name out; mail readers show it.
+    m += "Date: " + QLocale::c().toString(date, QStringLiteral("ddd, ")).toLatin1() +
+         date.toString(Qt::RFC2822Date).toLatin1() + crlf;
     m += "From: " + account.from.toUtf8() + crlf;
     const QStringList to = addressesOf(mail.to);
     if (!to.isEmpty())

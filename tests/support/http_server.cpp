@@ -25,6 +25,14 @@ LocalHttpServer::LocalHttpServer() {
         QTest::qFail("the local HTTP server could not listen", __FILE__, __LINE__);
 }
 
+LocalHttpServer::LocalHttpServer(const QSslConfiguration& tls)
+    : m_scheme(QStringLiteral("https")) {
+    sslSetup(tls);
+    m_port = listen(QHostAddress::LocalHost, 0);
+    if (m_port == 0)
+        QTest::qFail("the local HTTPS server could not listen", __FILE__, __LINE__);
+}
+
 QString LocalHttpServer::hostPort() const {
     return QStringLiteral("127.0.0.1:%1").arg(m_port);
 }

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSslConfiguration>
 #include <QUrl>
 
 namespace support {
@@ -22,11 +23,13 @@ public:
     };
 
     LocalHttpServer();
+    // The same server over HTTPS, answering the handshake with tls.
+    explicit LocalHttpServer(const QSslConfiguration& tls);
 
     quint16 port() const { return m_port; }
     // "127.0.0.1:port": what goes where the configuration names a server.
     QString hostPort() const;
-    QString baseUrl() const { return QStringLiteral("http://") + hostPort(); }
+    QString baseUrl() const { return m_scheme + QStringLiteral("://") + hostPort(); }
 
     void answer(const QString& path, const QByteArray& body,
                 const QByteArray& contentType = "text/html; charset=utf-8", int status = 200);
@@ -49,6 +52,7 @@ private:
     };
     QHash<QString, Answer> m_answers;
     QList<Request> m_requests;
+    QString m_scheme = QStringLiteral("http");
     quint16 m_port = 0;
     int m_delayMs = 0;
 };
