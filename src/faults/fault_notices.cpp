@@ -4,21 +4,51 @@
 
 namespace faults {
 
-NoticeChannels NoticeChannels::fromConfig(const core::Config& config) {
-    return {integrations::SmsAccount::fromConfig(config),
-            integrations::WhatsAppAccount::fromConfig(config),
-            integrations::MailAccount::fromConfig(config), config.waitLimitSeconds()};
+namespace {
+
+template <class Account>
+void readAccount(const core::Config& config, std::optional<Account>& account, QString& problem) {
+    try {
+        account = Account::fromConfig(config);
+    } catch (const core::ConfigError& e) {
+        problem = e.message();
+    }
 }
 
-QString send(const NoticeChannels& channels, const Notice& notice) {
+} // namespace
+
+NoticeChannels NoticeChannels::fromConfig(const core::Config& config) {
+    NoticeChannels c;
+    readAccount(config, c.m_sms, c.m_smsProblem);
+    readAccount(config, c.m_whatsApp, c.m_whatsAppProblem);
+    readAccount(config, c.m_mail, c.m_mailProblem);
+    c.m_waitLimitSeconds = config.waitLimitSeconds();
+    return c;
+}
+
+QString NoticeChannels::problem(Channel channel) const {
+    switch (channel) {
+    case Channel::Sms:
+        return m_smsProblem;
+    case Channel::WhatsApp:
+        return m_whatsAppProblem;
+    case Channel::Mail:
+        return m_mailProblem;
+    }
+    return {};
+}
+
+QString NoticeChannels::send(const Notice& notice) const {
+    if (const QString p = problem(notice.channel); !p.isEmpty())
+        return p;
     switch (notice.channel) {
     case Channel::Sms:
-        return integrations::smsMessageSend(channels.sms, channels.waitLimitSeconds,
-                                            notice.recipient, notice.text)
+        return integrations::smsMessageSend(*m_sms, m_waitLimitSeconds, notice.recipient,
+                                            notice.text)
             .error;
     case Channel::WhatsApp:
-        return integrations::whatsAppMessageSend(channels.whatsApp, channels.waitLimitSeconds,
-                                                 notice.recipient, notice.text)
+        return integrations::whatsAppMessageSend(*m_whatsApp, m_waitLimitSeconds, notice.recipient,
+                                                 notice.text)
             .error;
     case Channel::Mail:
         break;
@@ -26,8 +56,10 @@ QString send(const NoticeChannels& channels, const Notice& notice) {
     return QStringLiteral("no such channel");
 }
 
-QString send(const NoticeChannels& channels, const integrations::Mail& mail) {
-    return integrations::mailSend(channels.mail, channels.waitLimitSeconds, mail).error;
+QString NoticeChannels::send(const integrations::Mail& mail) const {
+    if (!m_mail)
+        return m_mailProblem;
+    return integrations::mailSend(*m_mail, m_waitLimitSeconds, mail).error;
 }
 
 QString failureLine(const Notice& notice, const QString& reason) {

@@ -22,7 +22,7 @@ class WaitingAction;
 
 namespace faults {
 
-struct NoticeChannels;
+class NoticeChannels;
 
 // The NOC's desk for faults on access sites: narrows circle, SSA, site and
 // equipment, shows the site's state and the open tickets, and opens, looks

@@ -49,8 +49,16 @@ void SiteFaultForm::setTicketButtonsEnabled(bool enabled) {
 
 bool SiteFaultForm::deliver(const ui::WaitingAction& wait, const NoticeChannels& channels,
                             const QList<Notice>& notices, QStringList& failures) {
+    QList<Channel> unusable;
     for (const Notice& notice : notices) {
-        const QString error = send(channels, notice);
+        // A channel that is not set up is named once, not once per person.
+        if (const QString problem = channels.problem(notice.channel); !problem.isEmpty()) {
+            if (!unusable.contains(notice.channel))
+                failures << channelName(notice.channel) + QStringLiteral(": ") + problem;
+            unusable << notice.channel;
+            continue;
+        }
+        const QString error = channels.send(notice);
         if (wait.screenGone())
             return false;
         if (!error.isEmpty())
@@ -68,7 +76,8 @@ void SiteFaultForm::reportUnsent(const QStringList& failures) {
 
 void SiteFaultForm::openFault() {
     const ui::WaitingAction wait(this);
-    std::optional<NoticeChannels> channels;
+    const NoticeChannels channels = NoticeChannels::fromConfig(m_app.config);
+    bool opened = false;
     FaultContacts contacts;
     QString ftNumber;
     QString openingTime;
@@ -80,7 +89,6 @@ void SiteFaultForm::openFault() {
             m_db.close();
             return;
         }
-        channels = NoticeChannels::fromConfig(m_app.config);
         openingTime = core::formats::shortDateTime(m_app.clock.now());
         NewTicket ticket{m_ui->Combo1->currentText(),
                          m_ui->Combo2->currentText(),
@@ -91,6 +99,7 @@ void SiteFaultForm::openFault() {
                          m_ui->Label10->text()};
         ticket.history = openingEntry(openingTime, workstationUser(), m_ui->Combo5->currentText());
         ftNumber = openTicket(m_db, ticket);
+        opened = true;
         m_app.dialogs.message(QStringLiteral("Fault Submitted Successfully with FT No") + ftNumber,
                               vuvaTitle, ui::Icon::Information);
         const bool remind =
@@ -100,7 +109,7 @@ void SiteFaultForm::openFault() {
     });
     if (!stored)
         return;
-    if (channels && !announceNewTicket(wait, *channels, contacts, ftNumber, openingTime))
+    if (opened && !announceNewTicket(wait, channels, contacts, ftNumber, openingTime))
         return;
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
@@ -120,12 +129,12 @@ bool SiteFaultForm::announceNewTicket(const ui::WaitingAction& wait, const Notic
     const QString site = m_ui->Combo3->currentText();
     const QString kind = m_ui->Combo5->currentText();
     const integrations::Mail mail{
-        faultMailTo(contacts), faultMailCc(contacts, channels.mail.openCc),
+        faultMailTo(contacts), faultMailCc(contacts, channels.openCc()),
         newFaultSubject({m_ui->Combo1->currentText(), ssa, site, ftNumber}),
-        newFaultBody(ftNumber, kind, openingTime, m_ui->Label10->text(), channels.mail.nocPhones)};
+        newFaultBody(ftNumber, kind, openingTime, m_ui->Label10->text(), channels.nocPhones())};
     const QList<Notice> phones =
         phoneNotices(contacts, newFaultSms(ssa, site, kind), newFaultWhatsApp(ssa, site, kind));
-    const QString mailError = send(channels, mail);
+    const QString mailError = channels.send(mail);
     if (wait.screenGone())
         return false;
     if (!mailError.isEmpty())
@@ -147,14 +156,13 @@ bool SiteFaultForm::announceNewTicket(const ui::WaitingAction& wait, const Notic
 // them all at the end.
 void SiteFaultForm::updateFault() {
     const ui::WaitingAction wait(this);
-    std::optional<NoticeChannels> channels;
+    const NoticeChannels channels = NoticeChannels::fromConfig(m_app.config);
     FaultContacts contacts;
     qint64 downTime = 0;
     const QString ftNumber = m_ui->Text1->text();
     const QString updateText = m_ui->Text2->text();
     bool stored = false;
     ui::stopOnError(m_app.dialogs, &m_db, [&] {
-        channels = NoticeChannels::fromConfig(m_app.config);
         m_db.open();
         const auto ticket = findTicket(m_db, ftNumber);
         if (!ticket) {
@@ -184,13 +192,12 @@ void SiteFaultForm::updateFault() {
     const QString site = m_ui->Combo3->currentText();
     const QString message = updateMessage(ssa, site, updateText);
     QStringList failures;
-    if (!deliver(wait, *channels, phoneNotices(contacts, message, message), failures))
+    if (!deliver(wait, channels, phoneNotices(contacts, message, message), failures))
         return;
-    const integrations::Mail mail{
-        faultMailTo(contacts), faultMailCc(contacts, channels->mail.updateCc),
-        updateSubject({circle, ssa, site, ftNumber}),
-        updateBody(ftNumber, updateText, downTime, channels->mail.nocPhones)};
-    const QString mailError = send(*channels, mail);
+    const integrations::Mail mail{faultMailTo(contacts), faultMailCc(contacts, channels.updateCc()),
+                                  updateSubject({circle, ssa, site, ftNumber}),
+                                  updateBody(ftNumber, updateText, downTime, channels.nocPhones())};
+    const QString mailError = channels.send(mail);
     if (wait.screenGone())
         return;
     if (!mailError.isEmpty())

@@ -379,6 +379,25 @@ private slots:
         QCOMPARE(dialogs().shown().last().title, QStringLiteral("ZEL NOC"));
     }
 
+    // A desk without the notice accounts still records its faults.
+    void channelsNotSetUpAreNamedOnceEach() {
+        m_form.reset();
+        m_ctx = std::make_unique<support::TestContext>();
+        fixture::addDesk(m_ctx->db());
+        m_form = std::make_unique<faults::SiteFaultForm>(m_ctx->app());
+        selectEdappally();
+        dialogs().answer(true);
+        support::click(form(), QStringLiteral("Command1"));
+        QCOMPARE(
+            dialogs().texts(),
+            support::strings({"Fault Submitted Successfully with FT No10", "SEND REMINDER TO VUVA",
+                              "FAULT MAIL NOT SENT: Missing setting [mail] smtp_url in test.ini",
+                              "NOTICES NOT SENT:\nSMS: Missing setting [services] sms_gateway "
+                              "in test.ini\nWHATSAPP: Missing setting [services] message_api "
+                              "in test.ini"}));
+        QCOMPARE(textOf(form(), QStringLiteral("Label9")), QStringLiteral("OPEN FAULT: 4"));
+    }
+
     void unreachableChannelsAreListedOnce() {
         m_ctx.reset();
         m_form.reset();
