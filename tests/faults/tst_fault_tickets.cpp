@@ -7,6 +7,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -377,6 +378,38 @@ private slots:
         QVERIFY2(dialogs().last().startsWith(QStringLiteral("NOTICES NOT SENT:\nMAIL: ")),
                  qPrintable(dialogs().last()));
         QCOMPARE(dialogs().shown().last().title, QStringLiteral("ZEL NOC"));
+    }
+
+    // Closing the screen while an update's notices go out waits for the last
+    // notice; the people are all told, and then the screen goes.
+    void closingDuringTheNoticesWaitsForThem() {
+        m_form.release()->deleteLater();
+        QPointer<faults::SiteFaultForm> screen = new faults::SiteFaultForm(m_ctx->app());
+        screen->setAttribute(Qt::WA_DeleteOnClose);
+        screen->show();
+        m_services->sms.setDelay(150);
+        bool closeAsked = false;
+        bool stayedOpen = false;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, &closer, [&] {
+            if (!closeAsked && screen && !m_services->sms.requests().isEmpty()) {
+                closeAsked = true;
+                screen->close();
+                stayedOpen = screen && screen->isVisible();
+            }
+        });
+        closer.start(20);
+        dialogs().answer(true);
+        support::type(screen, QStringLiteral("Text1"), QStringLiteral("7"));
+        support::leave(screen, QStringLiteral("Text1"));
+        support::type(screen, QStringLiteral("Text2"), QStringLiteral("closing soon"));
+        support::click(screen, QStringLiteral("Command2"));
+        closer.stop();
+        QVERIFY(closeAsked);
+        QVERIFY(stayedOpen);
+        QCOMPARE(m_services->sms.requests().size(), 5);
+        QCOMPARE(m_services->smtp.mails().size(), 1);
+        QTRY_VERIFY(!screen);
     }
 
     // A desk without the notice accounts still records its faults.
