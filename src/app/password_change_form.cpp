@@ -5,6 +5,7 @@
 #include "ui/action_policy.h"
 #include "ui/dialogs.h"
 #include "ui/enter_navigation.h"
+#include "ui/waiting_action.h"
 #include "ui_password_change_form.h"
 
 #include <QCloseEvent>
@@ -56,6 +57,9 @@ void PasswordChangeForm::change() {
         m_app.dialogs.message(problem, title, ui::Icon::Information);
         return;
     }
+    // The SMS notice waits on the gateway with the UI live; a close meanwhile
+    // must not free the window under this action.
+    const ui::WaitingAction wait(this);
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         // A workstation set up without the SMS account learns so before the
         // password changes, not after.

@@ -33,12 +33,13 @@ QStringList addressesOf(const QString& list) {
 }
 
 // An address goes into a header and into an SMTP command between "<" and
-// ">": a line break there would start a command or header of its own.
+// ">": a line break there would start a command or header of its own, and
+// the server is not asked for SMTPUTF8, so it stays printable ASCII.
 bool isMailAddress(const QString& address) {
     if (!address.contains(QLatin1Char('@')))
         return false;
     for (const QChar c : address)
-        if (c.isSpace() || c.category() == QChar::Other_Control || c == QLatin1Char('<') ||
+        if (c.unicode() <= 0x20 || c.unicode() >= 0x7f || c == QLatin1Char('<') ||
             c == QLatin1Char('>') || c == QLatin1Char(',') || c == QLatin1Char('"'))
             return false;
     return true;
@@ -86,12 +87,15 @@ QByteArray domainOf(const QString& address) {
     return at < 0 ? QByteArray("localhost") : address.mid(at + 1).toUtf8();
 }
 
-QString firstInvalidAddress(const MailAccount& account, const QStringList& recipients) {
+// Why the addresses cannot go into a message, or empty when they can.
+QString addressProblem(const MailAccount& account, const QStringList& recipients) {
+    if (recipients.isEmpty())
+        return QStringLiteral("no recipient: To and Cc hold no mail address");
     if (!isMailAddress(account.from))
-        return account.from;
+        return QStringLiteral("not a mail address: sender \"%1\"").arg(account.from);
     for (const QString& r : recipients)
         if (!isMailAddress(r))
-            return r;
+            return QStringLiteral("not a mail address: \"%1\"").arg(r);
     return {};
 }
 
@@ -126,45 +130,32 @@ void initCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-SendResult transfer(const Transfer& t, QPromise<SendResult>& promise) {
-    CURL* curl = curl_easy_init();
-    if (!curl)
-        return {service + QStringLiteral(": libcurl could not start")};
-    const QByteArray url = t.account.smtpUrl.toUtf8();
-    const QByteArray from = "<" + t.account.from.toUtf8() + ">";
-    const QByteArray user = t.account.username.toUtf8();
-    const QByteArray password = t.account.password.toUtf8();
-    const QByteArray caFile = t.account.caFile.toUtf8();
-    curl_slist* rcpt = nullptr;
-    for (const QString& r : t.recipients)
-        rcpt = curl_slist_append(rcpt, ("<" + r.toUtf8() + ">").constData());
-    Upload upload{&t.message};
-    char detail[CURL_ERROR_SIZE] = {};
+using CurlHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+using CurlList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 
-    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+CurlList recipientList(const QStringList& recipients) {
+    curl_slist* list = nullptr;
+    for (const QString& r : recipients)
+        list = curl_slist_append(list, ("<" + r.toUtf8() + ">").constData());
+    return {list, &curl_slist_free_all};
+}
+
+// libcurl copies every text option, so the temporaries may go at once.
+void setAccount(CURL* curl, const MailAccount& account) {
+    curl_easy_setopt(curl, CURLOPT_URL, account.smtpUrl.toUtf8().constData());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, long(t.waitLimitSeconds));
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
-    curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
-    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, rcpt);
-    curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(curl, CURLOPT_READFUNCTION, readMessage);
-    curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, stopWhenGivenUp);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &promise);
-    if (t.account.starttls)
+    curl_easy_setopt(curl, CURLOPT_MAIL_FROM, ("<" + account.from.toUtf8() + ">").constData());
+    if (account.starttls)
         curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
-    if (!caFile.isEmpty())
-        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
-    if (!user.isEmpty()) {
-        curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
-        curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
+    if (!account.caFile.isEmpty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, account.caFile.toUtf8().constData());
+    if (!account.username.isEmpty()) {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, account.username.toUtf8().constData());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, account.password.toUtf8().constData());
     }
-    const CURLcode code = curl_easy_perform(curl);
-    curl_slist_free_all(rcpt);
-    curl_easy_cleanup(curl);
+}
+
+SendResult resultOf(CURLcode code, const char* detail, const Transfer& t) {
     if (code == CURLE_OK)
         return {};
     if (code == CURLE_OPERATION_TIMEDOUT)
@@ -175,11 +166,39 @@ SendResult transfer(const Transfer& t, QPromise<SendResult>& promise) {
     return {service + QStringLiteral(": ") + withoutSecrets(why, {t.account.password})};
 }
 
+SendResult transfer(const Transfer& t, QPromise<SendResult>& promise) {
+    const CurlHandle curl(curl_easy_init(), &curl_easy_cleanup);
+    if (!curl)
+        return {service + QStringLiteral(": libcurl could not start")};
+    const CurlList recipients = recipientList(t.recipients);
+    Upload upload{&t.message};
+    char detail[CURL_ERROR_SIZE] = {};
+    CURL* c = curl.get();
+    setAccount(c, t.account);
+    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, recipients.get());
+    curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(c, CURLOPT_READFUNCTION, readMessage);
+    curl_easy_setopt(c, CURLOPT_READDATA, &upload);
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L); // not on the main thread
+    curl_easy_setopt(c, CURLOPT_TIMEOUT, long(t.waitLimitSeconds));
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, stopWhenGivenUp);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &promise);
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
+    return resultOf(curl_easy_perform(c), detail, t);
+}
+
 } // namespace
 
 MailAccount MailAccount::fromConfig(const core::Config& config) {
     MailAccount a;
     a.smtpUrl = config.required(QStringLiteral("mail/smtp_url"));
+    // Without a scheme libcurl would guess one, and could guess plain HTTP.
+    if (!a.smtpUrl.startsWith(QLatin1String("smtp://"), Qt::CaseInsensitive) &&
+        !a.smtpUrl.startsWith(QLatin1String("smtps://"), Qt::CaseInsensitive))
+        throw core::ConfigError(
+            QStringLiteral("Setting [mail] smtp_url in %1 must begin with smtp:// or smtps://")
+                .arg(config.path()));
     a.starttls = config.flag(QStringLiteral("mail/starttls"), false);
     a.from = config.required(QStringLiteral("mail/from"));
     a.username = config.value(QStringLiteral("mail/username"));
@@ -225,11 +244,8 @@ QByteArray mailMessage(const MailAccount& account, const Mail& mail, const QDate
 
 SendResult mailSend(const MailAccount& account, int waitLimitSeconds, const Mail& mail) {
     const QStringList recipients = mailRecipients(mail);
-    if (recipients.isEmpty())
-        return {QStringLiteral("no recipient: To and Cc hold no mail address")};
-    const QString invalid = firstInvalidAddress(account, recipients);
-    if (!invalid.isEmpty() || account.from.isEmpty())
-        return {QStringLiteral("not a mail address: \"%1\"").arg(invalid)};
+    if (const QString problem = addressProblem(account, recipients); !problem.isEmpty())
+        return {problem};
     initCurlOnce();
     auto job = std::make_shared<Transfer>(
         Transfer{account, recipients, mailMessage(account, mail, QDateTime::currentDateTime()),

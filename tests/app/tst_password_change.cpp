@@ -4,8 +4,10 @@
 #include "support/test_context.h"
 #include "support/widgets.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUrlQuery>
 
 class TestPasswordChange : public QObject {
@@ -114,6 +116,22 @@ private slots:
             QStringList({QStringLiteral("Missing setting [services] sms_gateway in test.ini")}));
         QCOMPARE(bare.db().scalar(QStringLiteral("select PASSWORD from CRM")),
                  QStringLiteral("old"));
+    }
+
+    void closingWhileTheSmsIsOnItsWayWaitsForIt() {
+        m_sms->setDelay(1000);
+        fill(QStringLiteral("9876500001"), QStringLiteral("asha@123"), QStringLiteral("n"));
+        const QPointer<app::PasswordChangeForm> form(m_form.release());
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        QSignalSpy closed(form.data(), &app::PasswordChangeForm::closed);
+        form->show();
+        QTimer::singleShot(200, form.data(), [&form] { form->close(); });
+        support::click(form.data(), QStringLiteral("Command1"));
+        QVERIFY2(form, "the window went while its action still ran");
+        QCOMPARE(closed.count(), 0);
+        QTRY_VERIFY(form.isNull());
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(m_sms->requests().size(), 1);
     }
 
     void closingAnnouncesItself() {

@@ -252,6 +252,10 @@ private slots:
             << ""
             << "noc@zel.example"
             << "not a mail address";
+        QTest::addRow("an address beyond ASCII") << "hëad@zel.example"
+                                                 << ""
+                                                 << "noc@zel.example"
+                                                 << "not a mail address";
         QTest::addRow("a sender that is no address") << "head@zel.example"
                                                      << ""
                                                      << "NOC desk"
@@ -272,19 +276,25 @@ private slots:
     }
 
     void accountComesFromTheMailSection_data() {
-        QTest::addColumn<QString>("dropped");
+        QTest::addColumn<QString>("changes");
         QTest::addColumn<QString>("error");
         QTest::addRow("everything set") << ""
                                         << "";
         QTest::addRow("no login, no CA file") << "mail/username mail/password mail/ca_file"
                                               << "";
+        QTest::addRow("server without scheme")
+            << "mail/smtp_url=mail.zel.example:587"
+            << "Setting [mail] smtp_url in zel.ini must begin with smtp:// or smtps://";
+        QTest::addRow("starttls neither true nor false")
+            << "mail/starttls=sometimes"
+            << "Setting [mail] starttls in zel.ini must be true or false";
         for (const char* key : {"smtp_url", "from", "open_cc", "update_cc", "noc_phones"})
             QTest::addRow("%s missing", key)
                 << QStringLiteral("mail/") + QLatin1String(key)
                 << QStringLiteral("Missing setting [mail] %1 in zel.ini").arg(QLatin1String(key));
     }
     void accountComesFromTheMailSection() {
-        QFETCH(QString, dropped);
+        QFETCH(QString, changes);
         QFETCH(QString, error);
         QHash<QString, QString> values;
         const QStringList settings = support::strings(
@@ -294,8 +304,14 @@ private slots:
              "mail/noc_phones=1/2/3"});
         for (const QString& s : settings)
             values.insert(s.section(QLatin1Char('='), 0, 0), s.section(QLatin1Char('='), 1));
-        for (const QString& key : dropped.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            values.remove(key);
+        // "key" drops a setting, "key=value" replaces it.
+        for (const QString& key : changes.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (key.contains(QLatin1Char('=')))
+                values.insert(key.section(QLatin1Char('='), 0, 0),
+                              key.section(QLatin1Char('='), 1));
+            else
+                values.remove(key);
+        }
         const auto config = core::Config::fromValues(values, QStringLiteral("zel.ini"));
         try {
             const auto a = MailAccount::fromConfig(config);
