@@ -22,7 +22,15 @@ NoticeChannels NoticeChannels::fromConfig(const core::Config& config) {
     readAccount(config, c.m_sms, c.m_smsProblem);
     readAccount(config, c.m_whatsApp, c.m_whatsAppProblem);
     readAccount(config, c.m_mail, c.m_mailProblem);
-    c.m_waitLimitSeconds = config.waitLimitSeconds();
+    try {
+        c.m_waitLimitSeconds = config.waitLimitSeconds();
+    } catch (const core::ConfigError& e) {
+        // Without a sound limit no channel may wait at all.
+        c.m_sms.reset();
+        c.m_whatsApp.reset();
+        c.m_mail.reset();
+        c.m_smsProblem = c.m_whatsAppProblem = c.m_mailProblem = e.message();
+    }
     return c;
 }
 
