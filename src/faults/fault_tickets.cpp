@@ -4,8 +4,25 @@
 
 namespace faults {
 
+namespace {
+
+// FT numbers are the table's integer identity. Any other text names no
+// ticket; the production server would refuse to compare it at all.
+bool isFtNumber(const QString& text) {
+    if (text.isEmpty() || text.size() > 9)
+        return false;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+} // namespace
+
 std::optional<Ticket> findTicket(db::ScreenDb& db, const QString& ftNumber) {
     std::optional<Ticket> found;
+    if (!isFtNumber(ftNumber))
+        return found;
     for (auto row = db.query(QStringLiteral("select * from bts_fault where [fault id]=?"),
                              {db::text(ftNumber)});
          !row.atEnd(); row.next())
@@ -40,6 +57,8 @@ QString openTicket(db::ScreenDb& db, const NewTicket& t) {
 
 int recordUpdate(db::ScreenDb& db, const QString& ftNumber, const QString& history,
                  qint64 downTime) {
+    if (!isFtNumber(ftNumber))
+        return 0;
     return db.execute(
         QStringLiteral("update bts_fault  set fault=?,[DOWN TIME]=?where [FAULT ID]=?"),
         {db::text(history), db::text(QString::number(downTime)), db::text(ftNumber)});
@@ -47,6 +66,8 @@ int recordUpdate(db::ScreenDb& db, const QString& ftNumber, const QString& histo
 
 int recordClosing(db::ScreenDb& db, const QString& ftNumber, const QString& history,
                   const QString& closingTime) {
+    if (!isFtNumber(ftNumber))
+        return 0;
     return db.execute(QStringLiteral("UPDATE BTS_FAULT SET FAULT=?,STATUS='CLOSED',[CLOSE DATE]=? "
                                      "where [fault id]=?"),
                       {db::text(history), db::text(closingTime), db::text(ftNumber)});

@@ -34,7 +34,8 @@ struct NewTicket {
     QString usersAffected;
 };
 
-// The ticket with this FT number; nothing when no ticket has it.
+// The ticket with this FT number; nothing when no ticket has it (a text
+// that is no number names none, and is not sent to the server).
 std::optional<Ticket> findTicket(db::ScreenDb& db, const QString& ftNumber);
 
 // Stores the ticket as "OPEN" and returns its FT number. The number is read
@@ -42,7 +43,8 @@ std::optional<Ticket> findTicket(db::ScreenDb& db, const QString& ftNumber);
 // same moment cannot be mistaken for this one.
 QString openTicket(db::ScreenDb& db, const NewTicket& ticket);
 
-// Rows changed by writing the history and the down time.
+// Rows changed by writing the history and the down time (none for a text
+// that is no FT number).
 int recordUpdate(db::ScreenDb& db, const QString& ftNumber, const QString& history,
                  qint64 downTime);
 // Rows changed by writing the closing entry, the status and the close date.

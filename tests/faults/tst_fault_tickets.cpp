@@ -333,6 +333,14 @@ private slots:
         QCOMPARE(textOf(form(), QStringLiteral("Label9")), QStringLiteral("OPEN FAULT: 4"));
     }
 
+    void closingATextThatIsNoFtNumberChangesNothing() {
+        const QStringList before = m_ctx->db().rows(QStringLiteral("SELECT * FROM BTS_FAULT"));
+        dialogs().answer(true);
+        act("Command4", QStringLiteral("7'"), QStringLiteral("done"));
+        QCOMPARE(dialogs().texts(), support::strings({"ARE YOU SURE TO CLOSE"}));
+        QCOMPARE(m_ctx->db().rows(QStringLiteral("SELECT * FROM BTS_FAULT")), before);
+    }
+
     void aRefusedFaultMailIsReportedOnOpening() {
         m_services->smtp.refuse("RCPT");
         selectEdappally();
