@@ -165,19 +165,23 @@ void SiteFaultForm::updateFault() {
     ui::stopOnError(m_app.dialogs, &m_db, [&] {
         m_db.open();
         const auto ticket = findTicket(m_db, ftNumber);
-        if (!ticket) {
+        const auto notFound = [&] {
             m_db.close();
             m_app.dialogs.message(QStringLiteral("FT ") + ftNumber + QStringLiteral(" NOT FOUND"),
                                   nocTitle, ui::Icon::Exclamation);
-            return;
-        }
+        };
+        if (!ticket)
+            return notFound();
         const QDateTime now = m_app.clock.now();
         if (const auto issued = core::formats::parseDateTime(ticket->issueTime))
             downTime = core::formats::hourBoundaries(*issued, now);
         const QString text = withUpdateEntry(history(), core::formats::usDateTime(now),
                                              workstationUser(), updateText);
         setHistory(text);
-        recordUpdate(m_db, ftNumber, text, downTime);
+        // Gone since the lookup (another desk, an administrator): nobody hears
+        // of an update that was not stored.
+        if (recordUpdate(m_db, ftNumber, text, downTime) == 0)
+            return notFound();
         stored = true;
         const bool remind =
             m_app.dialogs.askYesNo(QStringLiteral("SEND REMINDER TO VUVA"), nocTitle);
