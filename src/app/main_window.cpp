@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "complaints/complaint_register_form.h"
+#include "faults/site_fault_form.h"
 #include "provisioning/customer_record_form.h"
 #include "provisioning/inner_vlan_form.h"
 #include "provisioning/voice_ip_form.h"
@@ -112,7 +113,7 @@ QList<MainWindow::MenuItem> standardMenu() {
         {"m5", "ADD CUSTOMER", "Form1", true, build<provisioning::CustomerRecordForm>},
         {"m6", "Add Engineer", "Form7", false, nullptr},
         {"SLA", "SLA", "Form5", true, nullptr},
-        {"m7", "BTS FAULT", "Form8", true, nullptr},
+        {"m7", "BTS FAULT", "Form8", true, build<faults::SiteFaultForm>},
         {"M9", "AP AND USER STATUS", "Form15", true, nullptr},
         {"m8", "ONU CONFIGURATION", "Form9", true, nullptr},
         {"C3", "OLT INNER VLAN", "Form17", false, build<provisioning::InnerVlanForm>},

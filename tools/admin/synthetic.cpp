@@ -57,7 +57,7 @@ private:
     std::uint64_t m_state;
 };
 
-enum Stream : std::uint64_t { SubscriberStream = 1, ComplaintStream, OltStream };
+enum Stream : std::uint64_t { SubscriberStream = 1, ComplaintStream, OltStream, TicketStream };
 
 // --- text formatting ---------------------------------------------------------
 
@@ -128,6 +128,14 @@ void appendStamp(std::string& out, std::int64_t t) {
     const Civil c = civil(t);
     const int hour12 = c.hour % 12 == 0 ? 12 : c.hour % 12;
     append(out, "%d-%s-%02d %d:%d %s", c.day, months[c.month - 1], c.year % 100, hour12, c.minute,
+           c.hour < 12 ? "AM" : "PM");
+}
+
+// 'MM/DD/YYYY h:m AM/PM', the stamps inside fault ticket histories.
+void appendUsStamp(std::string& out, std::int64_t t) {
+    const Civil c = civil(t);
+    const int hour12 = c.hour % 12 == 0 ? 12 : c.hour % 12;
+    append(out, "%02d/%02d/%04d %d:%d %s", c.month, c.day, c.year, hour12, c.minute,
            c.hour < 12 ? "AM" : "PM");
 }
 
@@ -583,6 +591,68 @@ std::int64_t coprimeStride(std::int64_t total) {
     return stride;
 }
 
+// --- fault tickets -------------------------------------------------------------
+
+constexpr std::array<const char*, 4> faultKinds = {"SITE DOWN", "LINK FLAPPING", "BANDWIDTH ISSUE",
+                                                   "AP DOWN"};
+constexpr std::array<const char*, 3> ticketOperators = {"Asha Verma", "Rahul Nair", "NOC Admin"};
+
+// Ticket k is opened at its share of the period, so FT numbers grow with
+// time; only the last hundredth is still open. A closed ticket carries one
+// update and its closing entry, as the desk writes them.
+void insertTickets(SqliteFile& file, std::uint64_t seed, std::int64_t count) {
+    Statement st(file, QStringLiteral("INSERT INTO BTS_FAULT (CIRCLE, SSA, [SITE NAME], FAULT, "
+                                      "[ISSUE DATE], [CLOSE DATE], [DOWN TIME], STATUS, ID, "
+                                      "[USER]) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    const std::int64_t openFrom = count - count / 100;
+    std::string history, issued, closed, downTime, tunnelId, users;
+    for (std::int64_t k = 0; k < count; ++k) {
+        Rng rng(seed, TicketStream, static_cast<std::uint64_t>(k));
+        const Area& area = pickArea(rng);
+        const bool air = area.airSiteCount > 0 && rng.percent(40);
+        const char* site = air ? area.airSites[rng.below(area.airSiteCount)]
+                               : area.fibreSites[rng.below(area.fibreSiteCount)];
+        const std::int64_t slot = complaintSpan / count;
+        const std::int64_t opened =
+            (complaintStart + slot * k + static_cast<std::int64_t>(rng.below(slot + 1))) / 60 * 60;
+        const std::int64_t updated = opened + 60 * rng.range(20, 600);
+        const bool open = k >= openFrom;
+        issued.clear();
+        appendStamp(issued, opened);
+        history = issued;
+        append(history, " FAULT OPEN BY: %s\r\nFAULT: %s", rng.pick(ticketOperators),
+               rng.pick(faultKinds));
+        history += "\r\n";
+        appendUsStamp(history, updated);
+        append(history, " UPDATE BY %s\r\nUPDATE: Team on site, power restored at tower",
+               rng.pick(ticketOperators));
+        closed = "4/4/1970";
+        if (!open) {
+            const std::int64_t closing = updated + 60 * rng.range(10, 300);
+            history += "\r\n";
+            appendUsStamp(history, closing);
+            append(history, " CLOSED BY %s\r\nUPDATE: Link stable, closed",
+                   rng.pick(ticketOperators));
+            closed.clear();
+            appendStamp(closed, closing);
+        }
+        put(downTime, "%lld", static_cast<long long>(wholeHoursBetween(opened, updated)));
+        put(tunnelId, "%d", rng.range(1100, 3199));
+        put(users, "%d", rng.range(0, 320));
+        st.bindText(1, area.circle);
+        st.bindText(2, area.ssa);
+        st.bindText(3, site);
+        st.bindText(4, history);
+        st.bindText(5, issued);
+        st.bindText(6, closed);
+        st.bindText(7, downTime);
+        st.bindText(8, open ? "OPEN" : "CLOSED");
+        st.bindText(9, tunnelId);
+        st.bindText(10, users);
+        st.run();
+    }
+}
+
 // --- the bulk load ------------------------------------------------------------
 
 // Index definitions of the tables the seeder fills. Building an index once
@@ -594,7 +664,8 @@ QStringList dropIndexes(SqliteFile& file) {
         Statement st(
             file,
             QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
-                           "sql IS NOT NULL AND tbl_name IN ('cdata', 'complain', 'OLT', 'VOIP') "
+                           "sql IS NOT NULL AND tbl_name IN ('cdata', 'complain', 'OLT', 'VOIP', "
+                           "'BTS_FAULT') "
                            "ORDER BY name"));
         QStringList names;
         while (st.step()) {
@@ -631,9 +702,9 @@ private:
 } // namespace
 
 SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
-    if (options.subscribers < 0 || options.complaints < 0)
-        throw db::Error(
-            QStringLiteral("The numbers of subscribers and complaints must not be negative"));
+    if (options.subscribers < 0 || options.complaints < 0 || options.tickets < 0)
+        throw db::Error(QStringLiteral(
+            "The numbers of subscribers, complaints and fault tickets must not be negative"));
     if (options.complaints > 0 && options.subscribers == 0)
         throw db::Error(QStringLiteral("Complaints need at least one subscriber to refer to"));
 
@@ -768,6 +839,9 @@ SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
             insertVoip.run();
         }
         counts.voiceIps = voiceIps;
+
+        insertTickets(file, seed, options.tickets);
+        counts.tickets = options.tickets;
 
         for (const QString& definition : indexes)
             file.exec(definition);

@@ -1,0 +1,77 @@
+#include "faults/fault_notices.h"
+
+#include "core/config.h"
+
+namespace faults {
+
+namespace {
+
+template <class Account>
+void readAccount(const core::Config& config, std::optional<Account>& account, QString& problem) {
+    try {
+        account = Account::fromConfig(config);
+    } catch (const core::ConfigError& e) {
+        problem = e.message();
+    }
+}
+
+} // namespace
+
+NoticeChannels NoticeChannels::fromConfig(const core::Config& config) {
+    NoticeChannels c;
+    readAccount(config, c.m_sms, c.m_smsProblem);
+    readAccount(config, c.m_whatsApp, c.m_whatsAppProblem);
+    readAccount(config, c.m_mail, c.m_mailProblem);
+    try {
+        c.m_waitLimitSeconds = config.waitLimitSeconds();
+    } catch (const core::ConfigError& e) {
+        // Without a sound limit no channel may wait at all.
+        c.m_sms.reset();
+        c.m_whatsApp.reset();
+        c.m_mail.reset();
+        c.m_smsProblem = c.m_whatsAppProblem = c.m_mailProblem = e.message();
+    }
+    return c;
+}
+
+QString NoticeChannels::problem(Channel channel) const {
+    switch (channel) {
+    case Channel::Sms:
+        return m_smsProblem;
+    case Channel::WhatsApp:
+        return m_whatsAppProblem;
+    case Channel::Mail:
+        return m_mailProblem;
+    }
+    return {};
+}
+
+QString NoticeChannels::send(const Notice& notice) const {
+    if (const QString p = problem(notice.channel); !p.isEmpty())
+        return p;
+    switch (notice.channel) {
+    case Channel::Sms:
+        return integrations::smsMessageSend(*m_sms, m_waitLimitSeconds, notice.recipient,
+                                            notice.text)
+            .error;
+    case Channel::WhatsApp:
+        return integrations::whatsAppMessageSend(*m_whatsApp, m_waitLimitSeconds, notice.recipient,
+                                                 notice.text)
+            .error;
+    case Channel::Mail:
+        break;
+    }
+    return QStringLiteral("no such channel");
+}
+
+QString NoticeChannels::send(const integrations::Mail& mail) const {
+    if (!m_mail)
+        return m_mailProblem;
+    return integrations::mailSend(*m_mail, m_waitLimitSeconds, mail).error;
+}
+
+QString failureLine(const Notice& notice, const QString& reason) {
+    return channelName(notice.channel) + u' ' + notice.recipient + QStringLiteral(": ") + reason;
+}
+
+} // namespace faults

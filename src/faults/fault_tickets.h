@@ -1,0 +1,63 @@
+#pragma once
+
+#include "faults/fault_rules.h"
+
+#include <QString>
+#include <optional>
+
+namespace db {
+class ScreenDb;
+}
+
+// The database side of the fault tickets: the site fault screen decides what
+// to write and what to tell the operator; these run its statements on the
+// screen's open connection.
+namespace faults {
+
+// A ticket as the lookup shows it.
+struct Ticket {
+    QString circle;
+    QString ssa;
+    QString site;
+    QString history;
+    QString issueTime;
+    QString tunnelId;
+};
+
+struct NewTicket {
+    QString circle;
+    QString ssa;
+    QString site;
+    QString history;
+    QString openingTime;
+    QString tunnelId;
+    QString usersAffected;
+};
+
+// The ticket with this FT number; nothing when no ticket has it (a text
+// that is no number names none, and is not sent to the server).
+std::optional<Ticket> findTicket(db::ScreenDb& db, const QString& ftNumber);
+
+// Stores the ticket as "OPEN" and returns its FT number. The number is read
+// back inside the same transaction, so another desk's ticket stored at the
+// same moment cannot be mistaken for this one.
+QString openTicket(db::ScreenDb& db, const NewTicket& ticket);
+
+// Rows changed by writing the history and the down time (none for a text
+// that is no FT number).
+int recordUpdate(db::ScreenDb& db, const QString& ftNumber, const QString& history,
+                 qint64 downTime);
+// Rows changed by writing the closing entry, the status and the close date.
+int recordClosing(db::ScreenDb& db, const QString& ftNumber, const QString& history,
+                  const QString& closingTime);
+
+// The operator whose login bound this workstation's MAC (the last such
+// row); empty when none did.
+QString operatorAt(db::ScreenDb& db, const QString& mac);
+
+// The SSA's and the circle's contacts, mobiles normalised and mails
+// trimmed; the last row of each counts, a missing row leaves its contacts
+// empty.
+FaultContacts readContacts(db::ScreenDb& db, const QString& ssa, const QString& circle);
+
+} // namespace faults
