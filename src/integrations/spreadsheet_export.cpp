@@ -298,6 +298,8 @@ void waitForExport(WriteProgress& progress, const std::future<QString>& text, in
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (dialog && dialog->wasCanceled())
+            progress.cancel.store(true);
         if (dialog && progress.rows.load() > 0)
             dialog->setValue(progress.rows.load());
         if (progress.done.load() &&
