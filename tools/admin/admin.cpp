@@ -115,7 +115,9 @@ int seed(const QStringList& args, QTextStream& out) {
     const QString subscribersOption = QStringLiteral("--subscribers");
     const QString complaintsOption = QStringLiteral("--complaints");
     const QString seedOption = QStringLiteral("--seed");
-    const Parsed parsed = parse(args, {subscribersOption, complaintsOption, seedOption}, {});
+    const QString outagesOption = QStringLiteral("--outages");
+    const Parsed parsed =
+        parse(args, {subscribersOption, complaintsOption, seedOption, outagesOption}, {});
     const QString path = singleFile(parsed);
     for (const QString& required : {subscribersOption, complaintsOption})
         if (!parsed.options.contains(required))
@@ -126,18 +128,21 @@ int seed(const QStringList& args, QTextStream& out) {
     options.complaints = count(complaintsOption, parsed.options.value(complaintsOption));
     if (parsed.options.contains(seedOption))
         options.seed = static_cast<quint64>(count(seedOption, parsed.options.value(seedOption)));
+    if (parsed.options.contains(outagesOption))
+        options.outages = count(outagesOption, parsed.options.value(outagesOption));
     if (options.complaints > 0 && options.subscribers == 0)
         throw UsageError{QStringLiteral("complaints need --subscribers of at least 1")};
 
     QElapsedTimer timer;
     timer.start();
     const SeedCounts counts = seedSynthetic(path, options);
-    out << QStringLiteral("Seeded %1 subscribers, %2 complaints, %3 inner VLAN pairs and %4 "
-                          "voice IPs into %5 in %6 s\n")
+    out << QStringLiteral("Seeded %1 subscribers, %2 complaints, %3 inner VLAN pairs, %4 "
+                          "voice IPs and %5 outages into %6 in %7 s\n")
                .arg(counts.subscribers)
                .arg(counts.complaints)
                .arg(counts.innerVlanPairs)
                .arg(counts.voiceIps)
+               .arg(counts.outages)
                .arg(path)
                .arg(timer.elapsed() / 1000.0, 0, 'f', 1);
     return Ok;
@@ -161,9 +166,10 @@ QString usage() {
         "      --demo also loads a small demo data set (operators 9876500000,\n"
         "      9876500001 and 9876500002).\n"
         "  zelcrm-admin seed-synthetic FILE --subscribers N --complaints M [--seed S]\n"
+        "                             [--outages K]\n"
         "      Add N synthetic subscribers and M complaints (plus a matching pool\n"
-        "      of inner VLANs and voice IPs) for benchmarks. The same arguments\n"
-        "      give the same data. FILE is created when missing.\n"
+        "      of inner VLANs and voice IPs) and K outages for benchmarks. The\n"
+        "      same arguments give the same data. FILE is created when missing.\n"
         "  zelcrm-admin print-schema sqlite|sqlserver\n"
         "      Print the schema script, e.g. for sqlcmd on the production server.\n"
         "\n"
