@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <future>
 #include <locale.h>
 #include <string>
@@ -206,8 +207,14 @@ QString writeCells(const db::GridCells& grid, const QString& path, WriteProgress
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     QString error = sheet ? writeSheet(sheet, grid, progress)
                           : QStringLiteral("the worksheet could not be added");
-    // A cancelled workbook is dropped without packing what was written.
+    // A cancelled workbook is dropped without packing what was written. The
+    // library would keep the sheet's scratch file (and its disk space) open
+    // for the life of the client, so it is closed here first.
     if (progress && progress->cancel.load()) {
+        if (sheet && sheet->optimize_tmpfile) {
+            std::fclose(sheet->optimize_tmpfile);
+            sheet->optimize_tmpfile = nullptr;
+        }
         lxw_workbook_free(book);
         return QStringLiteral("cancelled");
     }
