@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -356,6 +357,32 @@ private slots:
         QVERIFY(QApplication::clipboard()->text().endsWith(
             QStringLiteral("\r1\tNORTH\tSSA1\tMG ROAD\tOLT-A\t2021-12-01 08:00:00\t2021-12-01 "
                            "09:00:00\t1:00\tPOWER\tZEL\tCLOSED\t10.1.1.1")));
+    }
+
+    // The export runs with the screen live; a close asked for meanwhile
+    // waits until the workbook is complete and handed over.
+    void closingWaitsForTheExport() {
+        QWidget* form = open();
+        db::GridModel& cells = grid()->gridModel();
+        cells.beginFill(support::strings({"fault_id", "equipment"}));
+        for (int row = 0; row < 300000; ++row) {
+            cells.appendCell(QString::number(row));
+            cells.appendCell(QStringLiteral("OLT-%1").arg(row));
+        }
+        cells.endFill();
+        bool openAfterClose = false;
+        QTimer::singleShot(50, form, [&] {
+            form->close();
+            openAfterClose = form->isVisible();
+        });
+
+        support::click(form, QStringLiteral("Command5"));
+
+        QVERIFY2(openAfterClose, "the screen closed under a running export");
+        QTRY_VERIFY(!form->isVisible());
+        QCOMPARE(m_ctx->programs().started().size(), 1);
+        QFile::remove(m_ctx->programs().started().first().url.toLocalFile());
+        QVERIFY(m_ctx->dialogs().shown().isEmpty());
     }
 
     void rules_data() {
