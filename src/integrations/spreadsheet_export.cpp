@@ -329,12 +329,15 @@ QString writeExportFile(const db::GridCells& cells, const std::future<QString>& 
     const QString path = reserveExportPath();
     WriteProgress progress;
     QString error;
-    std::thread writer([&] {
-        error = writeCells(cells, path, &progress);
-        progress.done.store(true);
-    });
-    waitForExport(progress, text, cells.rowCount(), screen);
-    writer.join();
+    {
+        // Joined however the wait ends, so the writer never outlives what it
+        // reads and writes here.
+        const std::jthread writer([&] {
+            error = writeCells(cells, path, &progress);
+            progress.done.store(true);
+        });
+        waitForExport(progress, text, cells.rowCount(), screen);
+    }
     if (progress.cancel.load()) {
         QFile::remove(path);
         return {};

@@ -7,6 +7,9 @@
 #include "support/widgets.h"
 #include "ui/query_grid.h"
 
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
 #include <QTest>
 
 namespace {
@@ -176,6 +179,19 @@ private slots:
             QCOMPARE(support::entries(form(), QStringLiteral("Combo2")),
                      support::strings({"SSA1", "SSA2"}));
         QVERIFY(m_ctx->dialogs().shown().isEmpty());
+    }
+
+    void exportHandsTheSitesOver() {
+        support::choose(form(), QStringLiteral("Combo3"), QStringLiteral("FTTH"));
+        support::click(form(), QStringLiteral("Command1"));
+        QVERIFY(m_ctx->dialogs().shown().isEmpty());
+        QCOMPARE(m_ctx->programs().started().size(), 1);
+        const QString workbook = m_ctx->programs().started().first().url.toLocalFile();
+        QVERIFY(QFile::exists(workbook));
+        QFile::remove(workbook);
+        const QStringList rows = QGuiApplication::clipboard()->text().split(QLatin1Char('\r'));
+        QCOMPARE(rows.size(), 3);
+        QVERIFY(rows.first().startsWith(QStringLiteral("ID\tCIRCLE\tSSA\t")));
     }
 
     // The site grid's own server: the configured database with SQLite, the
