@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Exporting a grid of 100,000 complaints (18 columns) to the clipboard and a
-# new workbook, against writing the same cells as a plain CSV file. Median of
-# three runs each. Target: time ratio <= 4.
+# new workbook, against libxlsxwriter alone writing the same cells; and the
+# longest pause of the UI thread during the export. Median of five runs
+# each, taken in turn. Targets: time ratio <= 1.2, longest pause <= 100 ms.
 #   bench/export_grid.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,13 +13,13 @@ trap 'rm -rf "$work"' EXIT
 db="$work/bench.db"
 "$build/tools/admin/zelcrm-admin" seed-synthetic "$db" --subscribers 10000 --complaints 100000 >/dev/null
 
-QT_QPA_PLATFORM=offscreen "$build/bench/export_grid" "$db" "select * from complain" \
+QT_QPA_PLATFORM=offscreen "$build/bench/export_grid" "$db" "select * from complain" 5 \
   > "$work/out" 2> "$work/err" || { cat "$work/err" >&2; exit 1; }
 awk 'NR == 1 { rows = $2; columns = $4; bytes = $6 }
-     NR == 2 { csv = $2; xlsx = $4; text = $6; book = $8 }
+     NR == 2 { alone = $2; xlsx = $4; pause = $6 }
      END {
-  printf "grid: %d rows, %d columns, CSV %.1f MB\n", rows, columns, bytes / 1048576
-  printf "plain CSV: %.3f s   export: %.3f s   time ratio: %.2f (target <= 4)\n",
-         csv, xlsx, xlsx / csv
-  printf "of the export: clipboard text %.3f s, workbook %.3f s\n", text, book
+  printf "grid: %d rows, %d columns, workbook %.1f MB\n", rows, columns, bytes / 1048576
+  printf "libxlsxwriter alone: %.3f s   export: %.3f s   time ratio: %.2f (target <= 1.2)\n",
+         alone, xlsx, xlsx / alone
+  printf "longest UI-thread pause during the export: %.0f ms (target <= 100)\n", pause * 1000
 }' "$work/out"

@@ -2,6 +2,9 @@
 
 #include "complaints/complaint_register_form.h"
 #include "faults/site_fault_form.h"
+#include "faults/sla_board_form.h"
+#include "masterdata/engineer_form.h"
+#include "masterdata/user_ap_status_form.h"
 #include "provisioning/customer_record_form.h"
 #include "provisioning/inner_vlan_form.h"
 #include "provisioning/voice_ip_form.h"
@@ -111,10 +114,10 @@ QList<MainWindow::MenuItem> standardMenu() {
     return {
         {"M3", "COMPLAIN", "Form3", true, build<complaints::ComplaintRegisterForm>},
         {"m5", "ADD CUSTOMER", "Form1", true, build<provisioning::CustomerRecordForm>},
-        {"m6", "Add Engineer", "Form7", false, nullptr},
-        {"SLA", "SLA", "Form5", true, nullptr},
+        {"m6", "Add Engineer", "Form7", false, build<masterdata::EngineerForm>},
+        {"SLA", "SLA", "Form5", true, build<faults::SlaBoardForm>},
         {"m7", "BTS FAULT", "Form8", true, build<faults::SiteFaultForm>},
-        {"M9", "AP AND USER STATUS", "Form15", true, nullptr},
+        {"M9", "AP AND USER STATUS", "Form15", true, build<masterdata::UserApStatusForm>},
         {"m8", "ONU CONFIGURATION", "Form9", true, nullptr},
         {"C3", "OLT INNER VLAN", "Form17", false, build<provisioning::InnerVlanForm>},
         {"C5", "VOICE IP", "Form18", false, build<provisioning::VoiceIpForm>},

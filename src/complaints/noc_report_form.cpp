@@ -5,6 +5,7 @@
 #include "ui/action_policy.h"
 #include "ui/query_grid.h"
 #include "ui/screen_registry.h"
+#include "ui/waiting_action.h"
 #include "ui_noc_report_form.h"
 
 namespace complaints {
@@ -98,10 +99,14 @@ void NocReportForm::showClosuresPerOperator(const QString& start, const QString&
     grid.endFill();
 }
 
+// The workbook is written while the screen stays live; nothing here
+// touches the screen once the export has begun.
 void NocReportForm::exportGrid() {
-    ui::stopOnError(m_app.dialogs, nullptr, [this] {
-        integrations::exportGrid(m_ui->MSHFlexGrid1->gridModel(), m_app.config, *m_app.programs);
-    });
+    const ui::WaitingAction wait(this);
+    ui::stopOnError(m_app.dialogs, nullptr,
+                    [grid = &m_ui->MSHFlexGrid1->gridModel(), &app = m_app, screen = this] {
+                        integrations::exportGrid(*grid, app.config, *app.programs, screen);
+                    });
 }
 
 } // namespace complaints

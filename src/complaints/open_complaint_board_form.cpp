@@ -10,6 +10,7 @@
 #include "ui/list_box.h"
 #include "ui/query_grid.h"
 #include "ui/screen_registry.h"
+#include "ui/waiting_action.h"
 #include "ui_open_complaint_board_form.h"
 
 #include <QFocusEvent>
@@ -206,10 +207,14 @@ void OpenComplaintBoardForm::lookUpSubscriber() {
     });
 }
 
+// The workbook is written while the screen stays live; nothing here
+// touches the screen once the export has begun.
 void OpenComplaintBoardForm::exportGrid() {
-    ui::stopOnError(m_app.dialogs, nullptr, [this] {
-        integrations::exportGrid(m_ui->MSHFlexGrid1->gridModel(), m_app.config, *m_app.programs);
-    });
+    const ui::WaitingAction wait(this);
+    ui::stopOnError(m_app.dialogs, nullptr,
+                    [grid = &m_ui->MSHFlexGrid1->gridModel(), &app = m_app, screen = this] {
+                        integrations::exportGrid(*grid, app.config, *app.programs, screen);
+                    });
 }
 
 void OpenComplaintBoardForm::showNocReport() {

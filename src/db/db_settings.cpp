@@ -1,6 +1,7 @@
 #include "db/db_settings.h"
 
 #include "core/config.h"
+#include "db/error.h"
 
 #include <QHash>
 #include <QStringList>
@@ -110,6 +111,18 @@ DbSettings DbSettings::fromConfig(const core::Config& config) {
                 .arg(config.path()));
     }
     return s;
+}
+
+DbSettings statusServerSettings(const DbSettings& settings) {
+    DbSettings status = settings;
+    if (settings.backend != Backend::SqlServer)
+        return status;
+    if (settings.statusServer.trimmed().isEmpty())
+        throw Error(QStringLiteral("Setting [database] status_server in %1 is missing")
+                        .arg(settings.configPath));
+    status.primaryServer = settings.statusServer;
+    status.secondaryServer.clear();
+    return status;
 }
 
 } // namespace db

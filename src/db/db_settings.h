@@ -28,6 +28,12 @@ struct DbSettings {
     static DbSettings fromConfig(const core::Config& config);
 };
 
+// Where the user and AP status screen reads its site grid: the third server
+// ([database] status_server) with the same login and catalog; with SQLite,
+// the configured database. Throws db::Error naming the key when the server
+// is not configured.
+DbSettings statusServerSettings(const DbSettings& settings);
+
 // Turns the provider-form connection text ("Provider=SQLOLEDB.1;User ID=sa;
 // password=...;Initial Catalog=test;Data Source = «server»;...;Packet Size=4096")
 // into an ODBC connection string for the given driver and server: user,

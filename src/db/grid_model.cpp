@@ -59,6 +59,29 @@ QByteArrayView GridModel::cellUtf8(int row, int column) const {
     return QByteArrayView(m_text.constData() + begin, m_ends.at(at) - begin);
 }
 
+GridCells GridModel::cells() const {
+    GridCells cells;
+    if (m_filling)
+        return cells;
+    cells.m_columns = m_columns;
+    cells.m_text = m_text;
+    cells.m_ends = m_ends;
+    cells.m_rows = m_rows;
+    return cells;
+}
+
+QByteArrayView GridCells::cellUtf8(int row, int column) const {
+    if (row < 0 || row >= m_rows || column < 0 || column >= m_columns.size())
+        return {};
+    const qsizetype at = qsizetype(row) * m_columns.size() + column;
+    const quint32 begin = at == 0 ? 0 : m_ends.at(at - 1);
+    return QByteArrayView(m_text.constData() + begin, m_ends.at(at) - begin);
+}
+
+QString GridCells::cell(int row, int column) const {
+    return QString::fromUtf8(cellUtf8(row, column));
+}
+
 QString GridModel::cell(int row, int column) const {
     return QString::fromUtf8(cellUtf8(row, column));
 }

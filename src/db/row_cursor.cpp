@@ -72,6 +72,13 @@ QSqlQuery& RowCursor::current() const {
     return *m_query;
 }
 
+bool RowCursor::isNull(int index) const {
+    const QSqlQuery& q = current();
+    if (index < 0 || index >= m_columns.count())
+        throw Error(noSuchColumn());
+    return q.isNull(index);
+}
+
 QString RowCursor::field(int index) const {
     const QSqlQuery& q = current();
     if (index < 0 || index >= m_columns.count())

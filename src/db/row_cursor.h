@@ -32,6 +32,10 @@ public:
     QString trimmed(int index) const { return trimBlanks(field(index)); }
     QString trimmed(const QString& name) const { return trimBlanks(field(name)); }
 
+    // Whether the field holds no value at all (database NULL), for the few
+    // rules that treat a missing value apart from an empty one.
+    bool isNull(int index) const;
+
     int columnCount() const;
     QString columnName(int index) const;
 

@@ -7,13 +7,21 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QUrl>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <future>
 #include <locale.h>
 #include <string>
+#include <thread>
 #include <xlsxwriter.h>
 
 namespace integrations {
@@ -142,7 +150,19 @@ QString cellError(lxw_row_t row, lxw_col_t column, lxw_error error) {
         .arg(QString::fromLatin1(name), QString::fromUtf8(lxw_strerror(error)));
 }
 
-QString writeSheet(lxw_worksheet* sheet, const db::GridModel& grid) {
+// What a writer on another thread and the thread that waits for it share.
+struct WriteProgress {
+    std::atomic<bool> cancel{false};
+    std::atomic<int> rows{0};
+    std::atomic<bool> done{false};
+};
+
+// How often the writer reports its rows and looks for a cancel.
+constexpr int kRowsPerCheck = 512;
+
+// Empty when every cell is written; the caller tells a cancel apart by the
+// flag it set.
+QString writeSheet(lxw_worksheet* sheet, const db::GridCells& grid, WriteProgress* progress) {
     const QStringList header = grid.columns();
     for (int c = 0; c < header.size(); ++c) {
         if (const lxw_error e = writeText(sheet, 0, lxw_col_t(c), header.at(c)))
@@ -150,6 +170,11 @@ QString writeSheet(lxw_worksheet* sheet, const db::GridModel& grid) {
     }
     std::string buffer;
     for (int r = 0; r < grid.rowCount(); ++r) {
+        if (progress && r % kRowsPerCheck == 0) {
+            progress->rows.store(r, std::memory_order_relaxed);
+            if (progress->cancel.load(std::memory_order_relaxed))
+                return QStringLiteral("cancelled");
+        }
         const auto row = lxw_row_t(r + 1);
         for (int c = 0; c < header.size(); ++c) {
             if (const lxw_error e =
@@ -158,6 +183,45 @@ QString writeSheet(lxw_worksheet* sheet, const db::GridModel& grid) {
         }
     }
     return {};
+}
+
+QString writeCells(const db::GridCells& grid, const QString& path, WriteProgress* progress) {
+    if (grid.rowCount() >= LXW_ROW_MAX)
+        return QStringLiteral("the grid has %1 rows; a worksheet holds at most %2 below its "
+                              "header row")
+            .arg(grid.rowCount())
+            .arg(LXW_ROW_MAX - 1);
+    if (grid.columnCount() > LXW_COL_MAX)
+        return QStringLiteral("the grid has %1 columns; a worksheet holds at most %2")
+            .arg(grid.columnCount())
+            .arg(LXW_COL_MAX);
+
+    const CNumbersOnThisThread cNumbers;
+    // Rows go out in order, so the library need not hold a large grid twice.
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    const QByteArray file = QFile::encodeName(path);
+    lxw_workbook* book = workbook_new_opt(file.constData(), &options);
+    if (!book)
+        return QStringLiteral("the workbook could not be created");
+    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    QString error = sheet ? writeSheet(sheet, grid, progress)
+                          : QStringLiteral("the worksheet could not be added");
+    // A cancelled workbook is dropped without packing what was written. The
+    // library would keep the sheet's scratch file (and its disk space) open
+    // for the life of the client, so it is closed here first.
+    if (progress && progress->cancel.load()) {
+        if (sheet && sheet->optimize_tmpfile) {
+            std::fclose(sheet->optimize_tmpfile);
+            sheet->optimize_tmpfile = nullptr;
+        }
+        lxw_workbook_free(book);
+        return QStringLiteral("cancelled");
+    }
+    const lxw_error closed = workbook_close(book);
+    if (error.isEmpty() && closed != LXW_NO_ERROR)
+        error = QString::fromUtf8(lxw_strerror(closed));
+    return error;
 }
 
 // Claims a new file name atomically, so two exports in the same millisecond,
@@ -186,96 +250,140 @@ QString reserveExportPath() {
 ExportError::ExportError(const QString& message)
     : std::runtime_error(message.toStdString()) {}
 
-QString gridClipboardText(const db::GridModel& grid) {
-    QString text = grid.columns().join(u'\t');
+// Assembled from the cells' UTF-8 as they are kept and decoded once: far
+// less work than a string per cell, which matters on a busy desktop where
+// this runs beside the workbook.
+QString gridClipboardText(const db::GridCells& grid) {
+    QByteArray utf8 = grid.columns().join(u'\t').toUtf8();
     const int columns = grid.columnCount();
     for (int r = 0; r < grid.rowCount(); ++r) {
-        text += u'\r';
+        utf8 += '\r';
         for (int c = 0; c < columns; ++c) {
             if (c > 0)
-                text += u'\t';
-            text += grid.cell(r, c);
+                utf8 += '\t';
+            utf8 += grid.cellUtf8(r, c);
         }
     }
-    return text;
+    return QString::fromUtf8(utf8);
+}
+
+QString gridClipboardText(const db::GridModel& grid) {
+    return gridClipboardText(grid.cells());
 }
 
 CellKind cellKind(QStringView text) {
     return kindOf(text);
 }
 
-QString writeWorkbook(const db::GridModel& grid, const QString& path) {
-    if (grid.rowCount() >= LXW_ROW_MAX)
-        return QStringLiteral("the grid has %1 rows; a worksheet holds at most %2 below its "
-                              "header row")
-            .arg(grid.rowCount())
-            .arg(LXW_ROW_MAX - 1);
-    if (grid.columnCount() > LXW_COL_MAX)
-        return QStringLiteral("the grid has %1 columns; a worksheet holds at most %2")
-            .arg(grid.columnCount())
-            .arg(LXW_COL_MAX);
+QString writeWorkbook(const db::GridCells& grid, const QString& path) {
+    return writeCells(grid, path, nullptr);
+}
 
-    const CNumbersOnThisThread cNumbers;
-    // Rows go out in order, so the library need not hold a large grid twice.
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE;
-    const QByteArray file = QFile::encodeName(path);
-    lxw_workbook* book = workbook_new_opt(file.constData(), &options);
-    if (!book)
-        return QStringLiteral("the workbook could not be created");
-    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
-    QString error =
-        sheet ? writeSheet(sheet, grid) : QStringLiteral("the worksheet could not be added");
-    const lxw_error closed = workbook_close(book);
-    if (error.isEmpty() && closed != LXW_NO_ERROR)
-        error = QString::fromUtf8(lxw_strerror(closed));
-    return error;
+QString writeWorkbook(const db::GridModel& grid, const QString& path) {
+    return writeCells(grid.cells(), path, nullptr);
 }
 
 namespace {
 
-// A new workbook of the grid in the temporary folder; nothing is left
-// behind when it cannot be written.
-QString writeExportFile(const db::GridModel& grid) {
+QString writeFailure(const QString& path, const QString& error) {
+    return QStringLiteral("The export could not be written to %1: %2.")
+        .arg(QDir::toNativeSeparators(path), error);
+}
+
+// Keeps this thread's event loop turning until the writer and the clipboard
+// text are both done, with a progress dialog once it has taken half a
+// second. Closing the dialog or its cancel button asks the writer to stop.
+void waitForExport(WriteProgress& progress, const std::future<QString>& text, int rows,
+                   QWidget* screen) {
+    QPointer<QProgressDialog> dialog =
+        new QProgressDialog(QStringLiteral("Writing the export..."), QStringLiteral("Cancel"), 0,
+                            qMax(rows, 1), screen);
+    dialog->setObjectName(QStringLiteral("exportProgress"));
+    dialog->setWindowTitle(QStringLiteral("ZEL CRM"));
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    dialog->setMinimumDuration(500);
+    QObject::connect(dialog, &QProgressDialog::canceled, dialog,
+                     [&progress] { progress.cancel.store(true); });
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (dialog && dialog->wasCanceled())
+            progress.cancel.store(true);
+        if (dialog && progress.rows.load() > 0)
+            dialog->setValue(progress.rows.load());
+        if (progress.done.load() &&
+            text.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+            loop.quit();
+    });
+    poll.start(20);
+    loop.exec();
+    delete dialog.data();
+}
+
+// A new workbook of the cells in the temporary folder, written on a thread
+// of its own; nothing is left behind when it cannot be written or the
+// operator cancels (then the path is empty).
+QString writeExportFile(const db::GridCells& cells, const std::future<QString>& text,
+                        QWidget* screen) {
     const QString path = reserveExportPath();
-    if (const QString error = writeWorkbook(grid, path); !error.isEmpty()) {
+    WriteProgress progress;
+    QString error;
+    {
+        // Joined however the wait ends, so the writer never outlives what it
+        // reads and writes here.
+        const std::jthread writer([&] {
+            error = writeCells(cells, path, &progress);
+            progress.done.store(true);
+        });
+        waitForExport(progress, text, cells.rowCount(), screen);
+    }
+    if (progress.cancel.load()) {
         QFile::remove(path);
-        throw ExportError(QStringLiteral("The export could not be written to %1: %2.")
-                              .arg(QDir::toNativeSeparators(path), error));
+        return {};
+    }
+    if (!error.isEmpty()) {
+        QFile::remove(path);
+        throw ExportError(writeFailure(path, error));
     }
     return path;
+}
+
+void openInSpreadsheet(const QString& path, const core::Config& config,
+                       ExternalPrograms& programs) {
+    const QString program = config.value(QStringLiteral("tools/spreadsheet")).trimmed();
+    const bool started = program.isEmpty() ? programs.openUrl(QUrl::fromLocalFile(path))
+                                           : programs.start(program, {path});
+    if (started)
+        return;
+    const QString who = program.isEmpty()
+                            ? QStringLiteral("the desktop's spreadsheet program")
+                            : QStringLiteral("the spreadsheet program \"%1\"").arg(program);
+    throw ExportError(
+        QStringLiteral("Could not start %1 to open the export. The workbook is kept at %2.")
+            .arg(who, QDir::toNativeSeparators(path)));
 }
 
 } // namespace
 
 QString exportGrid(const db::GridModel& grid, const core::Config& config,
-                   ExternalPrograms& programs) {
+                   ExternalPrograms& programs, QWidget* screen) {
+    const db::GridCells cells = grid.cells();
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    // The clipboard text is built on the other core while this one writes
-    // the workbook; the clipboard gets it either way.
-    auto text = std::async(std::launch::async, [&grid] { return gridClipboardText(grid); });
+    // The clipboard text is built on one more thread while the workbook is
+    // written; the clipboard gets it whatever becomes of the workbook.
+    auto text = std::async(std::launch::async, [cells] { return gridClipboardText(cells); });
     QString path;
     try {
-        path = writeExportFile(grid);
+        path = writeExportFile(cells, text, screen);
     } catch (const ExportError&) {
         clipboard->setText(text.get());
         throw;
     }
     clipboard->setText(text.get());
-    const QString nativePath = QDir::toNativeSeparators(path);
-
-    const QString program = config.value(QStringLiteral("tools/spreadsheet")).trimmed();
-    const bool started = program.isEmpty() ? programs.openUrl(QUrl::fromLocalFile(path))
-                                           : programs.start(program, {path});
-    if (!started) {
-        const QString who = program.isEmpty()
-                                ? QStringLiteral("the desktop's spreadsheet program")
-                                : QStringLiteral("the spreadsheet program \"%1\"").arg(program);
-        throw ExportError(
-            QStringLiteral("Could not start %1 to open the export. The workbook is kept at %2.")
-                .arg(who, nativePath));
-    }
+    if (!path.isEmpty())
+        openInSpreadsheet(path, config, programs);
     return path;
 }
 

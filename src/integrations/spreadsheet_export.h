@@ -8,8 +8,11 @@ namespace core {
 class Config;
 }
 namespace db {
+class GridCells;
 class GridModel;
-}
+} // namespace db
+
+class QWidget;
 
 namespace integrations {
 
@@ -27,6 +30,7 @@ public:
 // carriage return after the last row. Cell texts go in unchanged, so a tab or
 // line break inside a cell makes further cells or rows where it is pasted.
 QString gridClipboardText(const db::GridModel& grid);
+QString gridClipboardText(const db::GridCells& grid);
 
 enum class CellKind { Empty, Number, Text };
 
@@ -44,6 +48,7 @@ CellKind cellKind(QStringView text);
 // longer than a spreadsheet cell holds (32767 characters) is cut there.
 // Returns an empty text on success, else what went wrong.
 QString writeWorkbook(const db::GridModel& grid, const QString& path);
+QString writeWorkbook(const db::GridCells& grid, const QString& path);
 
 // Hands the whole grid to the operator's spreadsheet program: puts
 // gridClipboardText() on the clipboard (cleared first), writes the workbook
@@ -53,10 +58,17 @@ QString writeWorkbook(const db::GridModel& grid, const QString& path);
 // empty, with the desktop's default program for .xlsx files. Returns the
 // workbook's path.
 //
+// The grid's cells are taken as they are at the call; the text and the
+// workbook are made on other threads while this one keeps the UI live, so
+// the caller holds a ui::WaitingAction. An export still running after half
+// a second shows a progress dialog over `screen`; its cancel button stops
+// the workbook, removes the part written and returns an empty path (the
+// clipboard still gets the text).
+//
 // Throws ExportError when the workbook cannot be written (nothing is left
 // behind) or the program cannot be started (the workbook stays, and the
 // message says where).
 QString exportGrid(const db::GridModel& grid, const core::Config& config,
-                   ExternalPrograms& programs);
+                   ExternalPrograms& programs, QWidget* screen = nullptr);
 
 } // namespace integrations

@@ -117,6 +117,42 @@ private slots:
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
     }
 
+    // The menu's screens open by their names and captions, inside the main
+    // window or beside it.
+    void itemsOpenTheirScreens_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("inside");
+        QTest::addRow("SLA") << "SLA"
+                             << "Form5"
+                             << "SLA" << true;
+        QTest::addRow("AP AND USER STATUS") << "M9"
+                                            << "Form15"
+                                            << "USER AND AP STATUS" << true;
+        QTest::addRow("Add Engineer") << "m6"
+                                      << "Form7"
+                                      << "ADD ENGINEER" << false;
+    }
+    void itemsOpenTheirScreens() {
+        QFETCH(QString, item);
+        QFETCH(QString, screen);
+        QFETCH(QString, title);
+        QFETCH(bool, inside);
+        app::MainWindow main(m_ctx->app(), app::standardMenu());
+        main.show();
+        QAction* action = main.menuAction(item);
+        QVERIFY(action->isEnabled());
+        action->trigger();
+        QWidget* opened = m_ctx->screens().find(screen);
+        QVERIFY(opened);
+        QCOMPARE(opened->objectName(), screen);
+        QCOMPARE(opened->windowTitle(), title);
+        QCOMPARE(main.mdiArea()->subWindowList().size(), inside ? 1 : 0);
+        QVERIFY(m_ctx->dialogs().shown().isEmpty());
+        m_ctx->screens().closeAll();
+    }
+
     void anItemChosenTwiceShowsOneWindowAsLeft() {
         app::MainWindow main(m_ctx->app(), {{"M3", "COMPLAIN", "Form3", true, scratchScreen}});
         main.show();

@@ -1,18 +1,23 @@
 #include "core/config.h"
 #include "db/grid_model.h"
 #include "integrations/spreadsheet_export.h"
+#include "support/event_loop_ticks.h"
 #include "support/recording_programs.h"
 #include "support/strings.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QXmlStreamReader>
 
 #include <clocale>
@@ -87,6 +92,25 @@ QStringList sheetCells(const QString& xlsx) {
     if (xml.hasError())
         cells << QStringLiteral("unreadable sheet: ") + xml.errorString();
     return cells;
+}
+
+// Rows of "r«n»", «n» and "x«n»": a grid that takes a while to write.
+void fillNumbered(db::GridModel& grid, int rows) {
+    grid.beginFill(support::strings({"ID", "N", "NOTE"}));
+    for (int r = 0; r < rows; ++r) {
+        grid.appendCell(QStringLiteral("r%1").arg(r));
+        grid.appendCell(QString::number(r));
+        grid.appendCell(QStringLiteral("x%1").arg(r));
+    }
+    grid.endFill();
+}
+
+// The process's open files: a dropped workbook must not keep its scratch
+// file open.
+qsizetype openFiles() {
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+        .size();
 }
 
 bool hasUnzip() {
@@ -360,6 +384,74 @@ private slots:
         QVERIFY2(message.contains(named), qPrintable(message));
         QVERIFY2(message.contains(QDir::toNativeSeparators(m_temp->filePath(files.first()))),
                  qPrintable(message));
+    }
+
+    // The workbook is written from the cells as they were at the click,
+    // while the screen goes on: here the grid is even refilled meanwhile.
+    void theScreenStaysLiveWhileTheWorkbookIsWritten() {
+        QVERIFY2(hasUnzip(), "reading a workbook back needs unzip");
+        const int rows = 100000;
+        db::GridModel grid;
+        fillNumbered(grid, rows);
+        support::RecordingPrograms programs;
+        support::EventLoopTicks ticks;
+        QTimer refill;
+        connect(&refill, &QTimer::timeout, &refill, [&] {
+            fill(grid, support::strings({"OTHER"}), {support::strings({"changed"})});
+            refill.stop();
+        });
+        refill.start(30);
+
+        const QString path = integrations::exportGrid(grid, core::Config::fromValues({}), programs);
+
+        QVERIFY2(ticks.count() > 0, "the event loop stood still during the export");
+        QCOMPARE(grid.columns(), support::strings({"OTHER"}));
+        QCOMPARE(programs.started().size(), 1);
+        const QStringList cells = sheetCells(path);
+        QCOMPARE(cells.size(), qsizetype(3 * (rows + 1)));
+        QCOMPARE(cells.mid(0, 6), support::strings({"A1 s:ID", "B1 s:N", "C1 s:NOTE", "A2 s:r0",
+                                                    "B2 n:0", "C2 s:x0"}));
+        QCOMPARE(cells.last(), QStringLiteral("C100001 s:x99999"));
+        const QString text = QGuiApplication::clipboard()->text();
+        QVERIFY(text.startsWith(QStringLiteral("ID\tN\tNOTE\rr0\t0\tx0\r")));
+        QVERIFY(text.endsWith(QStringLiteral("\rr99999\t99999\tx99999")));
+    }
+
+    // After half a second the progress shows; its cancel button stops the
+    // export, and neither a file nor a program is left, nor a file kept
+    // open (the second cancel opens nothing the first left over). The
+    // clipboard still gets the text.
+    void aCancelledExportLeavesNoFile() {
+        db::GridModel grid;
+        fillNumbered(grid, 1000000);
+        support::RecordingPrograms programs;
+        qsizetype filesOpen = 0;
+        for (int run = 0; run < 2; ++run) {
+            bool shownWhenCancelled = false;
+            QTimer::singleShot(700, this, [&] {
+                for (QWidget* window : QApplication::topLevelWidgets()) {
+                    auto* progress = qobject_cast<QProgressDialog*>(window);
+                    if (!progress || progress->objectName() != QLatin1String("exportProgress"))
+                        continue;
+                    shownWhenCancelled = progress->isVisible();
+                    if (auto* button = progress->findChild<QPushButton*>())
+                        QTest::mouseClick(button, Qt::LeftButton);
+                }
+            });
+
+            const QString path =
+                integrations::exportGrid(grid, core::Config::fromValues({}), programs);
+
+            QVERIFY2(shownWhenCancelled, "no progress was shown after half a second");
+            QCOMPARE(path, QString());
+            QCOMPARE(exportFiles(m_temp->path()), QStringList());
+            QVERIFY(programs.started().isEmpty());
+            QVERIFY(QGuiApplication::clipboard()->text().endsWith(
+                QStringLiteral("\rr999999\t999999\tx999999")));
+            if (run == 1)
+                QCOMPARE(openFiles(), filesOpen);
+            filesOpen = openFiles();
+        }
     }
 
     void aGridTooLargeForASheetIsRefusedAndLeavesNothing() {

@@ -116,8 +116,9 @@ int seed(const QStringList& args, QTextStream& out) {
     const QString complaintsOption = QStringLiteral("--complaints");
     const QString seedOption = QStringLiteral("--seed");
     const QString ticketsOption = QStringLiteral("--tickets");
-    const Parsed parsed =
-        parse(args, {subscribersOption, complaintsOption, seedOption, ticketsOption}, {});
+    const QString outagesOption = QStringLiteral("--outages");
+    const Parsed parsed = parse(
+        args, {subscribersOption, complaintsOption, seedOption, ticketsOption, outagesOption}, {});
     const QString path = singleFile(parsed);
     for (const QString& required : {subscribersOption, complaintsOption})
         if (!parsed.options.contains(required))
@@ -130,6 +131,8 @@ int seed(const QStringList& args, QTextStream& out) {
         options.seed = static_cast<quint64>(count(seedOption, parsed.options.value(seedOption)));
     if (parsed.options.contains(ticketsOption))
         options.tickets = count(ticketsOption, parsed.options.value(ticketsOption));
+    if (parsed.options.contains(outagesOption))
+        options.outages = count(outagesOption, parsed.options.value(outagesOption));
     if (options.complaints > 0 && options.subscribers == 0)
         throw UsageError{QStringLiteral("complaints need --subscribers of at least 1")};
 
@@ -137,12 +140,13 @@ int seed(const QStringList& args, QTextStream& out) {
     timer.start();
     const SeedCounts counts = seedSynthetic(path, options);
     out << QStringLiteral("Seeded %1 subscribers, %2 complaints, %3 inner VLAN pairs, %4 "
-                          "voice IPs and %5 fault tickets into %6 in %7 s\n")
+                          "voice IPs, %5 fault tickets and %6 outages into %7 in %8 s\n")
                .arg(counts.subscribers)
                .arg(counts.complaints)
                .arg(counts.innerVlanPairs)
                .arg(counts.voiceIps)
                .arg(counts.tickets)
+               .arg(counts.outages)
                .arg(path)
                .arg(timer.elapsed() / 1000.0, 0, 'f', 1);
     return Ok;
@@ -166,11 +170,12 @@ QString usage() {
         "      --demo also loads a small demo data set (operators 9876500000,\n"
         "      9876500001 and 9876500002).\n"
         "  zelcrm-admin seed-synthetic FILE --subscribers N --complaints M [--seed S]\n"
-        "                              [--tickets T]\n"
+        "                              [--tickets T] [--outages K]\n"
         "      Add N synthetic subscribers and M complaints (plus a matching pool\n"
-        "      of inner VLANs and voice IPs) and T fault tickets, the last\n"
-        "      hundredth still open, for benchmarks. The same arguments give the\n"
-        "      same data. FILE is created when missing.\n"
+        "      of inner VLANs and voice IPs), T fault tickets, the last hundredth\n"
+        "      still open, and K outages, one in a hundred not closed, for\n"
+        "      benchmarks. The same arguments give the same data. FILE is created\n"
+        "      when missing.\n"
         "  zelcrm-admin print-schema sqlite|sqlserver\n"
         "      Print the schema script, e.g. for sqlcmd on the production server.\n"
         "\n"

@@ -384,6 +384,19 @@ INSERT INTO olt_status (fault_id, circle, SSA, SITE_NAME, equipment, down_time, 
      strftime('%Y-%m-%d %H:%M:00', 'now', 'localtime', '-1 day', 'start of day', '+3 hours', '+5 minutes'),
      '0:50', 'FIBRE CUT', 'ZEL', 'CLOSED', '192.0.2.61');
 
+-- Two sites that went down twice yesterday, so the default period of the
+-- repeated-down search lists them.
+INSERT INTO olt_status (fault_id, circle, SSA, SITE_NAME, equipment, down_time, up_time,
+                        TOTAL_TIME_DOWN, rfo, on_the_part_of, status, IP) VALUES
+    (107, 'KERALA', 'ERNAKULAM', 'EKM-EDAPPALLY-OLT', 'EKM-EDAPPALLY-OLT',
+     strftime('%Y-%m-%d %H:%M:00', 'now', 'localtime', '-1 day', 'start of day', '+1 hours', '+10 minutes'),
+     strftime('%Y-%m-%d %H:%M:00', 'now', 'localtime', '-1 day', 'start of day', '+2 hours', '+25 minutes'),
+     '1:15', 'VUVA UPLINK DOWN', 'VUVA', 'CLOSED', '192.0.2.12'),
+    (108, 'KARNATAKA', 'MYSORE', 'MYS-VIJAYNAGAR-OLT', 'MYS-VIJAYNAGAR-OLT',
+     strftime('%Y-%m-%d %H:%M:00', 'now', 'localtime', '-1 day', 'start of day', '+18 hours', '+35 minutes'),
+     strftime('%Y-%m-%d %H:%M:00', 'now', 'localtime', '-1 day', 'start of day', '+19 hours', '+5 minutes'),
+     '0:30', NULL, NULL, 'RESOLVED', '192.0.2.61');
+
 INSERT INTO AP_RFO (RFO) VALUES
     ('POWER FAILURE'),
     ('FIBRE CUT'),

@@ -57,7 +57,13 @@ private:
     std::uint64_t m_state;
 };
 
-enum Stream : std::uint64_t { SubscriberStream = 1, ComplaintStream, OltStream, TicketStream };
+enum Stream : std::uint64_t {
+    SubscriberStream = 1,
+    ComplaintStream,
+    OltStream,
+    TicketStream,
+    OutageStream
+};
 
 // --- text formatting ---------------------------------------------------------
 
@@ -653,6 +659,65 @@ void insertTickets(SqliteFile& file, std::uint64_t seed, std::int64_t count) {
     }
 }
 
+// --- outages -----------------------------------------------------------------
+
+const std::int64_t outageStart = daysFromCivil(2022, 1, 1) * 86400;
+const std::int64_t outageSpan = (daysFromCivil(2024, 6, 30) - daysFromCivil(2022, 1, 1)) * 86400;
+
+constexpr std::array<const char*, 6> outageReasons = {"POWER FAILURE",       "FIBRE CUT",
+                                                      "VUVA UPLINK DOWN",    "EQUIPMENT FAULTY",
+                                                      "PLANNED MAINTENANCE", "RAIN FADE"};
+
+// Outage k goes down at its share of the period, so fault numbers grow with
+// time; every hundredth is still open or resolved, the rest are closed.
+void insertOutages(SqliteFile& file, std::uint64_t seed, std::int64_t outages) {
+    Statement st(file, QStringLiteral("INSERT INTO olt_status (fault_id, circle, SSA, SITE_NAME, "
+                                      "equipment, down_time, up_time, TOTAL_TIME_DOWN, rfo, "
+                                      "on_the_part_of, status, IP) VALUES (?, ?, ?, ?, ?, ?, ?, ?, "
+                                      "?, ?, ?, ?)"));
+    std::string down, up, total, ip;
+    for (std::int64_t k = 0; k < outages; ++k) {
+        Rng rng(seed, OutageStream, static_cast<std::uint64_t>(k));
+        const Area& area = areas[rng.below(areas.size())];
+        const bool air = area.airSiteCount > 0 && rng.percent(40);
+        const char* site =
+            air ? area.airSites[rng.below(static_cast<std::uint64_t>(area.airSiteCount))]
+                : area.fibreSites[rng.below(static_cast<std::uint64_t>(area.fibreSiteCount))];
+        const std::int64_t slot = outageSpan / outages;
+        const std::int64_t downAt =
+            (outageStart + slot * k + static_cast<std::int64_t>(rng.below(slot + 1))) / 60 * 60;
+        const std::int64_t minutes = rng.range(5, 600);
+        const bool notClosed = k % 100 == 99;
+        const bool open = notClosed && k % 200 == 199;
+        isoTime(down, downAt);
+        isoTime(up, downAt + minutes * 60);
+        put(total, "%lld:%02lld", static_cast<long long>(minutes / 60),
+            static_cast<long long>(minutes % 60));
+        put(ip, "%s.%llu", air ? "198.51.100" : "192.0.2",
+            static_cast<unsigned long long>(rng.below(250) + 1));
+        st.bindInt(1, k + 1);
+        st.bindText(2, area.circle);
+        st.bindText(3, area.ssa);
+        st.bindText(4, site);
+        st.bindText(5, site);
+        st.bindText(6, down);
+        if (open) {
+            st.bindNull(7);
+            st.bindNull(8);
+            st.bindNull(9);
+            st.bindNull(10);
+        } else {
+            st.bindText(7, up);
+            st.bindText(8, total);
+            st.bindText(9, rng.pick(outageReasons));
+            st.bindText(10, rng.percent(70) ? "VUVA" : "ZEL");
+        }
+        st.bindText(11, open ? "OPEN" : (notClosed ? "RESOLVED" : "CLOSED"));
+        st.bindText(12, ip);
+        st.run();
+    }
+}
+
 // --- the bulk load ------------------------------------------------------------
 
 // Index definitions of the tables the seeder fills. Building an index once
@@ -665,7 +730,7 @@ QStringList dropIndexes(SqliteFile& file) {
             file,
             QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
                            "sql IS NOT NULL AND tbl_name IN ('cdata', 'complain', 'OLT', 'VOIP', "
-                           "'BTS_FAULT') "
+                           "'BTS_FAULT', 'olt_status') "
                            "ORDER BY name"));
         QStringList names;
         while (st.step()) {
@@ -702,9 +767,10 @@ private:
 } // namespace
 
 SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
-    if (options.subscribers < 0 || options.complaints < 0 || options.tickets < 0)
-        throw db::Error(QStringLiteral(
-            "The numbers of subscribers, complaints and fault tickets must not be negative"));
+    if (options.subscribers < 0 || options.complaints < 0 || options.tickets < 0 ||
+        options.outages < 0)
+        throw db::Error(QStringLiteral("The numbers of subscribers, complaints, fault tickets and "
+                                       "outages must not be negative"));
     if (options.complaints > 0 && options.subscribers == 0)
         throw db::Error(QStringLiteral("Complaints need at least one subscriber to refer to"));
 
@@ -842,6 +908,8 @@ SeedCounts seedSynthetic(const QString& path, const SeedOptions& options) {
 
         insertTickets(file, seed, options.tickets);
         counts.tickets = options.tickets;
+        insertOutages(file, seed, options.outages);
+        counts.outages = options.outages;
 
         for (const QString& definition : indexes)
             file.exec(definition);

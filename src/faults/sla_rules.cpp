@@ -1,0 +1,28 @@
+#include "faults/sla_rules.h"
+
+#include "core/text_formats.h"
+
+namespace faults {
+
+QString periodColumn(const QString& upDownChoice) {
+    return upDownChoice == QLatin1String("UP_TIME") ? QStringLiteral("up_time")
+                                                    : QStringLiteral("down_time");
+}
+
+QString repeatedDownSql(const QString& column) {
+    return QStringLiteral("SELECT circle,ssa,equipment, COUNT(equipment) FROM olt_status where "
+                          "%1 between ? AND ? GROUP BY circle,ssa, equipment HAVING "
+                          "COUNT(equipment) > 1")
+        .arg(column);
+}
+
+Period yesterday(const QDate& today) {
+    const QDate day = today.addDays(-1);
+    return {core::formats::periodStart(day), core::formats::periodEnd(day)};
+}
+
+QString outageNotFound(const QString& number) {
+    return QStringLiteral("OUTAGE %1 NOT FOUND").arg(number);
+}
+
+} // namespace faults
