@@ -100,6 +100,9 @@ private slots:
             support::click(form3, QStringLiteral("Command7"));
         if (QWidget* form4 = m_ctx->screens().find(QStringLiteral("Form4")))
             support::click(form4, QStringLiteral("Command1"));
+        if (QWidget* form8 = m_ctx->screens().find(QStringLiteral("Form8")))
+            for (const char* link : {"Label5", "Label6", "Label8"})
+                support::clickLabel(form8, QString::fromLatin1(link));
         QStringList faults;
         QStringList seen;
         const QRegularExpression formName(QStringLiteral("^Form\\d+$"));
@@ -112,7 +115,8 @@ private slots:
                 faults << conventionFaults(screen);
             }
         }
-        for (const char* form : {"Form1", "Form3", "Form4", "Form6", "Form17", "Form18"})
+        for (const char* form : {"Form1", "Form3", "Form4", "Form5", "Form6", "Form7", "Form8",
+                                 "Form10", "Form11", "Form12", "Form15", "Form17", "Form18"})
             QVERIFY2(seen.contains(QString::fromLatin1(form)), qPrintable(seen.join(u' ')));
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
     }
