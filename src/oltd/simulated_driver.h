@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/clock.h"
+#include "oltd/driver.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <optional>
+
+namespace oltd {
+
+// The simulated OLT network (simulated_network.h) behind the driver
+// interface. It answers as a real OLT would: configuration changes the ONU's
+// state, a reboot takes the ONU offline for a while, a reset brings back the
+// factory settings, and an ONU or OLT told to answer a failure code does so
+// for every operation.
+class SimulatedDriver final : public Driver {
+public:
+    SimulatedDriver(const QString& file, const core::Clock& clock, int rebootSeconds);
+    ~SimulatedDriver() override;
+
+    Answer<Capabilities> capabilities(const OnuRef& onu) override;
+    Answer<OnuStatus> onuStatus(const OnuRef& onu) override;
+    Answer<WanSettings> wanGet(const OnuRef& onu) override;
+    Result wanSet(const OnuRef& onu, const WanSettings& wan) override;
+    Answer<VoipSettings> voipGet(const OnuRef& onu) override;
+    Result voipSet(const OnuRef& onu, const VoipSettings& voip) override;
+    Answer<QList<WifiSettings>> wifiGet(const OnuRef& onu) override;
+    Result wifiSet(const OnuRef& onu, const WifiSettings& wifi) override;
+    Result reboot(const OnuRef& onu) override;
+    Result factoryReset(const OnuRef& onu) override;
+    Answer<QList<OnuSummary>> offlineList(const QString& oltIp) override;
+    Result onuDelete(const OnuRef& onu) override;
+    Answer<TrafficSample> traffic(const OnuRef& onu) override;
+    Answer<QList<OnuSummary>> onusByVlan(const QString& oltIp, int vlan) override;
+    Answer<QList<OnuSummary>> findOnu(const QString& oltIp, const QString& key, int limit) override;
+
+private:
+    struct Onu;
+    enum class Need { Registered, Online, Omci };
+    // Finds the OLT and the ONU and checks what the operation needs; on
+    // failure `result` says why and nothing is returned.
+    std::optional<Onu> reach(const OnuRef& ref, Need need, Transcript& t, Result& result);
+    bool reachOlt(const QString& oltIp, Transcript& t, Result& result);
+    bool update(qint64 id, const QString& assignments, const QVariantList& values, Transcript& t,
+                Result& result);
+    QList<OnuSummary> summaries(QSqlQuery& q);
+    qint64 now() const;
+
+    QString m_connection;
+    QSqlDatabase m_db;
+    QSqlQuery m_oltQuery; // prepared once: every page asks them
+    QSqlQuery m_onuQuery;
+    const core::Clock& m_clock;
+    int m_rebootSeconds;
+};
+
+} // namespace oltd

@@ -1,0 +1,8 @@
+#include "oltd/cli.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    return oltd::runCommandLine(QCoreApplication::arguments());
+}
