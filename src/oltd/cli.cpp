@@ -12,6 +12,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -140,6 +141,10 @@ int seedSim(const QStringList& args) {
 }
 
 } // namespace
+
+void settleTimeZone() {
+    ::setenv("TZ", ":/etc/localtime", 0);
+}
 
 int runCommandLine(const QStringList& arguments) {
     const QStringList args = arguments.mid(1);

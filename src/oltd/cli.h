@@ -8,4 +8,8 @@ namespace oltd {
 // QCoreApplication.
 int runCommandLine(const QStringList& arguments);
 
+// Every page reads the local time. With TZ unset, the C library looks at
+// /etc/localtime again on each reading; naming it once spares that.
+void settleTimeZone();
+
 } // namespace oltd

@@ -73,35 +73,39 @@ const QStringList kOnuHeader{QStringLiteral("PON port"), QStringLiteral("MAC"),
                              QStringLiteral("Serial"),   QStringLiteral("State"),
                              QStringLiteral("WAN user"), QStringLiteral("VLAN")};
 
+// What the ONU can be configured through, for the pages that configure it.
+void capabilityLine(HtmlPage& p, const QUrlQuery& q, Driver& d) {
+    const auto caps = d.capabilities(onuOf(q));
+    if (!caps.result.ok())
+        return;
+    QStringList through;
+    if (caps.value.omciWan)
+        through << QStringLiteral("OMCI WAN");
+    if (caps.value.omciWifi)
+        through << QStringLiteral("OMCI Wi-Fi");
+    if (caps.value.omciVoip)
+        through << QStringLiteral("OMCI VoIP");
+    if (caps.value.tr069)
+        through << QStringLiteral("TR-069");
+    p.paragraph(QStringLiteral("Configured through: ") + through.join(QStringLiteral(", ")));
+}
+
 PageAnswer onuStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU status"), page, q);
     const auto a = d.onuStatus(onuOf(q));
     if (a.result.ok()) {
         const OnuStatus& s = a.value;
         const bool online = s.state == QLatin1String("ONLINE");
-        Fields f{{QStringLiteral("State"), s.state},
-                 {QStringLiteral("Last down cause"), s.lastDownCause},
-                 {QStringLiteral("ONU Rx power"), online ? dbm(s.rxPowerDbm) : QString()},
-                 {QStringLiteral("ONU Tx power"), online ? dbm(s.txPowerDbm) : QString()},
-                 {QStringLiteral("OLT Rx power"), online ? dbm(s.oltRxPowerDbm) : QString()},
-                 {QStringLiteral("Distance"), QStringLiteral("%1 m").arg(s.distanceMetres)},
-                 {QStringLiteral("Uptime"), online ? duration(s.uptimeSeconds) : QString()},
-                 {QStringLiteral("Serial"), s.serial},
-                 {QStringLiteral("Model"), s.model},
-                 {QStringLiteral("PON port"), s.port}};
-        const auto caps = d.capabilities(onuOf(q));
-        if (caps.result.ok()) {
-            QStringList through;
-            if (caps.value.omciWan)
-                through << QStringLiteral("OMCI WAN");
-            if (caps.value.omciWifi)
-                through << QStringLiteral("OMCI Wi-Fi");
-            if (caps.value.omciVoip)
-                through << QStringLiteral("OMCI VoIP");
-            if (caps.value.tr069)
-                through << QStringLiteral("TR-069");
-            f.append({QStringLiteral("Configured through"), through.join(QStringLiteral(", "))});
-        }
+        const Fields f{{QStringLiteral("State"), s.state},
+                       {QStringLiteral("Last down cause"), s.lastDownCause},
+                       {QStringLiteral("ONU Rx power"), online ? dbm(s.rxPowerDbm) : QString()},
+                       {QStringLiteral("ONU Tx power"), online ? dbm(s.txPowerDbm) : QString()},
+                       {QStringLiteral("OLT Rx power"), online ? dbm(s.oltRxPowerDbm) : QString()},
+                       {QStringLiteral("Distance"), QStringLiteral("%1 m").arg(s.distanceMetres)},
+                       {QStringLiteral("Uptime"), online ? duration(s.uptimeSeconds) : QString()},
+                       {QStringLiteral("Serial"), s.serial},
+                       {QStringLiteral("Model"), s.model},
+                       {QStringLiteral("PON port"), s.port}};
         p.fields(f);
     }
     return finish(p, a.result);
@@ -109,6 +113,7 @@ PageAnswer onuStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
 
 PageAnswer wanStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU WAN status"), page, q);
+    capabilityLine(p, q, d);
     const auto a = d.wanGet(onuOf(q));
     if (a.result.ok())
         p.fields({{QStringLiteral("Mode"), a.value.mode},
@@ -129,6 +134,7 @@ PageAnswer wanConfig(const PageSpec& page, const QUrlQuery& q, Driver& d) {
 
 PageAnswer phoneStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU phone status"), page, q);
+    capabilityLine(p, q, d);
     const auto a = d.voipGet(onuOf(q));
     if (a.result.ok())
         p.fields(
@@ -155,6 +161,7 @@ PageAnswer phoneConfig(const PageSpec& page, const QUrlQuery& q, Driver& d) {
 
 PageAnswer wifiStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU Wi-Fi status"), page, q);
+    capabilityLine(p, q, d);
     const auto a = d.wifiGet(onuOf(q));
     if (a.result.ok()) {
         QList<QStringList> rows;

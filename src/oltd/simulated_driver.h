@@ -3,11 +3,15 @@
 #include "core/clock.h"
 #include "oltd/driver.h"
 
-#include <QSqlDatabase>
-#include <QSqlQuery>
+#include <memory>
 #include <optional>
 
 namespace oltd {
+
+namespace sim {
+class SqliteFile;
+class Statement;
+} // namespace sim
 
 // The simulated OLT network (simulated_network.h) behind the driver
 // interface. It answers as a real OLT would: configuration changes the ONU's
@@ -42,15 +46,15 @@ private:
     // failure `result` says why and nothing is returned.
     std::optional<Onu> reach(const OnuRef& ref, Need need, Transcript& t, Result& result);
     bool reachOlt(const QString& oltIp, Transcript& t, Result& result);
-    bool update(qint64 id, const QString& assignments, const QVariantList& values, Transcript& t,
-                Result& result);
-    QList<OnuSummary> summaries(QSqlQuery& q);
+    template <class... Values>
+    void update(qint64 id, const QString& assignments, const Values&... values);
+    QList<OnuSummary> summaries(const QString& condition, const QString& oltIp,
+                                const QStringList& values, int limit = -1);
     qint64 now() const;
 
-    QString m_connection;
-    QSqlDatabase m_db;
-    QSqlQuery m_oltQuery; // prepared once: every page asks them
-    QSqlQuery m_onuQuery;
+    std::unique_ptr<sim::SqliteFile> m_db;
+    std::unique_ptr<sim::Statement> m_oltQuery; // prepared once: every page asks them
+    std::unique_ptr<sim::Statement> m_onuQuery;
     const core::Clock& m_clock;
     int m_rebootSeconds;
 };
