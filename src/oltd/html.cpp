@@ -4,68 +4,148 @@ namespace oltd {
 
 namespace {
 
-QString esc(const QString& text) {
-    return text.toHtmlEscaped();
+// Escapes into the page as it grows; the status page is asked for many times
+// a second, so no temporary strings are made on the way.
+// Escapes straight into the page's UTF-8 bytes; the status page is asked
+// for many times a second, so the text is encoded in place, with no
+// temporary strings on the way.
+void appendEscaped(QByteArray& out, const QString& text) {
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 6); // "&quot;" is the longest a character becomes
+    char* w = out.data() + start;
+    const auto* p = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* end = p + text.size();
+    const auto put = [&w](const char* s) {
+        while (*s)
+            *w++ = *s++;
+    };
+    while (p < end) {
+        char32_t c = *p++;
+        if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p))
+            c = QChar::surrogateToUcs4(char16_t(c), *p++);
+        if (c == '<')
+            put("&lt;");
+        else if (c == '>')
+            put("&gt;");
+        else if (c == '&')
+            put("&amp;");
+        else if (c == '"')
+            put("&quot;");
+        else if (c < 0x80)
+            *w++ = char(c);
+        else if (c < 0x800) {
+            *w++ = char(0xC0 | (c >> 6));
+            *w++ = char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            *w++ = char(0xE0 | (c >> 12));
+            *w++ = char(0x80 | ((c >> 6) & 0x3F));
+            *w++ = char(0x80 | (c & 0x3F));
+        } else {
+            *w++ = char(0xF0 | (c >> 18));
+            *w++ = char(0x80 | ((c >> 12) & 0x3F));
+            *w++ = char(0x80 | ((c >> 6) & 0x3F));
+            *w++ = char(0x80 | (c & 0x3F));
+        }
+    }
+    out.resize(w - out.constData());
 }
 
-const char* const kStyle =
-    "body{font-family:sans-serif;margin:1em}h1{font-size:1.3em}"
-    "table{border-collapse:collapse}td,th{border:1px solid #999;padding:2px 8px;"
-    "text-align:left}.ok{color:#060}.fail{color:#a00}.asked{color:#444}"
-    "pre{background:#eee;padding:4px}";
+const char* const kHead =
+    "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><style>body{font-family:sans-serif;"
+    "margin:1em}h1{font-size:1.3em}table{border-collapse:collapse}td,th{border:1px solid #999;"
+    "padding:2px 8px;text-align:left}.ok{color:#060}.fail{color:#a00}.asked{color:#444}"
+    "pre{background:#eee;padding:4px}</style><title>";
 
 } // namespace
 
-HtmlPage::HtmlPage(const QString& title)
-    : m_title(title) {
-    m_body += QStringLiteral("<h1>%1</h1>\n").arg(esc(title));
+HtmlPage::HtmlPage(const QString& title) {
+    m_page.reserve(2048);
+    m_page += kHead;
+    appendEscaped(m_page, title);
+    m_page += ("</title></head>\n<body>\n<h1>");
+    appendEscaped(m_page, title);
+    m_page += ("</h1>\n");
+}
+
+void HtmlPage::asked(const QStringList& keys, const QStringList& values) {
+    m_page += "<p class=\"asked\">Asked: ";
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        if (i > 0)
+            m_page += ", ";
+        appendEscaped(m_page, keys.at(i));
+        m_page += " = ";
+        appendEscaped(m_page, values.value(i));
+    }
+    m_page += "</p>\n";
 }
 
 void HtmlPage::paragraph(const QString& text, const QString& cssClass) {
-    m_body += cssClass.isEmpty()
-                  ? QStringLiteral("<p>%1</p>\n").arg(esc(text))
-                  : QStringLiteral("<p class=\"%1\">%2</p>\n").arg(cssClass, esc(text));
+    if (cssClass.isEmpty()) {
+        m_page += ("<p>");
+    } else {
+        m_page += ("<p class=\"");
+        m_page += cssClass.toLatin1();
+        m_page += ("\">");
+    }
+    appendEscaped(m_page, text);
+    m_page += ("</p>\n");
 }
 
 void HtmlPage::outcome(bool ok, const QString& code, const QString& message) {
-    m_body += QStringLiteral("<p class=\"%1\"><b>%2</b>: %3</p>\n")
-                  .arg(ok ? QStringLiteral("ok") : QStringLiteral("fail"), esc(code), esc(message));
+    m_page += ok ? "<p class=\"ok\"><b>" : "<p class=\"fail\"><b>";
+    appendEscaped(m_page, code);
+    m_page += ("</b>: ");
+    appendEscaped(m_page, message);
+    m_page += ("</p>\n");
 }
 
 void HtmlPage::fields(const QList<QPair<QString, QString>>& rows) {
-    m_body += QStringLiteral("<table>\n");
-    for (const auto& r : rows)
-        m_body +=
-            QStringLiteral("<tr><th>%1</th><td>%2</td></tr>\n").arg(esc(r.first), esc(r.second));
-    m_body += QStringLiteral("</table>\n");
+    m_page += ("<table>\n");
+    for (const auto& r : rows) {
+        m_page += ("<tr><th>");
+        appendEscaped(m_page, r.first);
+        m_page += ("</th><td>");
+        appendEscaped(m_page, r.second);
+        m_page += ("</td></tr>\n");
+    }
+    m_page += ("</table>\n");
 }
 
 void HtmlPage::table(const QStringList& header, const QList<QStringList>& rows) {
-    m_body += QStringLiteral("<table>\n<tr>");
-    for (const QString& h : header)
-        m_body += QStringLiteral("<th>%1</th>").arg(esc(h));
-    m_body += QStringLiteral("</tr>\n");
-    for (const QStringList& row : rows) {
-        m_body += QStringLiteral("<tr>");
-        for (const QString& cell : row)
-            m_body += QStringLiteral("<td>%1</td>").arg(esc(cell));
-        m_body += QStringLiteral("</tr>\n");
+    m_page += ("<table>\n<tr>");
+    for (const QString& h : header) {
+        m_page += ("<th>");
+        appendEscaped(m_page, h);
+        m_page += ("</th>");
     }
-    m_body += QStringLiteral("</table>\n");
+    m_page += ("</tr>\n");
+    for (const QStringList& row : rows) {
+        m_page += ("<tr>");
+        for (const QString& cell : row) {
+            m_page += ("<td>");
+            appendEscaped(m_page, cell);
+            m_page += ("</td>");
+        }
+        m_page += ("</tr>\n");
+    }
+    m_page += ("</table>\n");
 }
 
 void HtmlPage::transcript(const QStringList& lines) {
     if (lines.isEmpty())
         return;
-    m_body += QStringLiteral("<details><summary>OLT transcript</summary><pre>%1</pre></details>\n")
-                  .arg(esc(lines.join(QLatin1Char('\n'))));
+    m_page += ("<details><summary>OLT transcript</summary><pre>");
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            m_page += '\n';
+        appendEscaped(m_page, lines.at(i));
+    }
+    m_page += ("</pre></details>\n");
 }
 
-QByteArray HtmlPage::html() const {
-    return QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title>"
-                          "<style>%2</style></head>\n<body>\n%3</body></html>\n")
-        .arg(esc(m_title), QString::fromLatin1(kStyle), m_body)
-        .toUtf8();
+QByteArray HtmlPage::html() {
+    m_page += "</body></html>\n";
+    return std::move(m_page);
 }
 
 } // namespace oltd

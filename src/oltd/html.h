@@ -22,11 +22,14 @@ public:
     void table(const QStringList& header, const QList<QStringList>& rows);
     void transcript(const QStringList& lines);
 
-    QByteArray html() const;
+    // "Asked: key = value, ..." in the keys' order.
+    void asked(const QStringList& keys, const QStringList& values);
+
+    // The finished page; the builder is spent afterwards.
+    QByteArray html();
 
 private:
-    QString m_title;
-    QString m_body;
+    QByteArray m_page;
 };
 
 } // namespace oltd

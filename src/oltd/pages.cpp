@@ -28,11 +28,11 @@ OnuRef onuOf(const QUrlQuery& q) {
 
 HtmlPage begin(const QString& title, const PageSpec& page, const QUrlQuery& q) {
     HtmlPage p(title);
-    QStringList asked;
+    QStringList values;
+    values.reserve(page.keys.size());
     for (const QString& key : page.keys)
-        asked << key + QStringLiteral(" = ") + (isSecretKey(key) ? kMasked : param(q, key));
-    p.paragraph(QStringLiteral("Asked: ") + asked.join(QStringLiteral(", ")),
-                QStringLiteral("asked"));
+        values << (isSecretKey(key) ? kMasked : param(q, key));
+    p.asked(page.keys, values);
     return p;
 }
 
@@ -43,15 +43,17 @@ PageAnswer finish(HtmlPage& p, const Result& r) {
 }
 
 QString dbm(double value) {
-    return QStringLiteral("%1 dBm").arg(value, 0, 'f', 1);
+    return QString::number(value, 'f', 1) + QLatin1String(" dBm");
+}
+
+QString twoDigits(qint64 n) {
+    return n < 10 ? QLatin1Char('0') + QString::number(n) : QString::number(n);
 }
 
 QString duration(qint64 seconds) {
-    return QStringLiteral("%1 d %2:%3:%4")
-        .arg(seconds / 86400)
-        .arg(seconds % 86400 / 3600, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 3600 / 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QString::number(seconds / 86400) + QLatin1String(" d ") +
+           twoDigits(seconds % 86400 / 3600) + QLatin1Char(':') + twoDigits(seconds % 3600 / 60) +
+           QLatin1Char(':') + twoDigits(seconds % 60);
 }
 
 QString bytes(qint64 n) {
@@ -96,16 +98,17 @@ PageAnswer onuStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     if (a.result.ok()) {
         const OnuStatus& s = a.value;
         const bool online = s.state == QLatin1String("ONLINE");
-        const Fields f{{QStringLiteral("State"), s.state},
-                       {QStringLiteral("Last down cause"), s.lastDownCause},
-                       {QStringLiteral("ONU Rx power"), online ? dbm(s.rxPowerDbm) : QString()},
-                       {QStringLiteral("ONU Tx power"), online ? dbm(s.txPowerDbm) : QString()},
-                       {QStringLiteral("OLT Rx power"), online ? dbm(s.oltRxPowerDbm) : QString()},
-                       {QStringLiteral("Distance"), QStringLiteral("%1 m").arg(s.distanceMetres)},
-                       {QStringLiteral("Uptime"), online ? duration(s.uptimeSeconds) : QString()},
-                       {QStringLiteral("Serial"), s.serial},
-                       {QStringLiteral("Model"), s.model},
-                       {QStringLiteral("PON port"), s.port}};
+        const Fields f{
+            {QStringLiteral("State"), s.state},
+            {QStringLiteral("Last down cause"), s.lastDownCause},
+            {QStringLiteral("ONU Rx power"), online ? dbm(s.rxPowerDbm) : QString()},
+            {QStringLiteral("ONU Tx power"), online ? dbm(s.txPowerDbm) : QString()},
+            {QStringLiteral("OLT Rx power"), online ? dbm(s.oltRxPowerDbm) : QString()},
+            {QStringLiteral("Distance"), QString::number(s.distanceMetres) + QLatin1String(" m")},
+            {QStringLiteral("Uptime"), online ? duration(s.uptimeSeconds) : QString()},
+            {QStringLiteral("Serial"), s.serial},
+            {QStringLiteral("Model"), s.model},
+            {QStringLiteral("PON port"), s.port}};
         p.fields(f);
     }
     return finish(p, a.result);

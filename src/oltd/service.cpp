@@ -70,7 +70,6 @@ void OltService::audit(const QString& client, const QString& page, const QUrlQue
 }
 
 bool OltService::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
-    const QString client = clientText(request.remoteAddress());
     const QString path = request.url().path();
     const QUrlQuery query = request.query();
     const QString pageName = path.startsWith(kPrefix) ? path.mid(kPrefix.size()) : QString();
@@ -78,9 +77,9 @@ bool OltService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
 
     PageAnswer answer;
     if (!isAllowed(m_settings.allow, request.remoteAddress())) {
-        answer =
-            errorPage(403, QStringLiteral("DENIED"), QStringLiteral("Forbidden"),
-                      QStringLiteral("This service does not serve the network of %1.").arg(client));
+        answer = errorPage(403, QStringLiteral("DENIED"), QStringLiteral("Forbidden"),
+                           QStringLiteral("This service does not serve the network of %1.")
+                               .arg(clientText(request.remoteAddress())));
     } else if (!page) {
         answer = errorPage(404, QStringLiteral("NO_PAGE"), QStringLiteral("Page not found"),
                            QStringLiteral("There is no page %1 on this service.").arg(path));
@@ -95,11 +94,17 @@ bool OltService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     } else {
         answer = servePage(*page, query, m_driver);
     }
-    if (page && page->configuring)
-        audit(client, page->name, query, answer.outcome);
-    // The query is left out of the log: it carries passwords.
-    m_log(QStringLiteral("%1 %2 %3 %4")
-              .arg(client, path, QString::number(answer.status), answer.outcome));
+    // Reads are not logged: desks poll status pages all day. Changes are in
+    // the audit log too; the query is left out here, as it carries passwords.
+    const bool refused =
+        !page || answer.status == 400 || answer.status == 403 || answer.status == 405;
+    if ((page && page->configuring) || refused) {
+        const QString client = clientText(request.remoteAddress());
+        if (page && page->configuring)
+            audit(client, page->name, query, answer.outcome);
+        m_log(QStringLiteral("%1 %2 %3 %4")
+                  .arg(client, path, QString::number(answer.status), answer.outcome));
+    }
 
     auto responder = makeResponder(request, socket);
     responder.write(answer.html,

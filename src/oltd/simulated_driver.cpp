@@ -5,9 +5,11 @@
 
 #include "oltd/sqlite_statement.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QUuid>
+#include <sys/stat.h>
 
 namespace oltd {
 
@@ -20,6 +22,12 @@ struct SimulatedDriver::Onu {
     WanSettings wan;
     VoipSettings voip;
     WifiSettings wifi24, wifi5;
+};
+
+struct SimulatedDriver::Lookup {
+    bool oltKnown = false;
+    QString oltAnswer;
+    std::shared_ptr<const Onu> onu; // shared: pages read it without a copy
 };
 
 namespace {
@@ -110,6 +118,8 @@ SimulatedDriver::SimulatedDriver(const QString& file, const core::Clock& clock, 
           *m_db, QStringLiteral("SELECT o.answer, %1 FROM olt o LEFT JOIN onu n"
                                 " ON n.olt_ip=o.ip AND n.mac_rev=? WHERE o.ip=?")
                      .arg(kOnuColumns)))
+    , m_file(QFile::encodeName(file))
+    , m_walFile(QFile::encodeName(file + QStringLiteral("-wal")))
     , m_clock(clock)
     , m_rebootSeconds(rebootSeconds) {}
 
@@ -137,100 +147,133 @@ bool SimulatedDriver::reachOlt(const QString& oltIp, Transcript& t, Result& resu
     return true;
 }
 
-std::optional<SimulatedDriver::Onu> SimulatedDriver::reach(const OnuRef& ref, Need need,
-                                                           Transcript& t, Result& result) {
+SimulatedDriver::FileStamp SimulatedDriver::stamp() const {
+    // Every commit lands in the write-ahead log first, so while the log is
+    // there its size and time tell of any change.
+    struct stat st {};
+    if (::stat(m_walFile.constData(), &st) == 0 || ::stat(m_file.constData(), &st) == 0)
+        return {st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    return {};
+}
+
+const SimulatedDriver::Lookup& SimulatedDriver::lookup(const QString& oltIp,
+                                                       const QString& digits) {
+    // Any change to the file, ours or another program's (sim-answer, a
+    // trainer's edit), shows in its or its log's size and time.
+    const FileStamp now = stamp();
+    if (!(now == m_stamp) || m_cache.size() > 200000) {
+        m_cache.clear();
+        m_stamp = now;
+    }
+    const QString key = oltIp + QLatin1Char('|') + digits;
+    if (const auto it = m_cache.constFind(key); it != m_cache.cend())
+        return *it;
+    Lookup found;
+    sim::Statement& q = m_onuQuery->run(reversed(digits), oltIp);
+    if (q.next()) {
+        found.oltKnown = true;
+        found.oltAnswer = q.text(0);
+        if (!q.text(1).isNull()) {
+            Onu o;
+            int c = 1;
+            o.id = q.integer(c++);
+            o.oltIp = q.text(c++);
+            o.port = q.text(c++);
+            o.onuNo = int(q.integer(c++));
+            o.mac = q.text(c++);
+            o.serial = q.text(c++);
+            o.model = q.text(c++);
+            o.managedBy = q.text(c++);
+            o.voipLines = int(q.integer(c++));
+            o.state = q.text(c++);
+            o.downCause = q.text(c++);
+            o.onlineSince = q.integer(c++);
+            o.rx = q.real(c++);
+            o.tx = q.real(c++);
+            o.oltRx = q.real(c++);
+            o.distance = int(q.integer(c++));
+            o.rxRate = q.integer(c++);
+            o.txRate = q.integer(c++);
+            o.wan.mode = q.text(c++);
+            o.wan.user = q.text(c++);
+            o.wan.password = q.text(c++);
+            o.wan.vlan = int(q.integer(c++));
+            o.wan.mtu = int(q.integer(c++));
+            o.voip.sipDomain = q.text(c++);
+            o.voip.user = q.text(c++);
+            o.voip.password = q.text(c++);
+            o.voip.vlan = int(q.integer(c++));
+            o.voip.registered = !o.voip.sipDomain.isEmpty() && !o.voip.user.isEmpty() &&
+                                !o.voip.password.isEmpty() && validVlan(o.voip.vlan);
+            o.wifi24 = {Band::Ghz24, q.text(c), q.text(c + 1)};
+            o.wifi5 = {Band::Ghz5, q.text(c + 2), q.text(c + 3)};
+            o.answer = q.text(c + 4);
+            found.onu = std::make_shared<const Onu>(std::move(o));
+        }
+        q.finish();
+    }
+    return *m_cache.insert(key, found);
+}
+
+std::shared_ptr<const SimulatedDriver::Onu> SimulatedDriver::reach(const OnuRef& ref, Need need,
+                                                                   Transcript& t, Result& result) {
     // The OLT and the ONU come in one lookup; the OLT is judged first.
     const QString digits = macDigits(ref.mac.trimmed());
-    sim::Statement& q = m_onuQuery->run(reversed(digits), ref.oltIp.trimmed());
-    t.add(QStringLiteral("connect %1").arg(ref.oltIp));
-    if (!q.next()) {
-        t.add(QStringLiteral("no route to %1").arg(ref.oltIp));
-        result = fail(Code::NotFound, QStringLiteral("No OLT answers at %1").arg(ref.oltIp), t);
-        return std::nullopt;
+    const Lookup& found = lookup(ref.oltIp.trimmed(), digits);
+    t.add(QLatin1String("connect ") + ref.oltIp);
+    if (!found.oltKnown) {
+        t.add(QLatin1String("no route to ") + ref.oltIp);
+        result = fail(Code::NotFound, QLatin1String("No OLT answers at ") + ref.oltIp, t);
+        return nullptr;
     }
-    const auto oltTold = codeFromName(q.text(0)).value_or(Code::Ok);
+    const auto oltTold = codeFromName(found.oltAnswer).value_or(Code::Ok);
     if (oltTold != Code::Ok) {
-        q.finish();
         result = fail(oltTold, toldMessage(oltTold), t);
-        return std::nullopt;
+        return nullptr;
     }
     t.add(QStringLiteral("login admin password ********: ok"));
-    t.add(QStringLiteral("show onu by-mac %1").arg(ref.mac));
+    t.add(QLatin1String("show onu by-mac ") + ref.mac);
     if (digits.size() != 12) {
-        q.finish();
         result = fail(Code::NotFound,
                       QStringLiteral("\"%1\" is not a whole MAC address").arg(ref.mac), t);
-        return std::nullopt;
+        return nullptr;
     }
-    if (q.text(1).isNull()) {
-        q.finish();
+    if (!found.onu) {
         result = fail(
             Code::NotFound,
             QStringLiteral("No ONU with MAC %1 on OLT %2").arg(formatMac(digits), ref.oltIp), t);
-        return std::nullopt;
+        return nullptr;
     }
-    Onu o;
-    int c = 1;
-    o.id = q.integer(c++);
-    o.oltIp = q.text(c++);
-    o.port = q.text(c++);
-    o.onuNo = int(q.integer(c++));
-    o.mac = q.text(c++);
-    o.serial = q.text(c++);
-    o.model = q.text(c++);
-    o.managedBy = q.text(c++);
-    o.voipLines = int(q.integer(c++));
-    o.state = q.text(c++);
-    o.downCause = q.text(c++);
-    o.onlineSince = q.integer(c++);
-    o.rx = q.real(c++);
-    o.tx = q.real(c++);
-    o.oltRx = q.real(c++);
-    o.distance = int(q.integer(c++));
-    o.rxRate = q.integer(c++);
-    o.txRate = q.integer(c++);
-    o.wan.mode = q.text(c++);
-    o.wan.user = q.text(c++);
-    o.wan.password = q.text(c++);
-    o.wan.vlan = int(q.integer(c++));
-    o.wan.mtu = int(q.integer(c++));
-    o.voip.sipDomain = q.text(c++);
-    o.voip.user = q.text(c++);
-    o.voip.password = q.text(c++);
-    o.voip.vlan = int(q.integer(c++));
-    o.voip.registered = !o.voip.sipDomain.isEmpty() && !o.voip.user.isEmpty() &&
-                        !o.voip.password.isEmpty() && validVlan(o.voip.vlan);
-    o.wifi24 = {Band::Ghz24, q.text(c), q.text(c + 1)};
-    o.wifi5 = {Band::Ghz5, q.text(c + 2), q.text(c + 3)};
-    o.answer = q.text(c + 4);
-    q.finish();
-    t.add(QStringLiteral("onu %1:%2 serial %3 model %4")
-              .arg(o.port, QString::number(o.onuNo), o.serial, o.model));
+    const std::shared_ptr<const Onu> o = found.onu;
+    t.add(QLatin1String("onu ") + o->port + QLatin1Char(':') + QString::number(o->onuNo) +
+          QLatin1String(" serial ") + o->serial + QLatin1String(" model ") + o->model);
 
-    const auto told = codeFromName(o.answer).value_or(Code::Ok);
+    const auto told = codeFromName(o->answer).value_or(Code::Ok);
     if (told != Code::Ok) {
         result = fail(told, toldMessage(told), t);
-        return std::nullopt;
+        return nullptr;
     }
     if (need == Need::Registered)
         return o;
-    if (o.state != QLatin1String("ONLINE") || o.onlineSince > now()) {
-        result = fail(Code::Offline,
-                      QStringLiteral("ONU %1 is offline (%2)")
-                          .arg(o.mac, o.state == QLatin1String("ONLINE") ? QStringLiteral("REBOOT")
-                                                                         : o.downCause),
-                      t);
-        return std::nullopt;
+    if (o->state != QLatin1String("ONLINE") || o->onlineSince > now()) {
+        result =
+            fail(Code::Offline,
+                 QStringLiteral("ONU %1 is offline (%2)")
+                     .arg(o->mac, o->state == QLatin1String("ONLINE") ? QStringLiteral("REBOOT")
+                                                                      : o->downCause),
+                 t);
+        return nullptr;
     }
-    if (need == Need::Omci && o.managedBy == QLatin1String("TR069")) {
+    if (need == Need::Omci && o->managedBy == QLatin1String("TR069")) {
         result = fail(Code::NeedsAcs, toldMessage(Code::NeedsAcs), t);
-        return std::nullopt;
+        return nullptr;
     }
     return o;
 }
 
 template <class... Values>
 void SimulatedDriver::update(qint64 id, const QString& assignments, const Values&... values) {
+    m_cache.clear();
     sim::Statement q(*m_db, QStringLiteral("UPDATE onu SET %1 WHERE id=?").arg(assignments));
     q.run(values..., id).next();
 }
@@ -286,14 +329,15 @@ Answer<OnuStatus> SimulatedDriver::onuStatus(const OnuRef& ref) {
         s.serial = o->serial;
         s.model = o->model;
         s.distanceMetres = o->distance;
-        const bool rebooting = o->state == QLatin1String("ONLINE") && o->onlineSince > now();
+        const qint64 at = now();
+        const bool rebooting = o->state == QLatin1String("ONLINE") && o->onlineSince > at;
         if (o->state == QLatin1String("ONLINE") && !rebooting) {
             s.state = QStringLiteral("ONLINE");
             s.lastDownCause = o->downCause;
             s.rxPowerDbm = o->rx;
             s.txPowerDbm = o->tx;
             s.oltRxPowerDbm = o->oltRx;
-            s.uptimeSeconds = now() - o->onlineSince;
+            s.uptimeSeconds = at - o->onlineSince;
         } else {
             s.state = QStringLiteral("OFFLINE");
             s.lastDownCause = rebooting ? QStringLiteral("REBOOT") : o->downCause;
@@ -501,6 +545,7 @@ Result SimulatedDriver::onuDelete(const OnuRef& ref) {
         if (!o)
             return r;
         t.add(QStringLiteral("no onu %1:%2").arg(o->port, QString::number(o->onuNo)));
+        m_cache.clear();
         sim::Statement(*m_db, QStringLiteral("DELETE FROM onu WHERE id=?")).run(o->id).next();
         return done(QStringLiteral("ONU %1 removed from %2").arg(o->mac, o->oltIp), t);
     });

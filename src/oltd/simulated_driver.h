@@ -3,6 +3,7 @@
 #include "core/clock.h"
 #include "oltd/driver.h"
 
+#include <QHash>
 #include <memory>
 #include <optional>
 
@@ -41,11 +42,19 @@ public:
 
 private:
     struct Onu;
+    struct Lookup;
+    struct FileStamp {
+        qint64 inode = 0, size = 0, seconds = 0, nanoseconds = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
     enum class Need { Registered, Online, Omci };
     // Finds the OLT and the ONU and checks what the operation needs; on
     // failure `result` says why and nothing is returned.
-    std::optional<Onu> reach(const OnuRef& ref, Need need, Transcript& t, Result& result);
+    std::shared_ptr<const Onu> reach(const OnuRef& ref, Need need, Transcript& t, Result& result);
     bool reachOlt(const QString& oltIp, Transcript& t, Result& result);
+    // The OLT's and ONU's rows, kept between pages until the file changes.
+    const Lookup& lookup(const QString& oltIp, const QString& digits);
+    FileStamp stamp() const;
     template <class... Values>
     void update(qint64 id, const QString& assignments, const Values&... values);
     QList<OnuSummary> summaries(const QString& condition, const QString& oltIp,
@@ -55,6 +64,9 @@ private:
     std::unique_ptr<sim::SqliteFile> m_db;
     std::unique_ptr<sim::Statement> m_oltQuery; // prepared once: every page asks them
     std::unique_ptr<sim::Statement> m_onuQuery;
+    QByteArray m_file, m_walFile;
+    QHash<QString, Lookup> m_cache;
+    FileStamp m_stamp;
     const core::Clock& m_clock;
     int m_rebootSeconds;
 };
