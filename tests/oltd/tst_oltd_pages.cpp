@@ -49,10 +49,11 @@ private slots:
                    QStringLiteral("<td>5 GHz</td><td>ZEL-0101-5G</td><td>c8a10101</td>")};
         QTest::addRow("Wi-Fi 5 GHz")
             << QStringLiteral("onu_wifi_config5.php?") + kOnu +
-                   QStringLiteral("&name=My-Home-Net&pas=12345678")
+                   QStringLiteral("&name=My-Home-%F0%9F%98%80&pas=12345678")
             << QStringLiteral("onu_wifi_status.php?") + kOnu
-            << QStringList{QStringLiteral("<td>5 GHz</td><td>My-Home-Net</td><td>12345678</td>"),
-                           QStringLiteral("<td>2.4 GHz</td><td>ZEL-0101</td>")};
+            << QStringList{
+                   QStringLiteral("<td>5 GHz</td><td>My-Home-\U0001F600</td><td>12345678</td>"),
+                   QStringLiteral("<td>2.4 GHz</td><td>ZEL-0101</td>")};
     }
     void configureThenStatusShowsTheNewValues() {
         QFETCH(QString, configure);

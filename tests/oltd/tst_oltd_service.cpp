@@ -115,6 +115,15 @@ private slots:
         }
     }
 
+    void theProductionTemplateIsAValidConfiguration() {
+        const auto s = oltd::ServiceSettings::fromConfig(
+            core::Config::load(QStringLiteral(ZELCRM_SOURCE "/etc/zelcrm-oltd.example.ini")));
+        QCOMPARE(s.port, quint16(8470));
+        QVERIFY(oltd::isAllowed(s.allow, QHostAddress(QStringLiteral("10.20.3.4"))));
+        QVERIFY(!oltd::isAllowed(s.allow, QHostAddress(QStringLiteral("10.21.3.4"))));
+        QCOMPARE(s.driver, QStringLiteral("simulated"));
+    }
+
     void theDefaultAllowsOnlyTheLoopbackAddress() {
         const auto s = oltd::ServiceSettings::fromConfig(core::Config::fromValues(
             {{QStringLiteral("service/listen_address"), QStringLiteral("0.0.0.0")},
