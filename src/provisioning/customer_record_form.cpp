@@ -3,6 +3,7 @@
 #include "core/config.h"
 #include "core/session.h"
 #include "integrations/external_programs.h"
+#include "integrations/olt_pages.h"
 #include "integrations/web_browser.h"
 #include "provisioning/customer_rules.h"
 #include "ui/action_policy.h"
@@ -407,9 +408,8 @@ void CustomerRecordForm::checkVlan() {
     if (!server)
         return;
     m_ui->WebBrowser1->navigate(
-        oltServicePage(*server, QStringLiteral("vlan_check.php"),
-                       {{QStringLiteral("ip"), m_ui->Label17->text()},
-                        {QStringLiteral("vlan"), m_ui->Combo6->currentText()}}));
+        integrations::oltPageUrl(*server, integrations::OltPage::VlanCheck,
+                                 {m_ui->Label17->text(), m_ui->Combo6->currentText()}));
 }
 
 // The router tool needs the customer's AP address, which this screen does
@@ -450,10 +450,8 @@ void CustomerRecordForm::importMac() {
     const ui::WaitingAction action(this);
     m_ui->Text5->setText(macToSend(m_ui->Text5->text()));
     auto* page = m_ui->WebBrowser2;
-    const bool loaded =
-        page->navigateAndWait(oltServicePage(*server, QStringLiteral("onu_mac.php"),
-                                             {{QStringLiteral("ip"), m_ui->Label17->text()},
-                                              {QStringLiteral("mac"), m_ui->Text5->text()}}));
+    const bool loaded = page->navigateAndWait(integrations::oltPageUrl(
+        *server, integrations::OltPage::OnuMac, {m_ui->Label17->text(), m_ui->Text5->text()}));
     if (action.screenGone())
         return;
     m_app.dialogs.message(QStringLiteral("PRESS OK TO IMPORT MAC"), {}, ui::Icon::Information);

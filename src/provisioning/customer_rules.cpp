@@ -191,10 +191,6 @@ QUrl pageUrl(const QString& server, const QString& path, const QueryKeys& keys) 
     return QUrl(text, QUrl::StrictMode);
 }
 
-QUrl oltServicePage(const QString& server, const QString& page, const QueryKeys& keys) {
-    return pageUrl(server, QStringLiteral("/olt/") + page, keys);
-}
-
 QUrl clickToCallPage(const ClickToCall& call, const QString& customerPhone) {
     return pageUrl(call.pageServer, QStringLiteral("/webphone/click2call.html"),
                    {{QStringLiteral("wp_serveraddress"), withDefaultPort(call.sipServer, 5060)},

@@ -73,8 +73,6 @@ using QueryKeys = QList<QPair<QString, QString>>;
 // "http://«server»«path»?«key»=«value»&...", keys in the order given and every
 // value percent-encoded, so a "&", "+" or blank in it cannot change the query.
 QUrl pageUrl(const QString& server, const QString& path, const QueryKeys& keys);
-// A page of the OLT management web service: "http://«server»/olt/«page»?...".
-QUrl oltServicePage(const QString& server, const QString& page, const QueryKeys& keys);
 
 // The click-to-call page that rings "0«customer phone»" from the desk's
 // account through the SIP server.

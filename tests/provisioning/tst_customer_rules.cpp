@@ -1,3 +1,4 @@
+#include "integrations/olt_pages.h"
 #include "provisioning/customer_rules.h"
 #include "provisioning/registration.h"
 #include "support/strings.h"
@@ -208,10 +209,9 @@ private slots:
     }
 
     void pageValuesArePercentEncoded() {
-        const QUrl url =
-            oltServicePage(QStringLiteral("olt.example:81"), QStringLiteral("vlan_check.php"),
-                           {{QStringLiteral("ip"), QStringLiteral("10.1.1.1")},
-                            {QStringLiteral("vlan"), QStringLiteral("12&x=1 +")}});
+        const QUrl url = integrations::oltPageUrl(
+            QStringLiteral("olt.example:81"), integrations::OltPage::VlanCheck,
+            {QStringLiteral("10.1.1.1"), QStringLiteral("12&x=1 +")});
         QCOMPARE(url.toEncoded(),
                  QByteArray(
                      "http://olt.example:81/olt/vlan_check.php?ip=10.1.1.1&vlan=12%26x%3D1%20%2B"));

@@ -1,0 +1,263 @@
+// Measures zelcrm-oltd's pages over loopback HTTP against an in-process
+// service on a simulated network (bench/oltd_pages.sh runs it):
+//   oltd_pages mac NETWORK REQUESTS
+//       onu_mac.php by the last two octets of random ONUs, one client;
+//       prints "median_ms X"
+//   oltd_pages throughput NETWORK SECONDS CLIENTS
+//       onu_status.php with CLIENTS concurrent keep-alive clients, then Qt
+//       HttpServer serving a static page of the same size the same way;
+//       prints "status_rps X static_rps Y bytes Z"
+#include "core/clock.h"
+#include "oltd/cli.h"
+#include "oltd/service.h"
+#include "oltd/simulated_driver.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHttpServer>
+#include <QHttpServerResponse>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <cstdio>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// A blocking HTTP/1.1 keep-alive client; it runs on its own thread while the
+// server answers on the main thread's event loop.
+class Client {
+public:
+    explicit Client(quint16 port)
+        : m_port(port) {}
+    ~Client() { close(); }
+
+    // The body's size, or -1 when the exchange failed.
+    long get(const std::string& path) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (m_fd < 0 && !connect())
+                return -1;
+            const std::string request =
+                "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: keep-alive\r\n\r\n";
+            if (::send(m_fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+                ssize_t(request.size())) {
+                const long n = readAnswer();
+                if (n >= 0)
+                    return n;
+            }
+            close(); // the server closed the connection: open a new one
+        }
+        return -1;
+    }
+
+private:
+    bool connect() {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int one = 1;
+        ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(m_port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            close();
+            return false;
+        }
+        return true;
+    }
+    void close() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+    long readAnswer() {
+        std::string data;
+        char buf[16384];
+        size_t headerEnd;
+        while ((headerEnd = data.find("\r\n\r\n")) == std::string::npos) {
+            const ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
+            if (n <= 0)
+                return -1;
+            data.append(buf, size_t(n));
+        }
+        std::string head = data.substr(0, headerEnd);
+        std::transform(head.begin(), head.end(), head.begin(), ::tolower);
+        const size_t at = head.find("content-length:");
+        if (at == std::string::npos)
+            return -1;
+        const size_t length = std::stoul(head.substr(at + 15));
+        while (data.size() < headerEnd + 4 + length) {
+            const ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
+            if (n <= 0)
+                return -1;
+            data.append(buf, size_t(n));
+        }
+        return long(length);
+    }
+
+    quint16 m_port;
+    int m_fd = -1;
+};
+
+struct Onu {
+    std::string olt, mac;
+};
+
+std::vector<Onu> sampleOnus(const QString& network, int n) {
+    std::vector<Onu> onus;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("s"));
+        db.setDatabaseName(network);
+        db.open();
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SELECT olt_ip, mac FROM onu WHERE state='ONLINE' "
+                              "ORDER BY random() LIMIT %1")
+                   .arg(n));
+        while (q.next())
+            onus.push_back(
+                {q.value(0).toString().toStdString(), q.value(1).toString().toStdString()});
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("s"));
+    return onus;
+}
+
+// Runs `work` on its own thread while the event loop serves; returns when it ends.
+template <class Work> void whileServing(Work work) {
+    std::thread t([&] {
+        work();
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    QCoreApplication::exec();
+    t.join();
+}
+
+struct Service {
+    QTemporaryDir dir;
+    core::SystemClock clock;
+    std::unique_ptr<oltd::SimulatedDriver> driver;
+    std::unique_ptr<oltd::OltService> service;
+    quint16 port = 0;
+
+    explicit Service(const QString& network) {
+        oltd::ServiceSettings s;
+        s.listenAddress = QHostAddress::LocalHost;
+        s.allow = {{QHostAddress::LocalHost, 32}};
+        s.auditLog = dir.filePath(QStringLiteral("audit.log"));
+        s.driver = QStringLiteral("simulated");
+        s.simulatedFile = network;
+        driver = std::make_unique<oltd::SimulatedDriver>(network, clock, 5);
+        service = std::make_unique<oltd::OltService>(s, *driver, clock, [](const QString&) {});
+        port = service->start();
+    }
+};
+
+int macLatency(const QString& network, int requests) {
+    const auto onus = sampleOnus(network, requests);
+    Service service(network);
+    std::vector<double> ms;
+    bool failed = false;
+    whileServing([&] {
+        Client client(service.port);
+        for (const Onu& o : onus) {
+            const std::string path =
+                "/olt/onu_mac.php?ip=" + o.olt + "&mac=" + o.mac.substr(o.mac.size() - 5);
+            QElapsedTimer t;
+            t.start();
+            if (client.get(path) < 0)
+                failed = true;
+            ms.push_back(double(t.nsecsElapsed()) / 1e6);
+        }
+    });
+    if (failed || ms.empty()) {
+        std::fprintf(stderr, "a request failed\n");
+        return 1;
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("median_ms %.4f\n", ms[ms.size() / 2]);
+    return 0;
+}
+
+// Requests per second from `clients` threads hammering `paths` for `seconds`.
+double rate(quint16 port, const std::vector<std::string>& paths, int clients, double seconds,
+            bool& failed) {
+    std::atomic<long> done{0};
+    std::atomic<bool> stop{false};
+    QElapsedTimer t;
+    whileServing([&] {
+        std::vector<std::thread> threads;
+        t.start();
+        for (int c = 0; c < clients; ++c)
+            threads.emplace_back([&, c] {
+                Client client(port);
+                for (size_t i = size_t(c); !stop; i += size_t(clients)) {
+                    if (client.get(paths[i % paths.size()]) < 0) {
+                        failed = true;
+                        return;
+                    }
+                    ++done;
+                }
+            });
+        std::this_thread::sleep_for(std::chrono::milliseconds(long(seconds * 1000)));
+        stop = true;
+        for (auto& th : threads)
+            th.join();
+    });
+    return double(done) / (double(t.nsecsElapsed()) / 1e9);
+}
+
+int throughput(const QString& network, double seconds, int clients) {
+    const auto onus = sampleOnus(network, 1000);
+    std::vector<std::string> paths;
+    for (const Onu& o : onus)
+        paths.push_back("/olt/onu_status.php?ip=" + o.olt + "&mac=" + o.mac);
+    Service service(network);
+    // The static page has the size of a real status page.
+    bool failed = false;
+    long bytes = 0;
+    whileServing([&] { bytes = Client(service.port).get(paths.front()); });
+    const QByteArray page(bytes, 'x');
+    QHttpServer reference;
+    reference.route(QStringLiteral("/static"), [&page] {
+        return QHttpServerResponse(QByteArrayLiteral("text/html; charset=utf-8"), page);
+    });
+    const quint16 staticPort = reference.listen(QHostAddress::LocalHost, 0);
+    // Short turns, one after the other, so that whatever else the machine
+    // runs meanwhile weighs on both about equally.
+    double staticRps = 0, statusRps = 0;
+    const int turns = 6;
+    for (int turn = 0; turn < turns; ++turn) {
+        staticRps += rate(staticPort, {"/static"}, clients, seconds / turns, failed) / turns;
+        statusRps += rate(service.port, paths, clients, seconds / turns, failed) / turns;
+    }
+    if (failed) {
+        std::fprintf(stderr, "a request failed\n");
+        return 1;
+    }
+    std::printf("status_rps %.0f static_rps %.0f bytes %ld\n", statusRps, staticRps, bytes);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    oltd::settleTimeZone(); // as zelcrm-oltd's own main does
+    QCoreApplication app(argc, argv);
+    const QStringList a = QCoreApplication::arguments();
+    if (a.size() == 4 && a.at(1) == QLatin1String("mac"))
+        return macLatency(a.at(2), a.at(3).toInt());
+    if (a.size() == 5 && a.at(1) == QLatin1String("throughput"))
+        return throughput(a.at(2), a.at(3).toDouble(), a.at(4).toInt());
+    std::fprintf(stderr, "usage: oltd_pages mac NETWORK REQUESTS | throughput NETWORK SECONDS "
+                         "CLIENTS\n");
+    return 2;
+}

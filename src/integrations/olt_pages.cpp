@@ -1,0 +1,65 @@
+#include "integrations/olt_pages.h"
+
+#include <array>
+
+namespace integrations {
+
+namespace {
+
+struct PageKeys {
+    OltPage page;
+    const char* name;
+    std::initializer_list<const char*> keys;
+};
+
+const std::array<PageKeys, 14> kPages{{
+    {OltPage::OnuStatus, "onu_status.php", {"ip", "mac"}},
+    {OltPage::OnuWanStatus, "onu_wan_status.php", {"ip", "mac"}},
+    {OltPage::OnuWanConfig,
+     "onu_wan_config.php",
+     {"ip", "mac", "bb_id", "bb_inner_vlan", "bb_pas", "bb_mtu"}},
+    {OltPage::OnuPhoneStatus, "onu_phone_status.php", {"ip", "mac"}},
+    {OltPage::OnuPhoneConfig,
+     "onu_phone_config.php",
+     {"ip", "mac", "voip_vlan", "pas", "sip", "phone"}},
+    {OltPage::OnuWifiStatus, "onu_wifi_status.php", {"ip", "mac"}},
+    {OltPage::OnuWifiConfig, "onu_wifi_config.php", {"ip", "mac", "name", "pas"}},
+    {OltPage::OnuWifiConfig5, "onu_wifi_config5.php", {"ip", "mac", "name", "pas"}},
+    {OltPage::OnuRestart, "onu_restart.php", {"ip", "mac"}},
+    {OltPage::OnuReset, "onu_reset.php", {"ip", "mac"}},
+    {OltPage::OnuOffline, "onu_offline.php", {"ip"}},
+    {OltPage::Usage, "usage.php", {"ip", "mac"}},
+    {OltPage::VlanCheck, "vlan_check.php", {"ip", "vlan"}},
+    {OltPage::OnuMac, "onu_mac.php", {"ip", "mac"}},
+}};
+
+const PageKeys& entry(OltPage page) {
+    for (const PageKeys& p : kPages)
+        if (p.page == page)
+            return p;
+    return kPages.front();
+}
+
+} // namespace
+
+QString oltPageName(OltPage page) {
+    return QString::fromLatin1(entry(page).name);
+}
+
+QStringList oltPageKeys(OltPage page) {
+    QStringList keys;
+    for (const char* key : entry(page).keys)
+        keys << QString::fromLatin1(key);
+    return keys;
+}
+
+QUrl oltPageUrl(const QString& server, OltPage page, const QStringList& values) {
+    const QStringList keys = oltPageKeys(page);
+    QString text = QStringLiteral("http://") + server + QStringLiteral("/olt/") + oltPageName(page);
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        text += (i == 0 ? QLatin1Char('?') : QLatin1Char('&')) + keys.at(i) + QLatin1Char('=') +
+                QString::fromLatin1(QUrl::toPercentEncoding(values.value(i)));
+    return QUrl(text, QUrl::StrictMode);
+}
+
+} // namespace integrations

@@ -1,0 +1,178 @@
+#include "oltd/cli.h"
+
+#include "core/clock.h"
+#include "core/config.h"
+#include "oltd/service.h"
+#include "oltd/simulated_driver.h"
+#include "oltd/simulated_network.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace oltd {
+
+namespace {
+
+const char* const kUsage =
+    "usage:\n"
+    "  zelcrm-oltd --config FILE [--port-file FILE]\n"
+    "      serve the OLT pages as the INI file says; --port-file receives the port\n"
+    "      (useful with port=0, which takes any free port)\n"
+    "  zelcrm-oltd init-sim --client-db FILE --sim FILE [--force]\n"
+    "      build a simulated OLT network from the client database's af_site and OLT rows\n"
+    "  zelcrm-oltd sim-answer --sim FILE --olt IP [--mac MAC] --code CODE\n"
+    "      make the OLT (or one ONU) answer CODE to every operation: OK, NOT_FOUND,\n"
+    "      OFFLINE, UNSUPPORTED, NEEDS_ACS, AUTH, TIMEOUT, DEVICE_ERROR (OK restores it)\n"
+    "  zelcrm-oltd seed-sim --sim FILE --olts N --onus N\n"
+    "      a large synthetic network (benchmarks)\n";
+
+void log(const QString& line) {
+    std::fprintf(stderr, "%s zelcrm-oltd: %s\n",
+                 qPrintable(QDateTime::currentDateTime().toString(Qt::ISODate)), qPrintable(line));
+}
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+QString option(const QStringList& args, const QString& name, bool required = true) {
+    const qsizetype at = args.indexOf(name);
+    if (at >= 0 && at + 1 < args.size())
+        return args.at(at + 1);
+    if (required)
+        throw UsageError("missing " + name.toStdString());
+    return {};
+}
+
+int number(const QStringList& args, const QString& name) {
+    bool ok = false;
+    const int n = option(args, name).toInt(&ok);
+    if (!ok)
+        throw UsageError(name.toStdString() + " needs a whole number");
+    return n;
+}
+
+// SIGTERM and SIGINT end the event loop through a socket pair, the one thing
+// a signal handler may safely touch.
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &c, 1);
+}
+
+int serve(const QStringList& args) {
+    const core::Config config = core::Config::load(option(args, QStringLiteral("--config")));
+    const ServiceSettings settings = ServiceSettings::fromConfig(config);
+    const core::SystemClock clock;
+    SimulatedDriver driver(settings.simulatedFile, clock, settings.rebootSeconds);
+    OltService service(settings, driver, clock, log);
+    const quint16 port = service.start();
+    if (port == 0) {
+        log(QStringLiteral("cannot listen on %1 port %2")
+                .arg(settings.listenAddress.toString())
+                .arg(settings.port));
+        return 1;
+    }
+    if (const QString portFile = option(args, QStringLiteral("--port-file"), false);
+        !portFile.isEmpty()) {
+        QFile f(portFile);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            f.write(QByteArray::number(port) + '\n') < 0) {
+            log(QStringLiteral("cannot write the port file %1").arg(portFile));
+            return 1;
+        }
+    }
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {
+        log(QStringLiteral("cannot set up signal handling"));
+        return 1;
+    }
+    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, qApp, [] {
+        char c;
+        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &c, 1);
+        QCoreApplication::quit();
+    });
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGINT, onSignal);
+    log(QStringLiteral("listening on %1 port %2, driver %3, network %4")
+            .arg(settings.listenAddress.toString(), QString::number(port), settings.driver,
+                 settings.simulatedFile));
+    const int code = QCoreApplication::exec();
+    log(QStringLiteral("stopped"));
+    return code;
+}
+
+int initSim(const QStringList& args) {
+    const auto s = sim::initFromClientDb(option(args, QStringLiteral("--client-db")),
+                                         option(args, QStringLiteral("--sim")),
+                                         args.contains(QStringLiteral("--force")));
+    std::printf("simulated network: %d OLTs, %d ONUs (%d subscriber rows without a usable MAC "
+                "or site skipped)\n",
+                s.olts, s.onus, s.skipped);
+    return 0;
+}
+
+int simAnswer(const QStringList& args) {
+    const QString code = option(args, QStringLiteral("--code"));
+    if (!sim::setAnswer(option(args, QStringLiteral("--sim")),
+                        option(args, QStringLiteral("--olt")),
+                        option(args, QStringLiteral("--mac"), false), code)) {
+        std::fprintf(stderr, "zelcrm-oltd: no such OLT or ONU in the simulated network\n");
+        return 1;
+    }
+    return 0;
+}
+
+int seedSim(const QStringList& args) {
+    sim::seedSynthetic(option(args, QStringLiteral("--sim")),
+                       number(args, QStringLiteral("--olts")),
+                       number(args, QStringLiteral("--onus")));
+    return 0;
+}
+
+} // namespace
+
+void settleTimeZone() {
+    ::setenv("TZ", ":/etc/localtime", 0);
+}
+
+int runCommandLine(const QStringList& arguments) {
+    const QStringList args = arguments.mid(1);
+    const QString command = args.value(0);
+    try {
+        if (command == QLatin1String("init-sim"))
+            return initSim(args);
+        if (command == QLatin1String("sim-answer"))
+            return simAnswer(args);
+        if (command == QLatin1String("seed-sim"))
+            return seedSim(args);
+        if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (args.contains(QStringLiteral("--config")))
+            return serve(args);
+        throw UsageError("nothing to do");
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "zelcrm-oltd: %s\n%s", e.what(), kUsage);
+        return 2;
+    } catch (const core::ConfigError& e) {
+        std::fprintf(stderr, "zelcrm-oltd: %s\n", e.what());
+        return 1;
+    } catch (const sim::SimError& e) {
+        std::fprintf(stderr, "zelcrm-oltd: %s\n", e.what());
+        return 1;
+    }
+}
+
+} // namespace oltd

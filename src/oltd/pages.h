@@ -1,0 +1,51 @@
+#pragma once
+
+#include "oltd/driver.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrlQuery>
+
+namespace oltd {
+
+// A page of the service, the keys it needs (in the order the client sends
+// them; they may come in any order) and whether it changes an ONU.
+struct PageSpec {
+    QString name;
+    QStringList keys;
+    bool configuring = false;
+};
+
+const QList<PageSpec>& pageSpecs();
+const PageSpec* findPage(const QString& name);
+
+// Keys whose values are passwords: never shown, logged or audited in clear.
+bool isSecretKey(const QString& key);
+
+struct PageAnswer {
+    int status = 200;
+    QByteArray html;
+    QString outcome; // a result code name, or what went wrong with the request
+};
+
+// The first key of the page that the query lacks; empty when all are there.
+QString missingKey(const PageSpec& page, const QUrlQuery& query);
+
+// The query's values, fully decoded; a key given twice counts once (first).
+QString queryValue(const QUrlQuery& query, const QString& key);
+
+// Runs the page against the driver. The query holds every key of the page.
+PageAnswer servePage(const PageSpec& page, const QUrlQuery& query, Driver& driver);
+
+// The body of onu_mac.php on a single match: exactly 84 characters of text,
+// the whole MAC at characters 11 to 27.
+QString macMatchText(const OnuSummary& onu, const QString& oltIp);
+
+PageAnswer errorPage(int status, const QString& outcome, const QString& title, const QString& text);
+
+// The HTTP status a driver's result code is answered with.
+int httpStatus(Code code);
+
+} // namespace oltd

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/clock.h"
+#include "oltd/driver.h"
+#include "oltd/service_config.h"
+
+#include <QAbstractHttpServer>
+#include <QFile>
+#include <functional>
+
+namespace oltd {
+
+// The OLT management web service: the pages under /olt/ on Qt HttpServer,
+// the allowed client networks, and the audit trail of every request that
+// changes an ONU.
+class OltService : public QAbstractHttpServer {
+public:
+    using Log = std::function<void(const QString&)>;
+
+    // Opens the audit log (appending); throws core::ConfigError when it
+    // cannot be written.
+    OltService(const ServiceSettings& settings, Driver& driver, const core::Clock& clock, Log log);
+
+    // Listens where the settings say; returns the port, 0 on failure.
+    quint16 start();
+
+protected:
+    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
+    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
+
+private:
+    void audit(const QString& client, const QString& page, const QUrlQuery& query,
+               const QString& outcome);
+
+    ServiceSettings m_settings;
+    Driver& m_driver;
+    const core::Clock& m_clock;
+    Log m_log;
+    QFile m_audit;
+};
+
+} // namespace oltd

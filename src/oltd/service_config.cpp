@@ -1,0 +1,74 @@
+#include "oltd/service_config.h"
+
+namespace oltd {
+
+namespace {
+
+core::ConfigError bad(const QString& key, const QString& file, const QString& why) {
+    return core::ConfigError(
+        QStringLiteral("Setting [%1] %2 in %3 %4")
+            .arg(key.section(QLatin1Char('/'), 0, 0), key.section(QLatin1Char('/'), 1), file, why));
+}
+
+} // namespace
+
+QList<Subnet> parseAllow(const QString& text, const QString& key, const QString& file) {
+    QList<Subnet> list;
+    for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString item = part.trimmed();
+        Subnet subnet = item.contains(QLatin1Char('/')) ? QHostAddress::parseSubnet(item)
+                                                        : Subnet(QHostAddress(item), -1);
+        if (subnet.first.isNull())
+            throw bad(key, file, QStringLiteral("holds \"%1\", which is not a network").arg(item));
+        if (subnet.second < 0)
+            subnet.second = subnet.first.protocol() == QAbstractSocket::IPv6Protocol ? 128 : 32;
+        list.append(subnet);
+    }
+    if (list.isEmpty())
+        throw bad(key, file, QStringLiteral("names no network"));
+    return list;
+}
+
+bool isAllowed(const QList<Subnet>& allow, const QHostAddress& client) {
+    // A dual-stack socket shows IPv4 callers as ::ffff:a.b.c.d.
+    bool isV4 = false;
+    const quint32 v4 = client.toIPv4Address(&isV4);
+    const QHostAddress address = isV4 ? QHostAddress(v4) : client;
+    for (const Subnet& s : allow)
+        if (address.isInSubnet(s))
+            return true;
+    return false;
+}
+
+ServiceSettings ServiceSettings::fromConfig(const core::Config& config) {
+    ServiceSettings s;
+    const QString file = config.path();
+    const QString addressKey = QStringLiteral("service/listen_address");
+    s.listenAddress = QHostAddress(config.required(addressKey));
+    if (s.listenAddress.isNull())
+        throw bad(addressKey, file, QStringLiteral("is not an IP address"));
+    const QString portKey = QStringLiteral("service/port");
+    config.required(portKey);
+    const int port = config.number(portKey, -1);
+    if (port < 0 || port > 65535)
+        throw bad(portKey, file, QStringLiteral("must be 0 to 65535"));
+    s.port = quint16(port);
+    const QString allowKey = QStringLiteral("service/allow");
+    s.allow = parseAllow(config.value(allowKey, QStringLiteral("127.0.0.1/32")), allowKey, file);
+    s.auditLog = config.required(QStringLiteral("service/audit_log"));
+    s.driver = config.required(QStringLiteral("driver/name"));
+    if (s.driver == QLatin1String("simulated")) {
+        s.simulatedFile = config.required(QStringLiteral("simulated/network_file"));
+        const QString rebootKey = QStringLiteral("simulated/reboot_seconds");
+        s.rebootSeconds = config.number(rebootKey, 5);
+        if (s.rebootSeconds < 0 || s.rebootSeconds > 600)
+            throw bad(rebootKey, file, QStringLiteral("must be 0 to 600"));
+    } else {
+        throw bad(
+            QStringLiteral("driver/name"), file,
+            QStringLiteral("names an unknown driver \"%1\" (known: simulated)").arg(s.driver));
+    }
+    return s;
+}
+
+} // namespace oltd

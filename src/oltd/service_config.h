@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/config.h"
+
+#include <QHostAddress>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace oltd {
+
+using Subnet = QPair<QHostAddress, int>;
+
+// The service's own settings, read from its INI file (--config). Every
+// problem is a core::ConfigError naming the key and the file.
+struct ServiceSettings {
+    QHostAddress listenAddress;
+    quint16 port = 0; // 0: any free port (tests, the demo)
+    QList<Subnet> allow;
+    QString auditLog;
+    QString driver;
+    QString simulatedFile;
+    int rebootSeconds = 5;
+
+    static ServiceSettings fromConfig(const core::Config& config);
+};
+
+// "127.0.0.1/32, 10.20.0.0/16" -> subnets; a bare address is a /32 (/128).
+QList<Subnet> parseAllow(const QString& text, const QString& key, const QString& file);
+bool isAllowed(const QList<Subnet>& allow, const QHostAddress& client);
+
+} // namespace oltd
