@@ -21,6 +21,11 @@ struct DbSettings {
     QString statusServer;
     QString odbcDriver = QStringLiteral("FreeTDS");
     bool encrypt = false;
+    // sqlserver: a whole ODBC connection string for the primary server, used
+    // as given instead of the one built from the connection text. Nothing in
+    // the configuration sets it; it lets the ODBC path run against a driver
+    // other than SQL Server's (the tests use SQLite's).
+    QString odbcConnection;
     QString configPath; // named in the message about a missing key
 
     // Reads [database]; a key the chosen backend needs and the file lacks is

@@ -16,4 +16,29 @@ QString yesterdaysOutagesSql(Backend backend) {
                           "julianday(date(down_time)) <> 0 AND status='open')");
 }
 
+QString duplicateCandidatesSql(Backend backend) {
+    if (backend == Backend::SqlServer)
+        return QStringLiteral("SELECT ID FROM CDATA WITH (UPDLOCK, HOLDLOCK) WHERE ID LIKE ? "
+                              "ESCAPE '!' OR ID LIKE ' %'");
+    return QStringLiteral("SELECT ID FROM CDATA WHERE ID LIKE ? ESCAPE '!' OR ID LIKE ' %'");
+}
+
+QString rowsChangedSql(const QString& dbmsName) {
+    if (dbmsName.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive))
+        return QStringLiteral("SELECT @@ROWCOUNT");
+    if (dbmsName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive))
+        return QStringLiteral("SELECT changes()");
+    return {};
+}
+
+bool isSqliteOnlyText(const QString& sql) {
+    return sql == yesterdaysOutagesSql(Backend::Sqlite) ||
+           sql == duplicateCandidatesSql(Backend::Sqlite);
+}
+
+QStringList serverOnlyTexts() {
+    return {yesterdaysOutagesSql(Backend::SqlServer), duplicateCandidatesSql(Backend::SqlServer),
+            rowsChangedSql(QStringLiteral("Microsoft SQL Server"))};
+}
+
 } // namespace db

@@ -3,6 +3,7 @@
 #include "db/db_settings.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace db {
 
@@ -10,5 +11,23 @@ namespace db {
 // DATEDIFF/GETDATE; SQLite gets the same calendar-day difference on the local
 // clock.
 QString yesterdaysOutagesSql(Backend backend);
+
+// The ids a new customer's user name could clash with. On SQL Server the read
+// takes update and range locks that hold to the end of the transaction, so a
+// second registration of the same name waits here until the first commits;
+// SQLite's BEGIN IMMEDIATE already holds the whole database.
+QString duplicateCandidatesSql(Backend backend);
+
+// The statement that asks the database how many rows the last statement on
+// the connection changed, for a driver that answers "unknown" (-1). Chosen by
+// the name the ODBC driver gives its database (SQL_DBMS_NAME); empty when the
+// database is not one we know how to ask.
+QString rowsChangedSql(const QString& dbmsName);
+
+// The statement texts only SQLite runs, and their SQL Server counterparts:
+// the statement recorder leaves the former out and adds the latter, so the
+// grammar check sees every text the server would get.
+bool isSqliteOnlyText(const QString& sql);
+QStringList serverOnlyTexts();
 
 } // namespace db

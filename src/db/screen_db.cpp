@@ -1,14 +1,22 @@
 #include "db/screen_db.h"
 
+#include "db/dialect.h"
 #include "db/error.h"
 #include "db/grid_model.h"
 
 #include <QAtomicInt>
+#include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QMutex>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <sql.h>
+#include <sqlext.h>
 #include <sqlite3.h>
 
 namespace db {
@@ -82,6 +90,64 @@ sqlite3* sqliteHandle(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(h.constData());
 }
 
+// The ODBC connection handle under a QODBC connection, or null.
+SQLHDBC odbcHandle(const QSqlDatabase& db) {
+    const QVariant h = db.driver()->handle();
+    if (db.driverName() != QLatin1String("QODBC") || !h.isValid() ||
+        h.metaType().sizeOf() != int(sizeof(SQLHDBC)))
+        return nullptr;
+    return *static_cast<SQLHDBC const*>(h.constData());
+}
+
+// What the driver says its database is ("Microsoft SQL Server", "SQLite").
+QString dbmsName(const QSqlDatabase& db) {
+    SQLHDBC hdbc = odbcHandle(db);
+    if (!hdbc)
+        return {};
+    SQLCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_DBMS_NAME, name, sizeof name, &length)))
+        return {};
+    return QString::fromUtf8(reinterpret_cast<const char*>(name));
+}
+
+// ZELCRM_RECORD_STATEMENTS=FILE appends every distinct statement text this
+// process runs to FILE, one JSON string a line, for the grammar check of the
+// texts SQL Server would get. SQLite-only texts are swapped for the server's.
+class StatementRecorder {
+public:
+    static StatementRecorder& instance() {
+        static StatementRecorder recorder;
+        return recorder;
+    }
+    void record(const QString& sql) {
+        if (m_path.isEmpty() || isSqliteOnlyText(sql))
+            return;
+        const QMutexLocker lock(&m_mutex);
+        if (m_seen.isEmpty())
+            for (const QString& text : serverOnlyTexts())
+                write(separatePlaceholders(text));
+        write(separatePlaceholders(sql));
+    }
+
+private:
+    StatementRecorder()
+        : m_path(qEnvironmentVariable("ZELCRM_RECORD_STATEMENTS")) {}
+    void write(const QString& sql) {
+        if (m_seen.contains(sql))
+            return;
+        m_seen.insert(sql);
+        QFile file(m_path);
+        if (!file.open(QIODevice::Append))
+            return;
+        // One write per line, so processes appending at once never interleave.
+        file.write(QJsonDocument(QJsonArray{sql}).toJson(QJsonDocument::Compact) + '\n');
+    }
+    QString m_path;
+    QMutex m_mutex;
+    QSet<QString> m_seen;
+};
+
 bool isWordChar(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
@@ -152,12 +218,15 @@ void ScreenDb::openOn(bool secondary) {
                             .arg(secondary ? QStringLiteral("secondary_server")
                                            : QStringLiteral("primary_server"),
                                  m_settings.configPath));
-        db.setDatabaseName(odbcConnectionString(m_settings.connectionText, server,
-                                                m_settings.odbcDriver, m_settings.encrypt));
+        const bool given = !secondary && !m_settings.odbcConnection.isEmpty();
+        db.setDatabaseName(given ? m_settings.odbcConnection
+                                 : odbcConnectionString(m_settings.connectionText, server,
+                                                        m_settings.odbcDriver, m_settings.encrypt));
         db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15"));
     }
     if (!db.open())
         throw Error(errorText(db.lastError()));
+    m_rowsChangedSql = sqlite ? QString() : rowsChangedSql(dbmsName(db));
     m_secondary = secondary;
     m_depth = 1;
 }
@@ -168,6 +237,7 @@ void ScreenDb::close() {
     if (--m_depth > 0)
         return;
     finishLiveCursor();
+    releaseCursors();
     QSqlDatabase db = connection(m_name);
     if (m_inTransaction) {
         db.rollback();
@@ -185,6 +255,17 @@ void ScreenDb::finishLiveCursor() {
     if (const auto live = m_live.lock())
         live->finish();
     m_live.reset();
+}
+
+// A cursor still held when the connection closes keeps its statement on the
+// connection, and some drivers (SQLite's ODBC driver) then refuse to
+// disconnect, leaking the connection. Its statement is released; reading the
+// cursor afterwards throws like any finished cursor.
+void ScreenDb::releaseCursors() {
+    for (const auto& handed : m_cursors)
+        if (const auto q = handed.lock())
+            *q = QSqlQuery(QSqlDatabase());
+    m_cursors.clear();
 }
 
 std::shared_ptr<QSqlQuery> ScreenDb::run(const QString& sql, const Params& params,
@@ -207,16 +288,48 @@ std::shared_ptr<QSqlQuery> ScreenDb::run(const QString& sql, const Params& param
 }
 
 int ScreenDb::execute(const QString& sql, const Params& params) {
-    return run(sql, params, true)->numRowsAffected();
+    StatementRecorder::instance().record(sql);
+    const int reported = run(sql, params, true)->numRowsAffected();
+    return rowsChanged(reported, [this] { return askRowsChanged(); });
+}
+
+std::optional<int> ScreenDb::askRowsChanged() {
+    if (m_rowsChangedSql.isEmpty())
+        return std::nullopt;
+    auto q = run(m_rowsChangedSql, {}, true);
+    std::optional<int> rows;
+    bool ok = false;
+    if (q->next())
+        if (const int n = q->value(0).toInt(&ok); ok && n >= 0)
+            rows = n;
+    q->finish();
+    m_live.reset();
+    return rows;
+}
+
+// Some ODBC drivers answer "unknown" (-1) for the rows a statement changed.
+// Taking that for a success or for "no row matched" would be a guess, so the
+// database is asked; when it cannot be, the action stops with an error.
+int rowsChanged(int reported, const std::function<std::optional<int>()>& ask) {
+    if (reported >= 0)
+        return reported;
+    if (const auto asked = ask())
+        return *asked;
+    throw Error(QStringLiteral("The database did not say how many rows the statement changed."));
 }
 
 RowCursor ScreenDb::query(const QString& sql, const Params& params) {
-    return RowCursor(run(sql, params, true));
+    StatementRecorder::instance().record(sql);
+    auto q = run(sql, params, true);
+    std::erase_if(m_cursors, [](const auto& c) { return c.expired(); });
+    m_cursors.push_back(q);
+    return RowCursor(std::move(q));
 }
 
 void ScreenDb::bindGrid(GridModel& grid, const QString& sql, const Params& params) {
     if (m_depth == 0)
         throw Error(closedMessage());
+    StatementRecorder::instance().record(sql);
     if (sqlite3* handle = sqliteHandle(connection(m_name))) {
         finishLiveCursor();
         SqliteStatement st(handle, sql);

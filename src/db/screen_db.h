@@ -6,6 +6,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 namespace db {
 
 class GridModel;
@@ -54,6 +57,8 @@ private:
     // SQL Server without MARS keeps one result set per connection: the cursor
     // still open is finished before anything else runs on the connection.
     void finishLiveCursor();
+    std::optional<int> askRowsChanged();
+    void releaseCursors();
     std::shared_ptr<QSqlQuery> run(const QString& sql, const Params& params, bool forwardOnly);
     QString m_name;
     DbSettings m_settings;
@@ -61,6 +66,8 @@ private:
     bool m_secondary = false;
     bool m_inTransaction = false;
     std::weak_ptr<QSqlQuery> m_live;
+    std::vector<std::weak_ptr<QSqlQuery>> m_cursors;
+    QString m_rowsChangedSql; // empty: the database cannot be asked
 };
 
 // The statements keep their quoted texts, where a value's closing quote often
@@ -68,5 +75,10 @@ private:
 // `?`, Qt would read "?WHERE" as a named placeholder, so a blank goes between
 // them; text inside quotes is left alone.
 QString separatePlaceholders(const QString& sql);
+
+// The rows a statement changed: the driver's count, or, when the driver
+// answers "unknown" (-1), what `ask` gets from the database. Nothing from
+// either throws db::Error rather than guess.
+int rowsChanged(int reported, const std::function<std::optional<int>()>& ask);
 
 } // namespace db

@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/text_formats.h"
+#include "db/dialect.h"
 #include "db/screen_db.h"
 #include "provisioning/customer_rules.h"
 
@@ -10,18 +11,6 @@
 namespace provisioning {
 
 namespace {
-
-// The candidates are the ids that begin with the user name in any case
-// (trailing blanks included) and the ids that begin with a blank; both are
-// ranges of the id index. On SQL Server the read takes update and range
-// locks that hold to the end of the transaction, so a second registration
-// of the same name waits at this read until the first one has committed.
-QString duplicateCandidatesSql(db::Backend backend) {
-    if (backend == db::Backend::SqlServer)
-        return QStringLiteral("SELECT ID FROM CDATA WITH (UPDLOCK, HOLDLOCK) WHERE ID LIKE ? "
-                              "ESCAPE '!' OR ID LIKE ' %'");
-    return QStringLiteral("SELECT ID FROM CDATA WHERE ID LIKE ? ESCAPE '!' OR ID LIKE ' %'");
-}
 
 void insertCustomer(db::ScreenDb& db, const CustomerEntry& e, const QString& today) {
     const LookupValues& l = e.lookup;
@@ -132,7 +121,7 @@ QString beginsWithPattern(const QString& text) {
 int countDuplicates(db::ScreenDb& db, const QString& userName) {
     int count = 0;
     auto row =
-        db.query(duplicateCandidatesSql(db.backend()), {db::text(beginsWithPattern(userName))});
+        db.query(db::duplicateCandidatesSql(db.backend()), {db::text(beginsWithPattern(userName))});
     for (; !row.atEnd(); row.next())
         if (trimBlanks(row.field(0)) == userName)
             ++count;
