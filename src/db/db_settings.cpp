@@ -12,16 +12,18 @@ namespace {
 
 const QString serverMark = QStringLiteral("«server»");
 
+QString braced(const QString& v) {
+    QString inner = v;
+    inner.replace(QLatin1Char('}'), QStringLiteral("}}"));
+    return QLatin1Char('{') + inner + QLatin1Char('}');
+}
+
 // ODBC values that hold ';', braces or blanks at an end are braced, with
 // '}' doubled, so a password can never end its key early.
 QString odbcValue(const QString& v) {
     const bool plain = !v.contains(QLatin1Char(';')) && !v.contains(QLatin1Char('{')) &&
                        !v.contains(QLatin1Char('}')) && v.trimmed() == v;
-    if (plain)
-        return v;
-    QString braced = v;
-    braced.replace(QLatin1Char('}'), QStringLiteral("}}"));
-    return QLatin1Char('{') + braced + QLatin1Char('}');
+    return plain ? v : braced(v);
 }
 
 // "Key = value;..." with keys matched without regard to case or blanks.
@@ -58,9 +60,8 @@ QString odbcConnectionString(const QString& providerText, const QString& server,
 
     QStringList out;
     // Driver names with blanks are braced by custom ("{ODBC Driver 18 for SQL Server}").
-    out << QStringLiteral("Driver=") + (driver.contains(QLatin1Char(' '))
-                                            ? QLatin1Char('{') + driver + QLatin1Char('}')
-                                            : odbcValue(driver));
+    out << QStringLiteral("Driver=") +
+               (driver.contains(QLatin1Char(' ')) ? braced(driver) : odbcValue(driver));
     // FreeTDS wants the port apart; other drivers take "host,port".
     const qsizetype comma = host.indexOf(QLatin1Char(','));
     if (freeTds && comma >= 0) {

@@ -152,7 +152,7 @@ SimulatedDriver::FileStamp SimulatedDriver::stamp() const {
     // there its size and time tell of any change.
     struct stat st {};
     if (::stat(m_walFile.constData(), &st) == 0 || ::stat(m_file.constData(), &st) == 0)
-        return {st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+        return {qint64(st.st_ino), st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
     return {};
 }
 

@@ -43,6 +43,18 @@ private slots:
             << QStringLiteral("ODBC Driver 18 for SQL Server") << true
             << QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server=db,1533;Database=test;"
                               "UID=sa;PWD=s3cret;Packet Size=4096;AutoTranslate=yes;Encrypt=yes");
+        // Found by fuzzing: a driver name with a blank was braced without
+        // doubling its '}', so the rest of it read as keys of their own.
+        QTest::addRow("driver name with a brace cannot add keys")
+            << QStringLiteral("User ID=sa;password=pw;Data Source=«server»") << QStringLiteral("h")
+            << QStringLiteral("My Driver};PWD=x") << false
+            << QStringLiteral("Driver={My Driver}};PWD=x};Server=h;UID=sa;PWD=pw;AutoTranslate=yes;"
+                              "Encrypt=no");
+        QTest::addRow("server with separators is braced")
+            << QStringLiteral("User ID=sa;password=pw;Data Source=«server»")
+            << QStringLiteral("h;UID=admin") << QStringLiteral("FreeTDS") << false
+            << QStringLiteral("Driver=FreeTDS;Server={h;UID=admin};UID=sa;PWD=pw;TDS_Version=7.4;"
+                              "ClientCharset=UTF-8");
     }
     void providerFormBecomesOdbc() {
         QFETCH(QString, provider);

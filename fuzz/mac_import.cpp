@@ -1,0 +1,18 @@
+// The MAC address in the OLT service's answer, the MAC the operator types,
+// and the service's own reading of MAC texts.
+#include "fuzz_input.h"
+#include "oltd/mac.h"
+#include "provisioning/customer_rules.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider in(data, size);
+    const QString typed = fuzz::text(in, 64);
+    const QString body = fuzz::rest(in);
+    if (const auto mac = provisioning::importedMac(body))
+        fuzz::require(mac->size() == 17 && body.size() == 84);
+    provisioning::macToSend(typed);
+    const QString digits = oltd::macDigits(typed);
+    oltd::formatMac(digits);
+    oltd::reversed(typed);
+    return 0;
+}
