@@ -7,6 +7,8 @@
 #include "oltd/service_config.h"
 #include "provisioning/customer_rules.h"
 
+#include <QRegularExpression>
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     const QString name = fuzz::text(in, 64);
@@ -14,12 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = fuzz::rest(in);
     using namespace provisioning;
     if (mobile.size() == 10)
-        fuzz::require(engineerMobile(engineerEntry(name, mobile)) == mobile);
+        fuzz::require(engineerMobile(engineerEntry(name, mobile)) == mobile, "mobile back",
+                      name + QLatin1Char('|') + mobile);
     engineerMobile(text);
-    bool ok = false;
+    static const QRegularExpression plainNumber(
+        QStringLiteral("^-?(0|[1-9][0-9]*)(\\.[0-9]*[1-9])?$"));
     const QString number = leadingNumber(text);
-    number.toDouble(&ok);
-    fuzz::require(ok);
+    fuzz::require(plainNumber.match(number).hasMatch() && number != QLatin1String("-0"),
+                  "plain decimal number", text + QStringLiteral(" -> ") + number);
     serviceForUserName(text);
     mtnlVoiceDomain(name, text);
     withDefaultPort(text, 80);

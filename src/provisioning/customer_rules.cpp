@@ -150,10 +150,16 @@ QString leadingNumber(const QString& text) {
         }
         signAllowed = false;
     }
-    while (whole.size() > 1 && whole.startsWith(QLatin1Char('0')))
-        whole.remove(0, 1);
-    while (fraction.endsWith(QLatin1Char('0')))
-        fraction.chop(1);
+    // One cut each, not a character at a time: a long run of zeros in an
+    // answer must not take quadratic time.
+    qsizetype zeros = 0;
+    while (zeros + 1 < whole.size() && whole.at(zeros) == QLatin1Char('0'))
+        ++zeros;
+    whole.remove(0, zeros);
+    qsizetype kept = fraction.size();
+    while (kept > 0 && fraction.at(kept - 1) == QLatin1Char('0'))
+        --kept;
+    fraction.truncate(kept);
     if (whole.isEmpty())
         whole = QStringLiteral("0");
     QString number = fraction.isEmpty() ? whole : whole + QLatin1Char('.') + fraction;
