@@ -32,8 +32,10 @@ QString rowsChangedSql(const QString& dbmsName) {
 }
 
 bool isSqliteOnlyText(const QString& sql) {
-    return sql == yesterdaysOutagesSql(Backend::Sqlite) ||
-           sql == duplicateCandidatesSql(Backend::Sqlite);
+    // A caller may add clauses (an order) after a dialect text.
+    return sql.startsWith(yesterdaysOutagesSql(Backend::Sqlite)) ||
+           sql.startsWith(duplicateCandidatesSql(Backend::Sqlite)) ||
+           sql == rowsChangedSql(QStringLiteral("SQLite"));
 }
 
 QStringList serverOnlyTexts() {

@@ -33,6 +33,8 @@ private slots:
         s.begin(true);
         db::GridModel grid;
         s.bindGrid(grid, db::yesterdaysOutagesSql(db::Backend::Sqlite));
+        s.query(db::yesterdaysOutagesSql(db::Backend::Sqlite) + QStringLiteral(" order by 1"));
+        s.query(db::rowsChangedSql(QStringLiteral("SQLite")));
         s.commit();
         s.close();
 
