@@ -37,19 +37,24 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     const auto& specs = oltd::pageSpecs();
-    const size_t pick = in.ConsumeIntegralInRange<size_t>(0, size_t(specs.size()) - 1);
-    const std::string target = in.ConsumeRemainingBytesAsString();
-    const QUrl url = QUrl::fromEncoded(QByteArray::fromStdString(target));
+    const oltd::PageSpec& page =
+        specs.at(qsizetype(in.ConsumeIntegralInRange<size_t>(0, size_t(specs.size()) - 1)));
+    // Mostly every key the page needs, with raw (still percent-encoded)
+    // values, so the page itself runs; then whatever else the address holds.
+    QByteArray target = "/olt/" + page.name.toUtf8() + '?';
+    for (const QString& key : page.keys)
+        if (in.ConsumeIntegralInRange<int>(0, 15) != 0)
+            target += key.toUtf8() + '=' +
+                      QByteArray::fromStdString(in.ConsumeRandomLengthString(64)) + '&';
+    target += QByteArray::fromStdString(in.ConsumeRemainingBytesAsString());
+    const QUrl url = QUrl::fromEncoded(target);
     const QUrlQuery query(url);
-    const QString path = url.path();
-    const oltd::PageSpec* page = oltd::findPage(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
-    if (!page)
-        page = &specs.at(qsizetype(pick));
-    for (const QString& key : page->keys)
+    for (const QString& key : page.keys)
         oltd::queryValue(query, key);
-    if (!oltd::missingKey(*page, query).isEmpty())
+    if (!oltd::missingKey(page, query).isEmpty())
         return 0;
-    const oltd::PageAnswer answer = oltd::servePage(*page, query, *network->driver);
-    fuzz::require(answer.status >= 200 && answer.status < 600);
+    const oltd::PageAnswer answer = oltd::servePage(page, query, *network->driver);
+    fuzz::require(answer.status >= 200 && answer.status < 600, "an HTTP status",
+                  QString::fromUtf8(target));
     return 0;
 }
