@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "complaints/complaint_register_form.h"
+#include "onu/onu_configuration_form.h"
 #include "provisioning/customer_record_form.h"
 #include "provisioning/inner_vlan_form.h"
 #include "provisioning/voice_ip_form.h"
@@ -114,7 +115,7 @@ QList<MainWindow::MenuItem> standardMenu() {
         {"SLA", "SLA", "Form5", true, nullptr},
         {"m7", "BTS FAULT", "Form8", true, nullptr},
         {"M9", "AP AND USER STATUS", "Form15", true, nullptr},
-        {"m8", "ONU CONFIGURATION", "Form9", true, nullptr},
+        {"m8", "ONU CONFIGURATION", "Form9", true, build<onu::OnuConfigurationForm>},
         {"C3", "OLT INNER VLAN", "Form17", false, build<provisioning::InnerVlanForm>},
         {"C5", "VOICE IP", "Form18", false, build<provisioning::VoiceIpForm>},
     };

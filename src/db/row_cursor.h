@@ -27,6 +27,8 @@ public:
     // not have, throws db::Error.
     QString field(int index) const;
     QString field(const QString& name) const; // names matched without regard to case
+    // For the few rules that treat a NULL unlike an empty text.
+    bool isNull(const QString& name) const;
     // Blanks (spaces) at either end removed; tabs and line ends are kept, as
     // they belong to multi-line texts such as histories.
     QString trimmed(int index) const { return trimBlanks(field(index)); }
@@ -37,6 +39,7 @@ public:
 
 private:
     QSqlQuery& current() const;
+    int columnIndex(const QString& name) const;
     std::shared_ptr<QSqlQuery> m_query;
     QSqlRecord m_columns; // read once: every field lookup uses it
     bool m_onRow = false;
