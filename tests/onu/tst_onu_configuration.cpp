@@ -1,3 +1,5 @@
+#include "../oltd/oltd_fixture.h"
+#include "integrations/web_browser.h"
 #include "onu/onu_configuration_form.h"
 #include "support/http_server.h"
 #include "support/strings.h"
@@ -30,23 +32,7 @@ private slots:
         m_ctx = std::make_unique<support::TestContext>(QHash<QString, QString>{
             {QStringLiteral("services/olt_service"), m_server->hostPort()},
             {QStringLiteral("accounts/default_broadband_password"), kDefaultPassword}});
-        auto& db = m_ctx->db();
-        db.exec(QStringLiteral(
-            "insert into cdata (ID, indicator, AP, circle, ssa, OTC, nas_ip, [CPE TYPE], BA, "
-            "SERVICE) values ('anil.kumar', '12345', 'EKM-KAKKANAD-OLT', 'KERALA', 'ERNAKULAM', "
-            "'+914842700001/sippw', 'ims.kerala/2500', 'Anil Home/wifipass1', 'BA123', 'FTTH')"));
-        for (const auto& database : {0, 1}) {
-            const QString sql =
-                QStringLiteral("insert into OLT (SITE, IN_VLAN, ID, MAC) values "
-                               "('EKM-KAKKANAD-OLT', '101', 'anil.kumar', 'A4:7B:2C:10:01:01')");
-            database == 0 ? db.exec(sql) : db.execSecondary(sql);
-        }
-        db.exec(QStringLiteral("insert into af_site (site, ip, LIVE) values "
-                               "('EKM-KAKKANAD-OLT', '192.0.2.11', 'UP')"));
-        db.exec(QStringLiteral("insert into NGN (ngn_provider, circle, sip_domain, voip_vlan) "
-                               "values ('VUVA IMS', 'KERALA', 'ims.kerala.vuva', '2600'), "
-                               "('VUVA IMS', 'MAHARASHTRA', 'ims.mh', '2700'), "
-                               "('OTHER', 'MAHARASHTRA', 'x', '1')"));
+        fill(m_ctx->db());
         m_form = std::make_unique<onu::OnuConfigurationForm>(m_ctx->app());
     }
     void cleanup() {
@@ -310,7 +296,50 @@ private slots:
             QCOMPARE(m_ctx->db().rowsSecondary(mac), support::strings({"B8:00:11:22:33:44"}));
     }
 
+    // The whole way: the screen, the real service, the simulated ONU.
+    void theOnuIsConfiguredThroughTheService() {
+        OltdFixture olt;
+        m_form.reset();
+        m_ctx = std::make_unique<support::TestContext>(QHash<QString, QString>{
+            {QStringLiteral("services/olt_service"), QStringLiteral("127.0.0.1:%1").arg(olt.port)},
+            {QStringLiteral("accounts/default_broadband_password"), kDefaultPassword}});
+        fill(m_ctx->db());
+        m_form = std::make_unique<onu::OnuConfigurationForm>(m_ctx->app());
+        auto* page = find<integrations::WebBrowser>(QStringLiteral("WebBrowser1"));
+        search(QStringLiteral("12345"));
+        type(m_form.get(), QStringLiteral("Text8"), QStringLiteral("Office Net"));
+        type(m_form.get(), QStringLiteral("Text9"), QStringLiteral("office&123"));
+        click(m_form.get(), QStringLiteral("Command10"));
+        QVERIFY(page->waitUntilLoaded());
+        QVERIFY2(page->bodyText().contains(QStringLiteral("OK: 2.4 GHz Wi-Fi of A4:7B:2C:10:01:01 "
+                                                          "configured")),
+                 qPrintable(page->bodyText()));
+        click(m_form.get(), QStringLiteral("Command9"));
+        QVERIFY(page->waitUntilLoaded());
+        QVERIFY2(page->bodyText().contains(QStringLiteral("2.4 GHz\tOffice-Net\toffice&123")),
+                 qPrintable(page->bodyText()));
+        QVERIFY(m_ctx->dialogs().shown().isEmpty());
+    }
+
 private:
+    static void fill(support::TestDb& db) {
+        db.exec(QStringLiteral(
+            "insert into cdata (ID, indicator, AP, circle, ssa, OTC, nas_ip, [CPE TYPE], BA, "
+            "SERVICE) values ('anil.kumar', '12345', 'EKM-KAKKANAD-OLT', 'KERALA', 'ERNAKULAM', "
+            "'+914842700001/sippw', 'ims.kerala/2500', 'Anil Home/wifipass1', 'BA123', 'FTTH')"));
+        for (const auto& database : {0, 1}) {
+            const QString sql =
+                QStringLiteral("insert into OLT (SITE, IN_VLAN, ID, MAC) values "
+                               "('EKM-KAKKANAD-OLT', '101', 'anil.kumar', 'A4:7B:2C:10:01:01')");
+            database == 0 ? db.exec(sql) : db.execSecondary(sql);
+        }
+        db.exec(QStringLiteral("insert into af_site (site, ip, LIVE) values "
+                               "('EKM-KAKKANAD-OLT', '192.0.2.11', 'UP')"));
+        db.exec(QStringLiteral("insert into NGN (ngn_provider, circle, sip_domain, voip_vlan) "
+                               "values ('VUVA IMS', 'KERALA', 'ims.kerala.vuva', '2600'), "
+                               "('VUVA IMS', 'MAHARASHTRA', 'ims.mh', '2700'), "
+                               "('OTHER', 'MAHARASHTRA', 'x', '1')"));
+    }
     template <class T> T* find(const QString& name) { return support::find<T>(m_form.get(), name); }
     void search(const QString& key) {
         type(m_form.get(), QStringLiteral("Text1"), key);
