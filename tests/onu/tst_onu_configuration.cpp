@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
 
@@ -196,6 +197,8 @@ private slots:
         act(control);
         QCOMPARE(lastPage(), request);
         QVERIFY(m_ctx->dialogs().shown().isEmpty());
+        // The "k" went to the page only.
+        QCOMPARE(textOf(m_form.get(), QStringLiteral("Text6")), QStringLiteral("+914842700001"));
     }
 
     void beforeASearchTheCaptionsAreSent() {
@@ -294,6 +297,30 @@ private slots:
                                                   : QStringLiteral("B8:00:11:22:33:44"));
         if (broken != QLatin1String("secondary") && id != QLatin1String("nobody"))
             QCOMPARE(m_ctx->db().rowsSecondary(mac), support::strings({"B8:00:11:22:33:44"}));
+    }
+
+    void theStatusLabelOpensTheOltInTheDesktopBrowser() {
+        search(QStringLiteral("anil.kumar"));
+        clickLabel(m_form.get(), QStringLiteral("Label6"));
+        QCOMPARE(m_ctx->programs().started().size(), 1);
+        QCOMPARE(m_ctx->programs().started().first().url,
+                 QUrl(QStringLiteral("https://192.0.2.11")));
+    }
+
+    void theUsageWaitEndsAtTheLimit() {
+        m_form.reset();
+        m_ctx = std::make_unique<support::TestContext>(QHash<QString, QString>{
+            {QStringLiteral("services/olt_service"), m_server->hostPort()},
+            {QStringLiteral("accounts/default_broadband_password"), kDefaultPassword},
+            {QStringLiteral("app/wait_limit_seconds"), QStringLiteral("1")}});
+        fill(m_ctx->db());
+        m_form = std::make_unique<onu::OnuConfigurationForm>(m_ctx->app());
+        m_server->setDelay(5000);
+        QElapsedTimer clock;
+        clock.start();
+        clickLabel(m_form.get(), QStringLiteral("Label1"));
+        QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(lastPage(), QStringLiteral("/olt/usage.php?ip=OLT%20IP&mac="));
     }
 
     // The whole way: the screen, the real service, the simulated ONU.
