@@ -282,7 +282,7 @@ PageAnswer onuMac(const PageInfo& page, const QUrlQuery& q, Driver& d) {
 using Handler = std::function<PageAnswer(const PageInfo&, const QUrlQuery&, Driver&)>;
 
 struct PageEntry {
-    PageInfo spec;
+    PageInfo info;
     Handler handler;
 };
 
@@ -328,13 +328,13 @@ const QList<PageEntry>& entries() {
 } // namespace
 
 const QList<PageInfo>& pageList() {
-    static const QList<PageInfo> specs = [] {
+    static const QList<PageInfo> pages = [] {
         QList<PageInfo> s;
         for (const PageEntry& e : entries())
-            s.append(e.spec);
+            s.append(e.info);
         return s;
     }();
-    return specs;
+    return pages;
 }
 
 const PageInfo* findPage(const QString& name) {
@@ -361,8 +361,8 @@ QString missingKey(const PageInfo& page, const QUrlQuery& query) {
 
 PageAnswer servePage(const PageInfo& page, const QUrlQuery& query, Driver& driver) {
     for (const PageEntry& e : entries())
-        if (e.spec.name == page.name)
-            return e.handler(e.spec, query, driver);
+        if (e.info.name == page.name)
+            return e.handler(e.info, query, driver);
     return errorPage(404, QStringLiteral("NO_PAGE"), QStringLiteral("Page not found"),
                      QStringLiteral("There is no page %1.").arg(page.name));
 }

@@ -48,8 +48,8 @@ quint16 OltService::start() {
 void OltService::audit(const QString& client, const QString& page, const QUrlQuery& query,
                        const QString& outcome) {
     QStringList keys;
-    if (const PageInfo* spec = findPage(page))
-        for (const QString& key : spec->keys)
+    if (const PageInfo* info = findPage(page))
+        for (const QString& key : info->keys)
             if (key != QLatin1String("ip") && key != QLatin1String("mac") &&
                 query.hasQueryItem(key))
                 keys << key + QLatin1Char('=') +
