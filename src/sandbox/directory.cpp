@@ -71,7 +71,8 @@ std::optional<Subscriber> Directory::first(const QString& where, const QStringLi
 }
 
 std::optional<Subscriber> Directory::byUserName(const QString& userName) const {
-    return first(QStringLiteral("trim(ID) = ? order by rowid limit 1"), {userName.trimmed()});
+    return first(QStringLiteral("trim(ID) = ? COLLATE NOCASE order by rowid limit 1"),
+                 {userName.trimmed()});
 }
 
 std::optional<Subscriber> Directory::byTelephone(const QString& number) const {

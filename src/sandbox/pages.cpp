@@ -50,8 +50,10 @@ QString addressPart(QString address) {
     return address.simplified();
 }
 
+// The fields add no text to the page as rendered, as long as no blank
+// stands between them.
 QString searchForm(const QString& action, const QString& field) {
-    return QStringLiteral("<form method=\"post\" action=\"%1\"><input name=\"%2\" autofocus> "
+    return QStringLiteral("<form method=\"post\" action=\"%1\"><input name=\"%2\" autofocus>"
                           "<input type=\"submit\" value=\"SEARCH\"></form>")
         .arg(action, field);
 }

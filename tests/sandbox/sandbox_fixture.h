@@ -15,10 +15,14 @@
 struct SandboxFixture {
     support::TestDb db;
     QTemporaryDir data;
-    sandbox::Accounts accounts{QStringLiteral("smsuser"),   QStringLiteral("sms pass&1"),
-                               QStringLiteral("100001"),    QStringLiteral("tok/en+1"),
-                               QStringLiteral("admin"),     QStringLiteral("olt p@ss"),
-                               QStringLiteral("noc@zel.example.com"), QStringLiteral("mail pass")};
+    sandbox::Accounts accounts{QStringLiteral("smsuser"),
+                               QStringLiteral("sms pass&1"),
+                               QStringLiteral("100001"),
+                               QStringLiteral("tok/en+1"),
+                               QStringLiteral("admin"),
+                               QStringLiteral("olt p@ss"),
+                               QStringLiteral("noc@zel.example.com"),
+                               QStringLiteral("mail pass")};
     std::unique_ptr<sandbox::Sandbox> service;
     sandbox::Sandbox::Ports ports;
 
@@ -34,12 +38,12 @@ struct SandboxFixture {
             "INSERT INTO cdata (ID, name, ssa, Mobile, Address, circle, BA, status, policy, "
             "PHONE, AP, nas_ip, SERVICE, TELEPHONE) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
         db.exec(insert, values({"anil.kumar", "Anil Kumar", "ERNAKULAM", "9846012345",
-                         "14/220 Kakkanad West, Kochi 682030", "KERALA", "1002345678", "active",
-                         "Vuva_FTTH_100M", "0484-2423456", "EKM-KAKKANAD-OLT", "10.1.1.1", "FTTH",
-                         "0484-2423456"}));
+                                "14/220 Kakkanad West, Kochi 682030", "KERALA", "1002345678",
+                                "active", "Vuva_FTTH_100M", "0484-2423456", "EKM-KAKKANAD-OLT",
+                                "10.1.1.1", "FTTH", "0484-2423456"}));
         db.exec(insert, values({"meera@af", "Meera <b>Menon</b>", "PUNE", "9847023456", "Flat 3B",
-                         "MAHARASHTRA", "1002345679", "suspended", "Vuva_Susp", "020-2567890",
-                         "PUN-AP-1", "10.1.1.2", "AF", ""}));
+                                "MAHARASHTRA", "1002345679", "suspended", "Vuva_Susp",
+                                "020-2567890", "PUN-AP-1", "10.1.1.2", "AF", ""}));
         sandbox::Settings settings;
         settings.listenAddress = QHostAddress::LocalHost;
         settings.dataFolder = data.filePath(QStringLiteral("sandbox"));

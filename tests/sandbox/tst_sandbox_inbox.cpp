@@ -32,11 +32,11 @@ private slots:
     void messagesOfTheClientsChannelsAreListedNewestFirst() {
         SandboxFixture f;
         const QString smsText = QStringLiteral("BTS DOWN & <site> Ernakulam — 5 min");
-        QVERIFY(integrations::smsMessageSend(sms(f), 10, QStringLiteral("9846012345"), smsText)
-                    .ok());
+        QVERIFY(
+            integrations::smsMessageSend(sms(f), 10, QStringLiteral("9846012345"), smsText).ok());
         const QString waText = QStringLiteral("Fault #12 \"restored\"\nthanks");
-        const auto wa =
-            integrations::whatsAppMessageSend(whatsApp(f), 10, QStringLiteral("919846012345"), waText);
+        const auto wa = integrations::whatsAppMessageSend(whatsApp(f), 10,
+                                                          QStringLiteral("919846012345"), waText);
         QVERIFY2(wa.ok(), qPrintable(wa.error));
         const integrations::Mail fault{QStringLiteral("gm@zel.example.com"),
                                        QStringLiteral(";noc@zel.example.com;;sde@zel.example.com"),
@@ -91,7 +91,8 @@ private slots:
             auto account = mail(f);
             account.password = QStringLiteral("wrong");
             result = integrations::mailSend(
-                account, 10, {QStringLiteral("a@b.c"), {}, QStringLiteral("s"), QStringLiteral("b")});
+                account, 10,
+                {QStringLiteral("a@b.c"), {}, QStringLiteral("s"), QStringLiteral("b")});
         }
         QVERIFY(!result.ok());
         QVERIFY(f.service->inbox().items().isEmpty());
@@ -116,10 +117,9 @@ private slots:
                                 << QStringLiteral("Lookup")
                                 << QStringList{QStringLiteral("anil.kumar"),
                                                QStringLiteral("Vuva_FTTH_100M")};
-        QTest::addRow("MTNL by number") << QStringLiteral("/elite/?telno=4842423456")
-                                        << QStringLiteral("Lookup")
-                                        << QStringList{QStringLiteral("4842423456"),
-                                                       QStringLiteral("anil.kumar")};
+        QTest::addRow("MTNL by number")
+            << QStringLiteral("/elite/?telno=4842423456") << QStringLiteral("Lookup")
+            << QStringList{QStringLiteral("4842423456"), QStringLiteral("anil.kumar")};
     }
     void pagesRecordWhatTheyReceived() {
         QFETCH(QString, address);
@@ -145,8 +145,8 @@ private slots:
     void anUnknownRequestGetsA404Page() {
         QFETCH(QString, url);
         SandboxFixture f;
-        const auto [status, body] = f.get(
-            url.replace(QStringLiteral("HTTPS"), f.https()).replace(QStringLiteral("HTTP"), f.http()));
+        const auto [status, body] = f.get(url.replace(QStringLiteral("HTTPS"), f.https())
+                                              .replace(QStringLiteral("HTTP"), f.http()));
         QCOMPARE(status, 404);
         QVERIFY(body.contains(QStringLiteral("404 Not Found")));
         QVERIFY(f.service->inbox().items().isEmpty());

@@ -30,16 +30,14 @@ private slots:
         QTest::addColumn<QStringList>("read"); // user, phone, number, status, SSA, circle
         const QStringList anil{QStringLiteral("anil.kumar"), QStringLiteral("04842423456"),
                                QStringLiteral("1002345678"), QStringLiteral("active"),
-                               QStringLiteral("ERNAKULAM"), QStringLiteral("KERALA")};
+                               QStringLiteral("ERNAKULAM"),  QStringLiteral("KERALA")};
         QTest::addRow("known user") << QStringLiteral("anil.kumar") << anil;
         QTest::addRow("typed in capitals") << QStringLiteral("ANIL.KUMAR ") << anil;
-        QTest::addRow("user with @") << QStringLiteral("meera@af")
-                                     << QStringList{QStringLiteral("meera@af"),
-                                                    QStringLiteral("0202567890"),
-                                                    QStringLiteral("1002345679"),
-                                                    QStringLiteral("suspended"),
-                                                    QStringLiteral("PUNE"),
-                                                    QStringLiteral("MAHARASHTRA")};
+        QTest::addRow("user with @")
+            << QStringLiteral("meera@af")
+            << QStringList{QStringLiteral("meera@af"),   QStringLiteral("0202567890"),
+                           QStringLiteral("1002345679"), QStringLiteral("suspended"),
+                           QStringLiteral("PUNE"),       QStringLiteral("MAHARASHTRA")};
         QTest::addRow("unknown user") << QStringLiteral("nobody") << QStringList();
     }
     void theLdapAnswerReadsAsTheCustomerRecordReadsIt() {
@@ -68,10 +66,11 @@ private slots:
     void theMtnlPageAnswersAfterItsEmptyForm_data() {
         QTest::addColumn<QString>("telno");
         QTest::addColumn<QString>("shows");
-        QTest::addRow("known number") << QStringLiteral("04842423456")
-                                      << QStringLiteral("Name: Anil Kumar");
-        QTest::addRow("unknown number") << QStringLiteral("23456789")
-                                        << QStringLiteral("No record for telephone number 23456789");
+        QTest::addRow("known number")
+            << QStringLiteral("04842423456") << QStringLiteral("Name: Anil Kumar");
+        QTest::addRow("unknown number")
+            << QStringLiteral("23456789")
+            << QStringLiteral("No record for telephone number 23456789");
     }
     void theMtnlPageAnswersAfterItsEmptyForm() {
         QFETCH(QString, telno);
@@ -89,8 +88,8 @@ private slots:
     void theApPageIsTheNameTheComplaintScreenStores_data() {
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("ap"); // empty: offline
-        QTest::addRow("active subscriber") << QStringLiteral("anil.kumar")
-                                           << QStringLiteral("EKM-KAKKANAD-OLT");
+        QTest::addRow("active subscriber")
+            << QStringLiteral("anil.kumar") << QStringLiteral("EKM-KAKKANAD-OLT");
         QTest::addRow("suspended subscriber") << QStringLiteral("meera@af") << QString();
         QTest::addRow("unknown subscriber") << QStringLiteral("nobody") << QString();
     }
@@ -109,10 +108,10 @@ private slots:
     void theOltLoginPageTakesTheDemoAccount_data() {
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("shows");
-        QTest::addRow("demo account") << QStringLiteral("olt p@ss")
-                                      << QStringLiteral("SYSTEM HOME");
-        QTest::addRow("wrong password") << QStringLiteral("olt pass")
-                                        << QStringLiteral("Login failed");
+        QTest::addRow("demo account")
+            << QStringLiteral("olt p@ss") << QStringLiteral("SYSTEM HOME");
+        QTest::addRow("wrong password")
+            << QStringLiteral("olt pass") << QStringLiteral("Login failed");
     }
     void theOltLoginPageTakesTheDemoAccount() {
         QFETCH(QString, password);
@@ -123,8 +122,8 @@ private slots:
         // certificate error is let through.
         browser.setTrustedSelfSignedHost(QStringLiteral("127.0.0.1"));
         QVERIFY(browser.navigateAndWait(QUrl(QStringLiteral("https://") + f.https())));
-        QVERIFY(browser.fillFirstForm(
-            {{QStringLiteral("User"), QStringLiteral("admin")}, {QStringLiteral("pass"), password}}));
+        QVERIFY(browser.fillFirstForm({{QStringLiteral("User"), QStringLiteral("admin")},
+                                       {QStringLiteral("pass"), password}}));
         QVERIFY(browser.submitFirstForm());
         browser.waitUntilLoaded();
         QVERIFY2(browser.bodyText().contains(shows), qPrintable(browser.bodyText()));
