@@ -36,12 +36,14 @@ QString queryValue(const QHttpServerRequest& request, const QString& name) {
 }
 
 Answer page(const QByteArray& html, int status = 200) {
-    return {status, html};
+    return {status, html, "text/html; charset=utf-8", {}};
 }
 
 Answer json(int status, const QJsonObject& object) {
-    return {status, QJsonDocument(object).toJson(QJsonDocument::Compact),
-            "application/json; charset=utf-8"};
+    return {status,
+            QJsonDocument(object).toJson(QJsonDocument::Compact),
+            "application/json; charset=utf-8",
+            {}};
 }
 
 QString clientText(const QHostAddress& address) {
@@ -67,9 +69,17 @@ protected:
                                  m_secure ? QStringLiteral("https") : QStringLiteral("http"),
                                  request.url().path(), QString::number(answer.status)));
         auto responder = makeResponder(request, socket);
-        responder.write(answer.body,
-                        {{"Content-Type", answer.contentType}, {"Cache-Control", "no-store"}},
-                        QHttpServerResponder::StatusCode(answer.status));
+        const auto status = QHttpServerResponder::StatusCode(answer.status);
+        if (answer.location.isEmpty())
+            responder.write(answer.body,
+                            {{"Content-Type", answer.contentType}, {"Cache-Control", "no-store"}},
+                            status);
+        else
+            responder.write(answer.body,
+                            {{"Content-Type", answer.contentType},
+                             {"Cache-Control", "no-store"},
+                             {"Location", answer.location}},
+                            status);
         return true;
     }
     void missingHandler(const QHttpServerRequest&, QTcpSocket*) override {}
@@ -119,6 +129,8 @@ QStringList Sandbox::services() const {
             QStringLiteral("Complaint-closed notice: ") + http +
                 QStringLiteral("/waba_complaint_closed.php"),
             QStringLiteral("Click-to-call: ") + http + QStringLiteral("/webphone/click2call.html"),
+            QStringLiteral("OLT management web service: ") + http +
+                QStringLiteral("/olt/ (sent on to zelcrm-oltd)"),
             QStringLiteral("WhatsApp message API: ") + https +
                 QStringLiteral("/instance«id»/sendMessage"),
             QStringLiteral("OLT login page: ") + https + QStringLiteral("/"),
@@ -162,6 +174,8 @@ Answer Sandbox::answerHttp(const QHttpServerRequest& request) {
         return closingNotice(request);
     if (path == QLatin1String("/webphone/click2call.html"))
         return clickToCall(request);
+    if (path.startsWith(QLatin1String("/olt/")) && !m_settings.oltService.isEmpty())
+        return oltService(request);
     return page(pages::notFoundPage(path), 404);
 }
 
@@ -178,13 +192,13 @@ Answer Sandbox::smsGateway(const QHttpServerRequest& request) {
     const Accounts& a = m_settings.accounts;
     if (queryValue(request, QStringLiteral("username")) != a.smsUser ||
         queryValue(request, QStringLiteral("password")) != a.smsPassword)
-        return {401, "ERROR: invalid user name or password\n", "text/plain; charset=utf-8"};
+        return {401, "ERROR: invalid user name or password\n", "text/plain; charset=utf-8", {}};
     const QString to = queryValue(request, QStringLiteral("sendto"));
     record(Received::Kind::Sms,
            {{QStringLiteral("To"), to},
             {QStringLiteral("Sender"), queryValue(request, QStringLiteral("sender"))},
             {QStringLiteral("Text"), queryValue(request, QStringLiteral("message"))}});
-    return {200, "OK: message queued for " + to.toUtf8() + "\n", "text/plain; charset=utf-8"};
+    return {200, "OK: message queued for " + to.toUtf8() + "\n", "text/plain; charset=utf-8", {}};
 }
 
 Answer Sandbox::ldap(const QHttpServerRequest& request) {
@@ -248,6 +262,27 @@ Answer Sandbox::clickToCall(const QHttpServerRequest& request) {
                                     {QStringLiteral("SIP server"),
                                      queryValue(request, QStringLiteral("wp_serveraddress"))}});
     return page(pages::clickToCallPage(callTo, account));
+}
+
+// The client finds the click-to-call page on the OLT management web server,
+// so the sandbox's address stands for that server: its /olt/ pages are sent
+// on to zelcrm-oltd unchanged, and the trainer sees which ONU was acted on.
+Answer Sandbox::oltService(const QHttpServerRequest& request) {
+    const QUrl& url = request.url();
+    record(Received::Kind::Lookup,
+           {{QStringLiteral("Page"), QStringLiteral("OLT service ") + url.path().mid(5)},
+            {QStringLiteral("OLT"), queryValue(request, QStringLiteral("ip"))},
+            {QStringLiteral("MAC"), queryValue(request, QStringLiteral("mac"))}});
+    QByteArray target =
+        "http://" + m_settings.oltService.toUtf8() + url.path(QUrl::FullyEncoded).toUtf8();
+    if (url.hasQuery())
+        target += '?' + url.query(QUrl::FullyEncoded).toUtf8();
+    return {
+        307,
+        pages::document(
+            QStringLiteral("Moved"),
+            QStringLiteral("<a href=\"%1\">%1</a>").arg(QString::fromUtf8(target).toHtmlEscaped())),
+        "text/html; charset=utf-8", target};
 }
 
 Answer Sandbox::messageApi(const QHttpServerRequest& request) {

@@ -20,6 +20,7 @@ struct Answer {
     int status = 200;
     QByteArray body;
     QByteArray contentType = "text/html; charset=utf-8";
+    QByteArray location; // where a redirect points
 };
 
 // Every outside service of the demo in one process: the plain HTTP pages
@@ -53,6 +54,7 @@ private:
     Answer policyServer(const QHttpServerRequest& request, bool apPage);
     Answer closingNotice(const QHttpServerRequest& request);
     Answer clickToCall(const QHttpServerRequest& request);
+    Answer oltService(const QHttpServerRequest& request);
     Answer messageApi(const QHttpServerRequest& request);
     Answer oltLogin(const QHttpServerRequest& request);
     void deliverMail(const SmtpServer::Envelope& mail);

@@ -23,6 +23,7 @@ Settings Settings::fromConfig(const core::Config& config) {
     s.smtpPort = port(config, QStringLiteral("sandbox/smtp_port"));
     s.dataFolder = config.required(QStringLiteral("sandbox/data_folder"));
     s.clientDb = config.required(QStringLiteral("sandbox/client_db"));
+    s.oltService = config.value(QStringLiteral("sandbox/olt_service"));
     Accounts& a = s.accounts;
     const std::pair<const char*, QString*> keys[] = {
         {"accounts/sms_user", &a.smsUser},

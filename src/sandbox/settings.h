@@ -25,6 +25,9 @@ struct Settings {
     quint16 smtpPort = 0;
     QString dataFolder; // certificate and key, made at first start
     QString clientDb;   // the demo database (SQLite) the lookups answer from
+    // host:port of the OLT management web service whose /olt/ pages the
+    // sandbox's address stands for; empty: those pages are not served
+    QString oltService;
     Accounts accounts;
     static Settings fromConfig(const core::Config& config);
 };

@@ -48,6 +48,7 @@ struct SandboxFixture {
         settings.listenAddress = QHostAddress::LocalHost;
         settings.dataFolder = data.filePath(QStringLiteral("sandbox"));
         settings.clientDb = db.path();
+        settings.oltService = QStringLiteral("127.0.0.1:9");
         settings.accounts = accounts;
         service = std::make_unique<sandbox::Sandbox>(settings, [](const QString&) {});
         ports = service->start();
@@ -60,9 +61,11 @@ struct SandboxFixture {
     QString smtpUrl() const { return QStringLiteral("smtp://127.0.0.1:%1").arg(ports.smtp); }
     QString certificate() const { return service->certificatePath(); }
 
-    // Status and body of a GET, with the sandbox's certificate trusted.
+    // Status and body of a GET, with the sandbox's certificate trusted; a
+    // redirect is not followed, its target is in the body's place.
     std::pair<int, QString> get(const QString& url) const {
         QNetworkAccessManager network;
+        network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
         QNetworkRequest request{QUrl(url)};
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
         tls.addCaCertificates(certificate());
@@ -72,7 +75,10 @@ struct SandboxFixture {
         if (!done.wait(10000))
             return {0, {}};
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QString body = QString::fromUtf8(reply->readAll());
+        const QString body = status == 307 ? reply->header(QNetworkRequest::LocationHeader)
+                                                 .toUrl()
+                                                 .toString(QUrl::FullyEncoded)
+                                           : QString::fromUtf8(reply->readAll());
         reply->deleteLater();
         return {status, body};
     }

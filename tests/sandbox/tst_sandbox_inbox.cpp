@@ -137,6 +137,26 @@ private slots:
         QVERIFY(!page.contains(QStringLiteral("secret99")));
     }
 
+    // The sandbox stands for the OLT management web server: its pages go on
+    // to zelcrm-oltd with the query exactly as sent.
+    void oltServicePagesAreSentOnToTheOltService() {
+        SandboxFixture f;
+        const auto [status, target] = f.get(
+            QStringLiteral("http://%1/olt/onu_reboot.php?ip=192.0.2.11&mac=A4%3A7B%26x&pas=s%2Bc")
+                .arg(f.http()));
+        QCOMPARE(status, 307);
+        QCOMPARE(
+            target,
+            QStringLiteral(
+                "http://127.0.0.1:9/olt/onu_reboot.php?ip=192.0.2.11&mac=A4%3A7B%26x&pas=s%2Bc"));
+        const QString page = f.get(QStringLiteral("http://") + f.http() + QLatin1Char('/')).second;
+        for (const QString& shown : {QStringLiteral("OLT service onu_reboot.php"),
+                                     QStringLiteral("192.0.2.11"), QStringLiteral("A4:7B&amp;x")})
+            QVERIFY2(page.contains(QStringLiteral("<td>") + shown + QStringLiteral("</td>")),
+                     qPrintable(shown));
+        QVERIFY(!page.contains(QStringLiteral("s+c")));
+    }
+
     void anUnknownRequestGetsA404Page_data() {
         QTest::addColumn<QString>("url");
         QTest::addRow("http") << QStringLiteral("http://HTTP/api/nothing.asp");
