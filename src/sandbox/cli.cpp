@@ -19,8 +19,9 @@ namespace {
 const char* const kUsage =
     "usage: zelcrm-sandbox --config FILE [--port-file FILE]\n"
     "  serves every outside service of the demo on loopback, as the INI file says;\n"
-    "  --port-file receives \"http=N\", \"https=N\" and \"smtp=N\" lines once all listen\n"
-    "  (useful with port 0, which takes any free port)\n";
+    "  --port-file receives \"http=N\", \"https=N\", \"smtp=N\" and \"proxy=N\" lines once\n"
+    "  all listen"
+    " (useful with port 0, which takes any free port)\n";
 
 void log(const QString& line) {
     std::fprintf(stderr, "%s zelcrm-sandbox: %s\n",
@@ -38,10 +39,11 @@ bool writePortFile(const QString& path, const Sandbox::Ports& p) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(QStringLiteral("http=%1\nhttps=%2\nsmtp=%3\n")
+    file.write(QStringLiteral("http=%1\nhttps=%2\nsmtp=%3\nproxy=%4\n")
                    .arg(p.http)
                    .arg(p.https)
                    .arg(p.smtp)
+                   .arg(p.proxy)
                    .toUtf8());
     return file.commit();
 }
@@ -60,11 +62,12 @@ int serve(const QString& configFile, const QString& portFile) {
     Sandbox sandbox(settings, log);
     const Sandbox::Ports ports = sandbox.start();
     if (!ports.http) {
-        log(QStringLiteral("cannot listen on %1 (ports %2, %3, %4)")
+        log(QStringLiteral("cannot listen on %1 (ports %2, %3, %4, %5)")
                 .arg(settings.listenAddress.toString())
                 .arg(settings.httpPort)
                 .arg(settings.httpsPort)
-                .arg(settings.smtpPort));
+                .arg(settings.smtpPort)
+                .arg(settings.proxyPort));
         return 1;
     }
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {

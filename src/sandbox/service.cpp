@@ -111,7 +111,10 @@ Sandbox::Ports Sandbox::start() {
     p.https = m_https->listen(at, m_settings.httpsPort);
     if (m_smtp->listen(at, m_settings.smtpPort))
         p.smtp = m_smtp->serverPort();
-    if (!p.http || !p.https || !p.smtp)
+    m_gateway = std::make_unique<OltGateway>(p.https);
+    if (p.https && m_gateway->listen(at, m_settings.proxyPort))
+        p.proxy = m_gateway->serverPort();
+    if (!p.http || !p.https || !p.smtp || !p.proxy)
         p = {};
     m_ports = p;
     return p;
@@ -133,7 +136,9 @@ QStringList Sandbox::services() const {
                 QStringLiteral("/olt/ (sent on to zelcrm-oltd)"),
             QStringLiteral("WhatsApp message API: ") + https +
                 QStringLiteral("/instance«id»/sendMessage"),
-            QStringLiteral("OLT login page: ") + https + QStringLiteral("/"),
+            QStringLiteral("OLT login page: ") + https +
+                QStringLiteral("/, and at any OLT address through the web proxy 127.0.0.1:%1")
+                    .arg(m_ports.proxy),
             QStringLiteral("Mail server (STARTTLS, AUTH): smtp://%1:%2")
                 .arg(m_settings.listenAddress.toString())
                 .arg(m_ports.smtp)};

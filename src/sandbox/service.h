@@ -3,6 +3,7 @@
 #include "sandbox/certificate.h"
 #include "sandbox/directory.h"
 #include "sandbox/inbox.h"
+#include "sandbox/olt_gateway.h"
 #include "sandbox/settings.h"
 #include "sandbox/smtp_server.h"
 
@@ -31,7 +32,7 @@ class Sandbox {
 public:
     using Log = std::function<void(const QString&)>;
     struct Ports {
-        quint16 http = 0, https = 0, smtp = 0;
+        quint16 http = 0, https = 0, smtp = 0, proxy = 0;
     };
 
     // Makes the certificate when the data folder has none (CertificateError).
@@ -70,6 +71,7 @@ private:
     Inbox m_inbox;
     std::unique_ptr<HttpServer> m_http, m_https;
     std::unique_ptr<SmtpServer> m_smtp;
+    std::unique_ptr<OltGateway> m_gateway;
     Ports m_ports;
 };
 

@@ -21,6 +21,7 @@ Settings Settings::fromConfig(const core::Config& config) {
     s.httpPort = port(config, QStringLiteral("sandbox/http_port"));
     s.httpsPort = port(config, QStringLiteral("sandbox/https_port"));
     s.smtpPort = port(config, QStringLiteral("sandbox/smtp_port"));
+    s.proxyPort = port(config, QStringLiteral("sandbox/proxy_port"));
     s.dataFolder = config.required(QStringLiteral("sandbox/data_folder"));
     s.clientDb = config.required(QStringLiteral("sandbox/client_db"));
     s.oltService = config.value(QStringLiteral("sandbox/olt_service"));

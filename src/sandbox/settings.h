@@ -23,8 +23,9 @@ struct Settings {
     quint16 httpPort = 0;  // 0 = any free port
     quint16 httpsPort = 0; // message API and OLT login page
     quint16 smtpPort = 0;
-    QString dataFolder; // certificate and key, made at first start
-    QString clientDb;   // the demo database (SQLite) the lookups answer from
+    quint16 proxyPort = 0; // web proxy that takes the browser to the OLT login page
+    QString dataFolder;    // certificate and key, made at first start
+    QString clientDb;      // the demo database (SQLite) the lookups answer from
     // host:port of the OLT management web service whose /olt/ pages the
     // sandbox's address stands for; empty: those pages are not served
     QString oltService;

@@ -46,6 +46,7 @@ class TestDemoRun : public QObject {
             f.write("#!/bin/sh\n"
                     "cp \"$2\" \"$FAKE_OUT/config.ini\"\n"
                     "cp \"$XDG_DATA_HOME/zelcrm/services.pid\" \"$FAKE_OUT/pids\"\n"
+                    "printf '%s' \"$QTWEBENGINE_CHROMIUM_FLAGS\" > \"$FAKE_OUT/flags\"\n"
                     "touch \"$FAKE_OUT/ready\"\n"
                     "[ \"$FAKE_MODE\" = sleep ] && exec sleep 60\n"
                     "exit \"$FAKE_MODE\"\n");
