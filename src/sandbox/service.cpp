@@ -121,6 +121,16 @@ Sandbox::Ports Sandbox::start() {
 }
 
 QStringList Sandbox::services() const {
+    QStringList list = servedPages();
+    if (!m_settings.oltService.isEmpty())
+        list << QStringLiteral("OLT management web service: http://%1:%2/olt/ (sent on to %3)")
+                    .arg(m_settings.listenAddress.toString())
+                    .arg(m_ports.http)
+                    .arg(m_settings.oltService);
+    return list;
+}
+
+QStringList Sandbox::servedPages() const {
     const QString http =
         QStringLiteral("http://%1:%2").arg(m_settings.listenAddress.toString()).arg(m_ports.http);
     const QString https =
@@ -132,8 +142,6 @@ QStringList Sandbox::services() const {
             QStringLiteral("Complaint-closed notice: ") + http +
                 QStringLiteral("/waba_complaint_closed.php"),
             QStringLiteral("Click-to-call: ") + http + QStringLiteral("/webphone/click2call.html"),
-            QStringLiteral("OLT management web service: ") + http +
-                QStringLiteral("/olt/ (sent on to zelcrm-oltd)"),
             QStringLiteral("WhatsApp message API: ") + https +
                 QStringLiteral("/instance«id»/sendMessage"),
             QStringLiteral("OLT login page: ") + https +

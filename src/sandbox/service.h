@@ -62,6 +62,7 @@ private:
     void record(Received::Kind kind, QList<QPair<QString, QString>> fields, QString html = {});
     std::optional<Subscriber> lookup(const std::function<std::optional<Subscriber>()>& find);
     QStringList services() const;
+    QStringList servedPages() const;
 
     class HttpServer;
     Settings m_settings;
