@@ -72,6 +72,7 @@ private slots:
         QTest::addRow("SMS password") << QStringLiteral("sms");
         QTest::addRow("WhatsApp token") << QStringLiteral("whatsapp");
         QTest::addRow("mail password") << QStringLiteral("mail");
+        QTest::addRow("mail without STARTTLS") << QStringLiteral("plain mail");
     }
     void aWrongAccountIsRefusedAndNothingIsListed() {
         QFETCH(QString, channel);
@@ -89,7 +90,10 @@ private slots:
                                                        QStringLiteral("x"));
         } else {
             auto account = mail(f);
-            account.password = QStringLiteral("wrong");
+            if (channel == QLatin1String("plain mail"))
+                account.starttls = false; // the password would travel in clear
+            else
+                account.password = QStringLiteral("wrong");
             result = integrations::mailSend(
                 account, 10,
                 {QStringLiteral("a@b.c"), {}, QStringLiteral("s"), QStringLiteral("b")});
