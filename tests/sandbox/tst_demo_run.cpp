@@ -1,4 +1,7 @@
 #include "core/config.h"
+#include "integrations/mail.h"
+#include "integrations/sms.h"
+#include "integrations/whatsapp.h"
 
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -121,6 +124,39 @@ private slots:
              {QStringLiteral("services/message_api_ca_file"), QStringLiteral("mail/ca_file"),
               QStringLiteral("tools/router_tool")})
             QVERIFY2(QFile::exists(config.value(file)), qPrintable(file));
+    }
+
+    // The accounts and certificate of the demo configuration are the ones the
+    // sandbox takes: the client's own channels get through.
+    void theClientsChannelsReachTheSandbox() {
+        Run run(QStringLiteral("sleep"));
+        QVERIFY(run.waitReady());
+        const core::Config config = core::Config::load(run.out(QStringLiteral("config.ini")));
+        const integrations::SendResult results[] = {
+            integrations::smsMessageSend(config, QStringLiteral("9846012345"),
+                                         QStringLiteral("demo SMS")),
+            integrations::whatsAppMessageSend(integrations::WhatsAppAccount::fromConfig(config), 10,
+                                              QStringLiteral("919846012345"),
+                                              QStringLiteral("demo WhatsApp")),
+            integrations::mailSend(integrations::MailAccount::fromConfig(config), 10,
+                                   {QStringLiteral("gm@zel.example.com"),
+                                    {},
+                                    QStringLiteral("demo mail"),
+                                    QStringLiteral("<p>body</p>")})};
+        for (const auto& r : results)
+            QVERIFY2(r.ok(), qPrintable(r.error));
+        QNetworkAccessManager network;
+        QNetworkReply* reply = network.get(QNetworkRequest(
+            QUrl(QStringLiteral("http://") + config.value(QStringLiteral("services/sms_gateway")) +
+                 QLatin1Char('/'))));
+        QSignalSpy done(reply, &QNetworkReply::finished);
+        QVERIFY(done.wait(10000));
+        const QByteArray page = reply->readAll();
+        delete reply;
+        for (const char* text : {"demo SMS", "demo WhatsApp", "demo mail"})
+            QVERIFY2(page.contains(text), text);
+        run.script.terminate();
+        QVERIFY(run.script.waitForFinished(60000));
     }
 
     void noServiceOutlivesTheClient_data() {
