@@ -84,7 +84,11 @@ QString HostileServer::baseUrl() const {
 
 void HostileServer::accept(QTcpSocket* socket) {
     ++m_connections;
-    QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    ++m_open;
+    QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] {
+        --m_open;
+        socket->deleteLater();
+    });
     if (m_mode == Mode::Hang)
         return;
     if (m_protocol == Protocol::Smtp) {

@@ -36,6 +36,8 @@ public:
     // "http(s)://127.0.0.1:port" or "smtp://127.0.0.1:port".
     QString baseUrl() const;
     int connections() const { return m_connections; }
+    // Connections the client has not closed yet.
+    int openConnections() const { return m_open; }
 
 private:
     void listen(Mode mode);
@@ -49,6 +51,7 @@ private:
     std::unique_ptr<QTcpServer> m_server;
     quint16 m_port = 0;
     int m_connections = 0;
+    int m_open = 0;
     QByteArray m_path; // of the request answered last
 };
 
