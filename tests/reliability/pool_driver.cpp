@@ -153,6 +153,12 @@ void registrations(Desk& desk, const QString& tag, int attempts, Tally& tally) {
             // last, which someone has taken by now.
             if (const auto free = firstFreePair(screen); !free.isEmpty())
                 pair = free;
+        } catch (const std::exception& e) {
+            report(tally, Told::Failed, key,
+                   QStringLiteral("reading the free list: ") + QString::fromUtf8(e.what()));
+            continue;
+        }
+        try {
             const auto result =
                 provisioning::registerCustomer(screen, entryFor(key, pair), desk.clock);
             using Outcome = provisioning::RegistrationResult::Outcome;
