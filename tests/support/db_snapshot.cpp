@@ -35,7 +35,9 @@ QStringList snapshotSecondary(const TestDb& db) {
     return snapshotOf(db, true);
 }
 
-SnapshotChange changeBetween(const QStringList& before, const QStringList& after) {
+SnapshotChange changeBetween(QStringList before, QStringList after) {
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
     SnapshotChange change;
     std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
                         std::back_inserter(change.removed));

@@ -11,12 +11,12 @@ namespace support {
 QStringList snapshot(const TestDb& db);
 QStringList snapshotSecondary(const TestDb& db);
 
-// The rows one snapshot has and the other lacks.
+// The rows one snapshot has and the other lacks, in any order.
 struct SnapshotChange {
     QStringList removed; // in before only
     QStringList added;   // in after only
     bool none() const { return removed.isEmpty() && added.isEmpty(); }
 };
-SnapshotChange changeBetween(const QStringList& before, const QStringList& after);
+SnapshotChange changeBetween(QStringList before, QStringList after);
 
 } // namespace support

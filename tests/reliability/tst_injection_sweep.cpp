@@ -1,0 +1,285 @@
+// Hostile texts typed into every box of a screen that reaches a save: each is
+// stored exactly as typed (or as the screen's own trimming leaves it), no
+// statement fails, no other row changes and every table is still there. A run
+// with plain texts in the same boxes is the reference: the two databases,
+// with the values masked, must be the same, and so must the messages.
+
+#include "complaints/complaint_register_form.h"
+#include "complaints/register_fixture.h"
+#include "faults/circle_contacts_form.h"
+#include "faults/sla_board_form.h"
+#include "faults/ssa_contacts_form.h"
+#include "masterdata/engineer_form.h"
+#include "masterdata/equipment_details_form.h"
+#include "provisioning/customer_record_form.h"
+#include "support/db_snapshot.h"
+#include "support/injection_sweep.h"
+#include "support/test_context.h"
+#include "support/widgets.h"
+
+#include <QHash>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+using support::choose;
+using support::click;
+using support::type;
+
+namespace {
+
+struct Scene {
+    std::unique_ptr<support::TestContext> ctx;
+    std::unique_ptr<QWidget> form;
+};
+
+// One save of one screen.
+struct Sweep {
+    const char* name;
+    std::function<void(Scene&)> setUp; // fixture, screen and the plain entries a save needs
+    QStringList swept;                 // the boxes whose text the save stores
+    // The boxes the walk finds that this save does not store: keys that name
+    // the row, numbers the screen validates first, other actions' boxes.
+    QStringList notSwept;
+    std::function<void(Scene&)> save;
+    // What the screen makes of a typed text before storing it.
+    std::function<QString(const QString&)> rule = [](const QString& t) { return t; };
+};
+
+struct Outcome {
+    QStringList rows;
+    QStringList messages;
+};
+
+const QString plainText = QStringLiteral("Zq7plain");
+
+Outcome runWith(const Sweep& sweep, const QString& text, QStringList* walked = nullptr) {
+    Scene s;
+    sweep.setUp(s);
+    QWidget* f = s.form.get();
+    if (walked)
+        *walked = support::textInputs(f);
+    QStringList forms;
+    for (const QString& box : sweep.swept) {
+        const QString held = support::enterText(f, box, text);
+        forms << held << sweep.rule(held);
+    }
+    s.ctx->dialogs().clear();
+    sweep.save(s);
+    Outcome out{support::snapshot(s.ctx->db()) + support::snapshotSecondary(s.ctx->db()),
+                s.ctx->dialogs().texts()};
+    forms << plainText;
+    out.rows = support::masked(out.rows, forms);
+    out.messages = support::masked(out.messages, forms);
+    s.ctx->screens().closeAll();
+    s.form.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return out;
+}
+
+QString trimmedText(const QString& t) {
+    return t.trimmed();
+}
+
+std::function<void(Scene&)> clickOn(const char* button, int yesAnswers = 0) {
+    return [button, yesAnswers](Scene& s) {
+        for (int i = 0; i < yesAnswers; ++i)
+            s.ctx->dialogs().answer(true);
+        click(s.form.get(), QString::fromLatin1(button));
+    };
+}
+
+// --- the screens ---------------------------------------------------------------
+
+void registrationScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    const support::TestDb& db = s.ctx->db();
+    db.exec(QStringLiteral("insert into circle (circle) values ('KERALA')"));
+    db.exec(QStringLiteral("insert into ssa (circle, SSA) values ('KERALA', 'ERNAKULAM')"));
+    db.exec(QStringLiteral("insert into fe (circle, ssa, CLUSTER, name, mobile) values "
+                           "('KERALA', 'ERNAKULAM', 'EKM-NORTH', 'Anil Kumar', '9847000001')"));
+    db.exec(QStringLiteral(
+        "insert into OLT (circle, SSA, SITE, SERVICE, OUT_VLAN, IN_VLAN, ID, MAC, SN) values "
+        "('KERALA', 'ERNAKULAM', 'EKM-KAKKANAD-OLT', 'FTTH', '1001', '101', 'NA', 'NA', 'S1')"));
+    db.exec(QStringLiteral("insert into af_site (circle, ssa, site, ip) values "
+                           "('KERALA', 'ERNAKULAM', 'EKM-KAKKANAD-OLT', '10.20.1.1')"));
+    db.exec(QStringLiteral("insert into NGN (ngn_provider, circle, sip_domain, voip_vlan) values "
+                           "('ZTE', 'KERALA', 'ims.kl.example', '950')"));
+    s.ctx->session().setSignedInUser(QStringLiteral("Asha Verma"));
+    s.ctx->clock().set(QDateTime(QDate(2021, 12, 4), QTime(21, 5, 30)));
+    s.form = std::make_unique<provisioning::CustomerRecordForm>(s.ctx->app());
+    s.form->show();
+    QWidget* f = s.form.get();
+    choose(f, QStringLiteral("Combo2"), QStringLiteral("KERALA"));
+    choose(f, QStringLiteral("Combo1"), QStringLiteral("ERNAKULAM"));
+    choose(f, QStringLiteral("Combo3"), QStringLiteral("FTTH"));
+    choose(f, QStringLiteral("Combo4"), QStringLiteral("EKM-KAKKANAD-OLT"));
+    choose(f, QStringLiteral("Combo6"), QStringLiteral("101"));
+    choose(f, QStringLiteral("Combo5"), QStringLiteral("Anil Kumar 9847000001"));
+    choose(f, QStringLiteral("Combo7"), QStringLiteral("ZTE"));
+}
+
+void complaintScene(Scene& s, bool showComplaint) {
+    s.ctx = std::make_unique<support::TestContext>();
+    s.ctx->session().setSignedInUser(QStringLiteral("NOC1"));
+    s.ctx->clock().set(QDateTime(QDate(2021, 12, 5), QTime(10, 15)));
+    fixture::network(s.ctx->db());
+    fixture::subscriber(s.ctx->db());
+    s.form = std::make_unique<complaints::ComplaintRegisterForm>(s.ctx->app());
+    QWidget* f = s.form.get();
+    if (showComplaint) {
+        fixture::openComplaint(s.ctx->db());
+        type(f, QStringLiteral("Text6"), QStringLiteral("7"));
+        support::leave(f, QStringLiteral("Text6"));
+        return;
+    }
+    type(f, QStringLiteral("Text1"), QStringLiteral("kl0000001"));
+    click(f, QStringLiteral("Command8"));
+    choose(f, QStringLiteral("Combo1"), QStringLiteral("SIGNAL WEAK"));
+}
+
+void outageScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    s.ctx->db().exec(QStringLiteral(
+        "INSERT INTO olt_status (fault_id, circle, SSA, SITE_NAME, equipment, down_time, rfo, "
+        "on_the_part_of, status, IP) VALUES "
+        "(2, 'NORTH', 'SSA1', 'MG ROAD', 'OLT-B', '2021-12-02 08:00:00', 'FIBRE CUT', 'VUVA', "
+        "'OPEN', '10.1.1.2'), "
+        "(4, 'SOUTH', 'SSA3', 'PORT', 'OLT-C', '2021-12-03 09:00:00', NULL, NULL, 'OPEN', NULL)"));
+    s.form = std::make_unique<faults::SlaBoardForm>(s.ctx->app());
+    type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("2"));
+}
+
+void engineerScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    s.ctx->db().exec(QStringLiteral("insert into engineer values ('Anil', '9400000001', 'EKM')"));
+    s.form = std::make_unique<masterdata::EngineerForm>(s.ctx->app());
+}
+
+void contactsScene(Scene& s, bool circle) {
+    s.ctx = std::make_unique<support::TestContext>();
+    s.ctx->db().exec(QStringLiteral(
+        "INSERT INTO circle VALUES ('KERALA', 'ANIL', '9800000005', 'head@zel.in', 'MOHAN', "
+        "'9811100000', 'cgm@vuva.in'), ('PUNJAB', 'GURU', '9700000005', 'head.pb@zel.in', "
+        "'SINGH', '9711100000', 'cgm.pb@vuva.in')"));
+    s.ctx->db().exec(QStringLiteral(
+        "INSERT INTO ssa VALUES ('KERALA', 'KOCHI', 'RAJ', '9800000001', '9800000002', "
+        "'sde.bb@vuva.in', '9800000003', 'sde.tx@vuva.in', '9800000004', 'gm@vuva.in'), "
+        "('KERALA', 'TRIVANDRUM', 'VINOD', '9800000011', '', '', '', '', '', '')"));
+    if (circle) {
+        s.form = std::make_unique<faults::CircleContactsForm>(s.ctx->app());
+        type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("KERALA"));
+    } else {
+        s.form = std::make_unique<faults::SsaContactsForm>(s.ctx->app());
+        type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("KERALA"));
+        type(s.form.get(), QStringLiteral("Text2"), QStringLiteral("KOCHI"));
+    }
+}
+
+void equipmentScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    s.ctx->db().exec(QStringLiteral(
+        "INSERT INTO bts VALUES ('1234', 'KERALA', 'KOCHI', 'EDAPPALLY-AP1', 'BNG-KOCHI', "
+        "'100.64.0.10', 'EDAPPALLY', 'AP SECTOR', 'ACTIVE', 'OCLAN', '10.9.9.9', 'Gi0/1', "
+        "'GE OPTICAL', 'VIA VUVA TX MEDIA', '17', ' UP ', 'C1'), "
+        "('5678', 'KERALA', 'KOCHI', 'VYT-AP', 'BNG-KOCHI', '100.64.0.11', 'VYTILLA', 'ROUTER', "
+        "'ACTIVE', 'DSLAM', '10.9.9.8', 'Gi0/2', 'FE OPTICAL', 'VUVA FTTH', '5', 'up', 'C1')"));
+    s.form = std::make_unique<masterdata::EquipmentDetailsForm>(s.ctx->app());
+    type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("1234"));
+}
+
+QStringList names(std::initializer_list<const char*> list) {
+    QStringList out;
+    for (const char* n : list)
+        out << QString::fromLatin1(n);
+    return out;
+}
+
+const QList<Sweep>& sweeps() {
+    static const QList<Sweep> all{
+        {"customer registration", registrationScene,
+         names({"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9",
+                "Text10", "Combo1", "Combo2", "Combo3"}),
+         // The site and the inner VLAN name the pool row the registration takes.
+         names({"Combo4", "Combo6", "Combo7"}), clickOn("Command1")},
+        {"complaint submit", [](Scene& s) { complaintScene(s, false); },
+         names({"Text2", "Text8", "Text12", "Text13", "Text18", "Text20", "Combo1", "Combo4",
+                "Combo5"}),
+         // Text1 names the subscriber, Text4 is a number checked first, Text6
+         // must stay empty; the rest belong to other actions.
+         names({"Text1", "Text3", "Text4", "Text5", "Text6", "Text7", "Text9", "Text14", "Text15",
+                "Text16", "Text17", "Text19", "Text21", "Text10", "Combo2", "Combo3", "Combo6",
+                "Combo7"}),
+         clickOn("Command1")},
+        {"complaint update", [](Scene& s) { complaintScene(s, true); }, names({"Text10", "Combo2"}),
+         names({"Text1",  "Text2",  "Text3",  "Text4",  "Text5",  "Text6",  "Text7",
+                "Text8",  "Text9",  "Text12", "Text13", "Text14", "Text15", "Text16",
+                "Text17", "Text18", "Text19", "Text20", "Text21", "Combo1", "Combo3",
+                "Combo4", "Combo5", "Combo6", "Combo7"}),
+         clickOn("Command2")},
+        {"subscriber save", [](Scene& s) { complaintScene(s, false); },
+         names({"Text2", "Text8", "Text16", "Text17", "Text18", "Combo6"}),
+         names({"Text1",  "Text3",  "Text4",  "Text5",  "Text6",  "Text7",  "Text9",
+                "Text10", "Text12", "Text13", "Text14", "Text15", "Text19", "Text20",
+                "Text21", "Combo1", "Combo2", "Combo3", "Combo4", "Combo5", "Combo7"}),
+         clickOn("Command5")},
+        {"outage close", outageScene, names({"Combo1", "Combo2"}),
+         // The outage number and the filters and period of the lists.
+         names({"Text1", "Text2", "Text3", "Combo3", "Combo4", "Combo5", "Combo6"}),
+         clickOn("Command1")},
+        {"engineer add", engineerScene, names({"Text1", "Text2", "Text3"}), names({"Combo1"}),
+         clickOn("Command1")},
+        {"circle contacts", [](Scene& s) { contactsScene(s, true); },
+         names({"Text2", "Text3", "Text4", "Text5", "Text6", "Text7"}), names({"Text1"}),
+         clickOn("Command1", 1)},
+        {"SSA contacts", [](Scene& s) { contactsScene(s, false); },
+         names({"Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9", "Text10"}),
+         names({"Text1", "Text2"}), clickOn("Command1", 1)},
+        {"equipment details", equipmentScene,
+         names({"Combo2", "Text2", "Text3", "Text4", "Text5", "Text6", "Combo5", "Combo6", "Combo7",
+                "Combo8", "Combo9"}),
+         // The tunnel id names the row; circle, BNG and IP pick a free one.
+         names({"Text1", "Combo1", "Combo3", "Combo4"}), clickOn("Command1", 1)},
+    };
+    return all;
+}
+
+} // namespace
+
+class TestInjectionSweep : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hostileTextsAreStoredAsTyped_data() {
+        QTest::addColumn<int>("sweep");
+        QTest::addColumn<QString>("text");
+        for (int i = 0; i < sweeps().size(); ++i)
+            for (const auto& v : support::hostileValues())
+                QTest::addRow("%s: %s", sweeps().at(i).name, v.name) << i << v.text;
+    }
+    void hostileTextsAreStoredAsTyped() {
+        QFETCH(int, sweep);
+        QFETCH(QString, text);
+        const Sweep& s = sweeps().at(sweep);
+        // The plain run is the same for every hostile text of a save.
+        static QHash<int, Outcome> references;
+        if (!references.contains(sweep)) {
+            QStringList walked;
+            references.insert(sweep, runWith(s, plainText, &walked));
+            // Every box the walk finds is either swept or set aside on purpose.
+            QStringList declared = s.swept + s.notSwept;
+            declared.sort();
+            QCOMPARE(walked, declared);
+        }
+        const Outcome& reference = references.value(sweep);
+        const Outcome hostile = runWith(s, text);
+        QCOMPARE(hostile.messages, reference.messages);
+        const support::SnapshotChange change = support::changeBetween(reference.rows, hostile.rows);
+        QVERIFY2(change.none(), qPrintable(QStringLiteral("expected %1\nstored %2")
+                                               .arg(change.removed.join(u'\n').left(2000),
+                                                    change.added.join(u'\n').left(2000))));
+    }
+};
+
+QTEST_MAIN(TestInjectionSweep)
+#include "tst_injection_sweep.moc"
