@@ -7,18 +7,26 @@
 #include "complaints/complaint_register_form.h"
 #include "complaints/register_fixture.h"
 #include "faults/circle_contacts_form.h"
+#include "faults/fault_fixture.h"
+#include "faults/fault_rules.h"
 #include "faults/sla_board_form.h"
 #include "faults/ssa_contacts_form.h"
 #include "masterdata/engineer_form.h"
 #include "masterdata/equipment_details_form.h"
 #include "provisioning/customer_record_form.h"
 #include "support/db_snapshot.h"
+#include "support/http_server.h"
 #include "support/injection_sweep.h"
+#include "support/smtp_server.h"
+#include "support/test_certificate.h"
 #include "support/test_context.h"
 #include "support/widgets.h"
 
 #include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
+#include <QUrlQuery>
 #include <functional>
 #include <memory>
 
@@ -244,6 +252,82 @@ const QList<Sweep>& sweeps() {
     return all;
 }
 
+// The fault desk's outside world: the SMS gateway, the message API over HTTPS
+// and the mail server, all recording what reached them.
+struct Services {
+    support::TestCertificate certificate;
+    support::LocalHttpServer sms;
+    support::LocalHttpServer whatsApp{certificate.serverConfiguration()};
+    support::LocalSmtpServer smtp;
+
+    QHash<QString, QString> config() const {
+        return {
+            {QStringLiteral("app/wait_limit_seconds"), QStringLiteral("2")},
+            {QStringLiteral("services/sms_gateway"), sms.hostPort()},
+            {QStringLiteral("accounts/sms_user"), QStringLiteral("q5vandrelio")},
+            {QStringLiteral("accounts/sms_password"), QStringLiteral("73019462")},
+            {QStringLiteral("accounts/sms_sender"), QStringLiteral("QTVMSG")},
+            {QStringLiteral("services/message_api"), whatsApp.hostPort()},
+            {QStringLiteral("services/message_api_ca_file"), certificate.certificatePath()},
+            {QStringLiteral("accounts/message_api_instance"), QStringLiteral("604271")},
+            {QStringLiteral("accounts/message_api_token"), QStringLiteral("m2qzr7ke0wd5tb1x")},
+            {QStringLiteral("mail/smtp_url"), smtp.url()},
+            {QStringLiteral("mail/starttls"), QStringLiteral("false")},
+            {QStringLiteral("mail/from"), QStringLiteral("noc@zel.in")},
+            {QStringLiteral("mail/open_cc"), QStringLiteral(";noc1@zel.in")},
+            {QStringLiteral("mail/update_cc"), QStringLiteral(";noc1@zel.in")},
+            {QStringLiteral("mail/noc_phones"), QStringLiteral("0484-1111")},
+        };
+    }
+};
+
+// What a ticket update stored and sent, the update text masked.
+struct Sent {
+    Outcome stored;
+    QStringList smsTexts;   // the message of each SMS, decoded
+    QStringList smsTargets; // every sendto of each SMS, joined
+    QStringList whatsAppTexts;
+    QStringList mailBodies;
+};
+
+Sent updateTicketWith(const QString& text, QString* held) {
+    Services services;
+    Scene s;
+    s.ctx = std::make_unique<support::TestContext>(services.config());
+    fixture::addDesk(s.ctx->db());
+    s.ctx->clock().set(QDateTime(QDate(2021, 12, 4), QTime(10, 0)));
+    s.form = std::make_unique<faults::SiteFaultForm>(s.ctx->app());
+    QWidget* f = s.form.get();
+    choose(f, QStringLiteral("Combo1"), QStringLiteral("KERALA"));
+    choose(f, QStringLiteral("Combo2"), QStringLiteral("KOCHI"));
+    choose(f, QStringLiteral("Combo3"), QStringLiteral("EDAPPALLY"));
+    choose(f, QStringLiteral("Combo4"), QStringLiteral("EDAPPALLY"));
+    choose(f, QStringLiteral("Combo5"), QStringLiteral("SITE DOWN"));
+    type(f, QStringLiteral("Text1"), QStringLiteral("7"));
+    support::leave(f, QStringLiteral("Text1"));
+    *held = support::enterText(f, QStringLiteral("Text2"), text);
+    s.ctx->dialogs().clear();
+    s.ctx->dialogs().answer(true);
+    click(f, QStringLiteral("Command2"));
+    Sent sent;
+    sent.stored = {support::snapshot(s.ctx->db()), s.ctx->dialogs().texts()};
+    for (const auto& r : services.sms.requests()) {
+        const QUrlQuery query(r.url);
+        sent.smsTexts << query.queryItemValue(QStringLiteral("message"), QUrl::FullyDecoded);
+        sent.smsTargets << query.allQueryItemValues(QStringLiteral("sendto")).join(u',');
+    }
+    for (const auto& r : services.whatsApp.requests())
+        sent.whatsAppTexts
+            << QJsonDocument::fromJson(r.body).object().value(QStringLiteral("body")).toString();
+    for (const auto& mail : services.smtp.mails())
+        sent.mailBodies << mail.body();
+    const QStringList forms{*held, plainText};
+    sent.stored.rows = support::masked(sent.stored.rows, forms);
+    sent.stored.messages = support::masked(sent.stored.messages, forms);
+    s.form.reset();
+    return sent;
+}
+
 } // namespace
 
 class TestInjectionSweep : public QObject {
@@ -278,6 +362,37 @@ private slots:
         QVERIFY2(change.none(), qPrintable(QStringLiteral("expected %1\nstored %2")
                                                .arg(change.removed.join(u'\n').left(2000),
                                                     change.added.join(u'\n').left(2000))));
+    }
+
+    // A ticket update carries its text into the database, an SMS address, a
+    // JSON body and an HTML mail; each gets it exactly, in its own encoding.
+    void aHostileUpdateReachesEveryChannelAsTyped_data() {
+        QTest::addColumn<QString>("text");
+        for (const auto& v : support::hostileValues())
+            QTest::addRow("%s", v.name) << v.text;
+    }
+    void aHostileUpdateReachesEveryChannelAsTyped() {
+        QFETCH(QString, text);
+        static QString plainHeld;
+        static const Sent reference = updateTicketWith(plainText, &plainHeld);
+        QString held;
+        const Sent sent = updateTicketWith(text, &held);
+        QCOMPARE(sent.stored.messages, reference.stored.messages);
+        const auto change = support::changeBetween(reference.stored.rows, sent.stored.rows);
+        QVERIFY2(change.none(), qPrintable(change.added.join(u'\n').left(2000)));
+
+        const QString message =
+            faults::updateMessage(QStringLiteral("KOCHI"), QStringLiteral("EDAPPALLY"), held);
+        QVERIFY(!reference.smsTexts.isEmpty());
+        QCOMPARE(sent.smsTargets, reference.smsTargets);
+        QCOMPARE(sent.smsTexts, QStringList(reference.smsTexts.size(), message));
+        QVERIFY(!reference.whatsAppTexts.isEmpty());
+        QCOMPARE(sent.whatsAppTexts, QStringList(reference.whatsAppTexts.size(), message));
+        QCOMPARE(sent.mailBodies.size(), reference.mailBodies.size());
+        for (const QString& body : sent.mailBodies)
+            QVERIFY2(body.contains(QStringLiteral("<BR>UPDATE : ") + held.toHtmlEscaped() +
+                                   QStringLiteral("<BR>DOWN TIME")),
+                     qPrintable(body.left(600)));
     }
 };
 
