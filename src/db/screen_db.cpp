@@ -273,14 +273,17 @@ void ScreenDb::begin(bool writeLock) {
     m_inTransaction = true;
 }
 
+// A commit that fails leaves the transaction open, so the caller's rollback
+// still ends it; otherwise a connection shared with a waiting action would
+// stay inside the failed transaction.
 void ScreenDb::commit() {
     if (!m_inTransaction)
         return;
-    m_inTransaction = false;
     if (m_settings.backend == Backend::Sqlite)
         run(QStringLiteral("COMMIT"), {}, true);
     else if (!connection(m_name).commit())
         throw Error(errorText(connection(m_name).lastError()));
+    m_inTransaction = false;
 }
 
 void ScreenDb::rollback() {

@@ -4,6 +4,7 @@
 // with plain texts in the same boxes is the reference: the two databases,
 // with the values masked, must be the same, and so must the messages.
 
+#include "app/password_change_form.h"
 #include "complaints/complaint_register_form.h"
 #include "complaints/register_fixture.h"
 #include "faults/circle_contacts_form.h"
@@ -39,6 +40,7 @@ using support::type;
 namespace {
 
 struct Scene {
+    std::unique_ptr<support::LocalHttpServer> server; // an outside service the save calls
     std::unique_ptr<support::TestContext> ctx;
     std::unique_ptr<QWidget> form;
 };
@@ -216,6 +218,25 @@ void onuScene(Scene& s) {
     type(s.form.get(), QStringLiteral("Text9"), QStringLiteral("long enough"));
 }
 
+void passwordScene(Scene& s) {
+    s.server = std::make_unique<support::LocalHttpServer>();
+    s.ctx = std::make_unique<support::TestContext>(QHash<QString, QString>{
+        {QStringLiteral("services/sms_gateway"), s.server->hostPort()},
+        {QStringLiteral("accounts/sms_user"), QStringLiteral("zeluser")},
+        {QStringLiteral("accounts/sms_password"), QStringLiteral("secret")},
+        {QStringLiteral("accounts/sms_sender"), QStringLiteral("ZELMSG")},
+        {QStringLiteral("app/support_phone"), QStringLiteral("1800 425 1957")},
+    });
+    s.ctx->db().exec(
+        QStringLiteral("insert into CRM (NAME, CRM_ID, STATUS, PASSWORD, crm_ip, MAC) values "
+                       "('Asha Verma', '9876500001', 'ACTIVE', 'asha@123', '10.0.0.5', "
+                       "'AA:BB:CC:00:00:01'), ('Ravi', '9876500002', 'ACTIVE', 'ravi@123', "
+                       "'10.0.0.6', 'AA:BB:CC:00:00:02')"));
+    s.form = std::make_unique<app::PasswordChangeForm>(s.ctx->app());
+    type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("9876500001"));
+    type(s.form.get(), QStringLiteral("Text2"), QStringLiteral("asha@123"));
+}
+
 QStringList names(std::initializer_list<const char*> list) {
     QStringList out;
     for (const char* n : list)
@@ -268,6 +289,9 @@ const QList<Sweep>& sweeps() {
                 "Combo8", "Combo9"}),
          // The tunnel id names the row; circle, BNG and IP pick a free one.
          names({"Text1", "Combo1", "Combo3", "Combo4"}), clickOn("Command1", 1)},
+        {"password change", passwordScene, names({"Text3", "Text4"}),
+         // The operator's id and the old password find the row.
+         names({"Text1", "Text2"}), clickOn("Command1")},
         {"ONU voice details", onuScene, names({"Text4", "Text5", "Text6", "Text7"}),
          // Text1 names the subscriber; the rest are other actions' boxes.
          names({"Text1", "Text2", "Text3", "Text8", "Text9", "Text10", "Combo1"}),
@@ -397,6 +421,37 @@ private slots:
         QVERIFY2(change.none(), qPrintable(QStringLiteral("expected %1\nstored %2")
                                                .arg(change.removed.join(u'\n').left(2000),
                                                     change.added.join(u'\n').left(2000))));
+    }
+
+    // The closing notice carries the mobile box in the portal's address: each
+    // text arrives as typed, in its own query item, next to the complaint number.
+    void aHostileMobileReachesTheClosingNoticeAsTyped_data() {
+        QTest::addColumn<QString>("text");
+        for (const auto& v : support::hostileValues())
+            QTest::addRow("%s", v.name) << v.text;
+    }
+    void aHostileMobileReachesTheClosingNoticeAsTyped() {
+        QFETCH(QString, text);
+        support::LocalHttpServer portal;
+        Scene s;
+        s.ctx = std::make_unique<support::TestContext>(
+            QHash<QString, QString>{{QStringLiteral("services/portal_server"), portal.hostPort()}});
+        s.ctx->session().setSignedInUser(QStringLiteral("NOC1"));
+        fixture::network(s.ctx->db());
+        fixture::subscriber(s.ctx->db());
+        fixture::openComplaint(s.ctx->db());
+        s.form = std::make_unique<complaints::ComplaintRegisterForm>(s.ctx->app());
+        QWidget* f = s.form.get();
+        type(f, QStringLiteral("Text6"), QStringLiteral("7"));
+        support::leave(f, QStringLiteral("Text6"));
+        const QString held = support::enterText(f, QStringLiteral("Text9"), text);
+        click(f, QStringLiteral("Command3"));
+        QCOMPARE(s.ctx->dialogs().texts(), QStringList{QStringLiteral("CLOSED SUCCESSFULLY")});
+        QVERIFY(portal.waitForRequests(1));
+        const QUrlQuery query(portal.requests().first().url);
+        QCOMPARE(query.allQueryItemValues(QStringLiteral("mobile"), QUrl::FullyDecoded),
+                 QStringList{held});
+        QCOMPARE(query.allQueryItemValues(QStringLiteral("cn")), QStringList{QStringLiteral("7")});
     }
 
     // A ticket update carries its text into the database, an SMS address, a

@@ -5,6 +5,7 @@
 
 #include "complaints/complaint_register_form.h"
 #include "complaints/register_fixture.h"
+#include "db/error.h"
 #include "db/screen_db.h"
 #include "faults/fault_fixture.h"
 #include "faults/sla_board_form.h"
@@ -232,6 +233,25 @@ class TestTornWrites : public QObject {
 
 private slots:
     void cleanup() { db::testing::failStatement(0); }
+
+    // The connection stays open when another action shares it, so a failed
+    // commit must still be undone by the rollback that follows it.
+    void aFailedCommitIsRolledBackOnTheOpenConnection() {
+        support::TestContext ctx;
+        db::ScreenDb screen(ctx.db().settings());
+        screen.open();
+        screen.begin(true);
+        screen.execute(QStringLiteral("insert into engineer values ('Anil', '9400000001', 'EKM')"));
+        db::testing::failStatement(1);
+        QVERIFY_THROWS_EXCEPTION(db::Error, screen.commit());
+        screen.rollback();
+        screen.begin(true);
+        screen.execute(QStringLiteral("insert into engineer values ('Biju', '9400000002', 'EKM')"));
+        screen.commit();
+        screen.close();
+        QCOMPARE(ctx.db().rows(QStringLiteral("select Engineer from engineer")),
+                 QStringList{QStringLiteral("Biju")});
+    }
 
     void aFailedStatementLeavesAllOrNothing_data() {
         QTest::addColumn<int>("index");
