@@ -17,6 +17,7 @@
 #include "onu/onu_configuration_form.h"
 #include "onu/onu_rules.h"
 #include "provisioning/customer_record_form.h"
+#include "provisioning/inner_vlan_form.h"
 #include "support/db_snapshot.h"
 #include "support/http_server.h"
 #include "support/injection_sweep.h"
@@ -237,6 +238,33 @@ void passwordScene(Scene& s) {
     type(s.form.get(), QStringLiteral("Text2"), QStringLiteral("asha@123"));
 }
 
+void innerVlanScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    s.ctx->db().exec(QStringLiteral("insert into circle (circle) values ('MAHARASHTRA')"));
+    s.ctx->db().exec(
+        QStringLiteral("insert into ssa (circle, SSA) values ('MAHARASHTRA', 'PUNE')"));
+    s.ctx->db().exec(QStringLiteral(
+        "insert into OLT (circle, SSA, SITE, SERVICE, OUT_VLAN, IN_VLAN, ID, MAC, SN) values "
+        "('MAHARASHTRA', 'PUNE', 'OLT-KOTHRUD', 'FTTH', '101', '511', 'NA', '', 'SN-A'), "
+        "('MAHARASHTRA', 'PUNE', 'OLT-KOTHRUD', 'FTTH', '101', '512', 'NA', '', 'SN-B')"));
+    s.form = std::make_unique<provisioning::InnerVlanForm>(s.ctx->app());
+    QWidget* f = s.form.get();
+    choose(f, QStringLiteral("Combo1"), QStringLiteral("MAHARASHTRA"));
+    choose(f, QStringLiteral("Combo2"), QStringLiteral("PUNE"));
+    choose(f, QStringLiteral("Combo5"), QStringLiteral("FTTH"));
+    choose(f, QStringLiteral("Combo3"), QStringLiteral("OLT-KOTHRUD"));
+    choose(f, QStringLiteral("Combo4"), QStringLiteral("512"));
+}
+
+void ticketCloseScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    fixture::addDesk(s.ctx->db());
+    s.ctx->clock().set(QDateTime(QDate(2021, 12, 4), QTime(10, 0)));
+    s.form = std::make_unique<faults::SiteFaultForm>(s.ctx->app());
+    type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("7"));
+    support::leave(s.form.get(), QStringLiteral("Text1"));
+}
+
 QStringList names(std::initializer_list<const char*> list) {
     QStringList out;
     for (const char* n : list)
@@ -292,6 +320,15 @@ const QList<Sweep>& sweeps() {
         {"password change", passwordScene, names({"Text3", "Text4"}),
          // The operator's id and the old password find the row.
          names({"Text1", "Text2"}), clickOn("Command1")},
+        {"inner VLAN assignment", innerVlanScene, names({"Text1", "Text2"}),
+         // Circle, SSA, service, site and inner VLAN pick the pool row; the
+         // router script box is written by the screen.
+         names({"Combo1", "Combo2", "Combo3", "Combo4", "Combo5", "Text3"}), clickOn("Command1")},
+        {"ticket close", ticketCloseScene, names({"Text2", "Text3"}),
+         // The FT number names the ticket; the selections are the opening's.
+         names({"Text1", "Combo1", "Combo2", "Combo3", "Combo4", "Combo5"}), clickOn("Command4", 1),
+         // The history box's lines are stored with CR LF ends.
+         [](const QString& t) { return QString(t).replace(u'\n', QStringLiteral("\r\n")); }},
         {"ONU voice details", onuScene, names({"Text4", "Text5", "Text6", "Text7"}),
          // Text1 names the subscriber; the rest are other actions' boxes.
          names({"Text1", "Text2", "Text3", "Text8", "Text9", "Text10", "Combo1"}),
