@@ -18,6 +18,7 @@
 #include "onu/onu_rules.h"
 #include "provisioning/customer_record_form.h"
 #include "provisioning/inner_vlan_form.h"
+#include "provisioning/voice_ip_form.h"
 #include "support/db_snapshot.h"
 #include "support/http_server.h"
 #include "support/injection_sweep.h"
@@ -265,6 +266,22 @@ void ticketCloseScene(Scene& s) {
     support::leave(s.form.get(), QStringLiteral("Text1"));
 }
 
+void voiceIpScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    s.ctx->db().exec(QStringLiteral("insert into VOIP (CIRCLE, SERVICE, BNG, IP, ID) values "
+                                    "('GOA', 'FTTH', 'BNG-1', '10.1.0.1', 'NA'), "
+                                    "('GOA', 'FTTH', 'BNG-1', '10.1.0.2', 'NA')"));
+    s.form = std::make_unique<provisioning::VoiceIpForm>(s.ctx->app());
+    type(s.form.get(), QStringLiteral("Combo4"), QStringLiteral("10.1.0.1"));
+}
+
+void ticketOpenScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    fixture::addDesk(s.ctx->db());
+    s.ctx->clock().set(QDateTime(QDate(2021, 12, 4), QTime(10, 0)));
+    s.form = std::make_unique<faults::SiteFaultForm>(s.ctx->app());
+}
+
 QStringList names(std::initializer_list<const char*> list) {
     QStringList out;
     for (const char* n : list)
@@ -329,6 +346,17 @@ const QList<Sweep>& sweeps() {
          names({"Text1", "Combo1", "Combo2", "Combo3", "Combo4", "Combo5"}), clickOn("Command4", 1),
          // The history box's lines are stored with CR LF ends.
          [](const QString& t) { return QString(t).replace(u'\n', QStringLiteral("\r\n")); }},
+        {"voice IP assignment", voiceIpScene, names({"Text1"}),
+         // The address names the pool row; the others filter the list.
+         names({"Combo1", "Combo2", "Combo3", "Combo4"}), clickOn("Command1")},
+        {"subscriber voice IP", [](Scene& s) { complaintScene(s, false); }, names({"Text20"}),
+         names({"Text1",  "Text2",  "Text3",  "Text4",  "Text5",  "Text6",  "Text7",
+                "Text8",  "Text9",  "Text10", "Text12", "Text13", "Text14", "Text15",
+                "Text16", "Text17", "Text18", "Text19", "Text21", "Combo1", "Combo2",
+                "Combo3", "Combo4", "Combo5", "Combo6", "Combo7"}),
+         clickOn("Command10")},
+        {"ticket open", ticketOpenScene, names({"Combo1", "Combo2", "Combo3", "Combo4", "Combo5"}),
+         names({"Text1", "Text2", "Text3"}), clickOn("Command1", 1)},
         {"ONU voice details", onuScene, names({"Text4", "Text5", "Text6", "Text7"}),
          // Text1 names the subscriber; the rest are other actions' boxes.
          names({"Text1", "Text2", "Text3", "Text8", "Text9", "Text10", "Combo1"}),
