@@ -11,6 +11,8 @@
 #include "faults/sla_board_form.h"
 #include "onu/onu_configuration_form.h"
 #include "provisioning/customer_record_form.h"
+#include "provisioning/inner_vlan_form.h"
+#include "provisioning/voice_ip_form.h"
 #include "support/db_snapshot.h"
 #include "support/http_server.h"
 #include "support/test_context.h"
@@ -174,6 +176,34 @@ void macScene(Scene& s) {
     type(s.form.get(), QStringLiteral("Text10"), QStringLiteral("B8:00:11:22:33:44"));
 }
 
+void innerVlanScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    s.ctx->db().exec(QStringLiteral("insert into circle (circle) values ('MAHARASHTRA')"));
+    s.ctx->db().exec(
+        QStringLiteral("insert into ssa (circle, SSA) values ('MAHARASHTRA', 'PUNE')"));
+    s.ctx->db().exec(QStringLiteral(
+        "insert into OLT (circle, SSA, SITE, SERVICE, OUT_VLAN, IN_VLAN, ID, MAC, SN) values "
+        "('MAHARASHTRA', 'PUNE', 'OLT-KOTHRUD', 'FTTH', '101', '512', 'NA', '', 'SN-B')"));
+    s.form = std::make_unique<provisioning::InnerVlanForm>(s.ctx->app());
+    QWidget* f = s.form.get();
+    choose(f, QStringLiteral("Combo1"), QStringLiteral("MAHARASHTRA"));
+    choose(f, QStringLiteral("Combo2"), QStringLiteral("PUNE"));
+    choose(f, QStringLiteral("Combo5"), QStringLiteral("FTTH"));
+    choose(f, QStringLiteral("Combo3"), QStringLiteral("OLT-KOTHRUD"));
+    choose(f, QStringLiteral("Combo4"), QStringLiteral("512"));
+    type(f, QStringLiteral("Text1"), QStringLiteral("ravi.p"));
+    type(f, QStringLiteral("Text2"), QStringLiteral("AA:BB:CC:DD:EE:FF"));
+}
+
+void voiceIpScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    s.ctx->db().exec(QStringLiteral("insert into VOIP (CIRCLE, SERVICE, BNG, IP, ID) values "
+                                    "('GOA', 'FTTH', 'BNG-1', '10.1.0.1', 'NA')"));
+    s.form = std::make_unique<provisioning::VoiceIpForm>(s.ctx->app());
+    type(s.form.get(), QStringLiteral("Combo4"), QStringLiteral("10.1.0.1"));
+    type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("9822000002"));
+}
+
 std::function<void(Scene&)> clickOn(const char* button) {
     return [button](Scene& s) { click(s.form.get(), QString::fromLatin1(button)); };
 }
@@ -199,6 +229,16 @@ const QList<TornCase>& tornCases() {
         {"ticket close", [](Scene& s) { ticketSevenScene(s, QStringLiteral("power restored")); },
          clickOn("Command4"), QString()},
         {"outage close", outageScene, clickOn("Command1"), QString()},
+        {"inner VLAN assignment", innerVlanScene, clickOn("Command1"),
+         QStringLiteral("INNER VLAN UPDATED")},
+        {"voice IP assignment", voiceIpScene, clickOn("Command1"),
+         QStringLiteral("VOICE IP UPDATED")},
+        {"subscriber voice IP",
+         [](Scene& s) {
+             complaintScene(s, QString());
+             type(s.form.get(), QStringLiteral("Text20"), QStringLiteral("10.9.9.9"));
+         },
+         clickOn("Command10"), QStringLiteral("DATA UPDATED")},
         {"MAC update on two databases", macScene, clickOn("Command14"),
          QStringLiteral("MAC UPDATED"),
          [](const QStringList& told, bool primaryHolds) {
