@@ -1,0 +1,95 @@
+// Hostile texts typed into the ONU screen's boxes reach the OLT service's
+// configuration pages each in its own query item, exactly as typed (or as the
+// screen's own rule for the wifi name and the phone leaves them).
+
+#include "onu/onu_configuration_form.h"
+#include "onu/onu_rules.h"
+#include "support/http_server.h"
+#include "support/injection_sweep.h"
+#include "support/test_context.h"
+#include "support/widgets.h"
+
+#include <QLabel>
+#include <QTest>
+#include <QUrlQuery>
+
+namespace {
+
+using Items = QList<QPair<QString, QString>>;
+
+// The query items of each page asked for, in order; the browser's own
+// requests (the site's icon) left out.
+QList<Items> pagesAsked(const support::LocalHttpServer& olt) {
+    QList<Items> pages;
+    for (const auto& r : olt.requests())
+        if (r.url.path().endsWith(QLatin1String(".php")))
+            pages << QUrlQuery(r.url).queryItems(QUrl::FullyDecoded);
+    return pages;
+}
+
+} // namespace
+
+class TestOnuPageSweep : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hostileTextsReachTheConfigurationPagesAsTyped_data() {
+        QTest::addColumn<QString>("text");
+        for (const auto& v : support::hostileValues())
+            QTest::addRow("%s", v.name) << v.text;
+    }
+    void hostileTextsReachTheConfigurationPagesAsTyped() {
+        QFETCH(QString, text);
+        support::LocalHttpServer olt;
+        support::TestContext ctx(
+            {{QStringLiteral("services/olt_service"), olt.hostPort()},
+             {QStringLiteral("accounts/default_broadband_password"), QStringLiteral("x")}});
+        onu::OnuConfigurationForm form(ctx.app());
+        form.show();
+        QHash<QString, QString> held;
+        for (int i = 1; i <= 10; ++i) {
+            const QString box = QStringLiteral("Text%1").arg(i);
+            // The wifi password must be long enough to be sent at all.
+            held[box] =
+                support::enterText(&form, box, i == 9 ? text + QStringLiteral("12345678") : text);
+        }
+        const QString mac = held.value(QStringLiteral("Text10"));
+        // What the last lookup left in the OLT address and inner VLAN labels.
+        const QString ip = support::find<QLabel>(&form, QStringLiteral("Label3"))->text();
+        const QString innerVlan = support::find<QLabel>(&form, QStringLiteral("Label7"))->text();
+
+        support::click(&form, QStringLiteral("Command4"));
+        QTRY_VERIFY_WITH_TIMEOUT(pagesAsked(olt).size() == 1, 15000);
+        QCOMPARE(pagesAsked(olt).at(0),
+                 (Items{{QStringLiteral("ip"), ip},
+                        {QStringLiteral("mac"), mac},
+                        {QStringLiteral("bb_id"), held.value(QStringLiteral("Text1"))},
+                        {QStringLiteral("bb_inner_vlan"), innerVlan},
+                        {QStringLiteral("bb_pas"), held.value(QStringLiteral("Text2"))},
+                        {QStringLiteral("bb_mtu"), held.value(QStringLiteral("Text3"))}}));
+
+        support::click(&form, QStringLiteral("Command7"));
+        QTRY_VERIFY_WITH_TIMEOUT(pagesAsked(olt).size() == 2, 15000);
+        QCOMPARE(pagesAsked(olt).at(1),
+                 (Items{{QStringLiteral("ip"), ip},
+                        {QStringLiteral("mac"), mac},
+                        {QStringLiteral("voip_vlan"), held.value(QStringLiteral("Text4"))},
+                        {QStringLiteral("pas"), held.value(QStringLiteral("Text7"))},
+                        {QStringLiteral("sip"), held.value(QStringLiteral("Text5"))},
+                        {QStringLiteral("phone"),
+                         onu::phoneForPage(held.value(QStringLiteral("Text6")))}}));
+
+        support::click(&form, QStringLiteral("Command10"));
+        QTRY_VERIFY_WITH_TIMEOUT(pagesAsked(olt).size() == 3, 15000);
+        QCOMPARE(pagesAsked(olt).at(2),
+                 (Items{{QStringLiteral("ip"), ip},
+                        {QStringLiteral("mac"), mac},
+                        {QStringLiteral("name"),
+                         onu::wifiNameForOnu(held.value(QStringLiteral("Text8")))},
+                        {QStringLiteral("pas"), held.value(QStringLiteral("Text9"))}}));
+        QCOMPARE(ctx.dialogs().texts(), QStringList());
+    }
+};
+
+QTEST_MAIN(TestOnuPageSweep)
+#include "tst_onu_page_sweep.moc"
