@@ -1,9 +1,12 @@
-// Hostile texts typed into the ONU screen's boxes reach the OLT service's
-// configuration pages each in its own query item, exactly as typed (or as the
-// screen's own rule for the wifi name and the phone leaves them).
+// Hostile texts typed into the boxes of the ONU screen and the customer
+// record reach the OLT service's pages each in its own query item, exactly as
+// typed (or as the screen's own rule for the wifi name, the phone and a short
+// MAC leaves them).
 
 #include "onu/onu_configuration_form.h"
 #include "onu/onu_rules.h"
+#include "provisioning/customer_record_form.h"
+#include "provisioning/customer_rules.h"
 #include "support/http_server.h"
 #include "support/injection_sweep.h"
 #include "support/test_context.h"
@@ -29,7 +32,7 @@ QList<Items> pagesAsked(const support::LocalHttpServer& olt) {
 
 } // namespace
 
-class TestOnuPageSweep : public QObject {
+class TestServicePageSweep : public QObject {
     Q_OBJECT
 
 private slots:
@@ -89,7 +92,27 @@ private slots:
                         {QStringLiteral("pas"), held.value(QStringLiteral("Text9"))}}));
         QCOMPARE(ctx.dialogs().texts(), QStringList());
     }
+
+    // Leaving the MAC box asks the OLT service for the whole MAC.
+    void aHostileMacReachesTheMacPageAsTyped_data() {
+        hostileTextsReachTheConfigurationPagesAsTyped_data();
+    }
+    void aHostileMacReachesTheMacPageAsTyped() {
+        QFETCH(QString, text);
+        support::LocalHttpServer olt;
+        support::TestContext ctx({{QStringLiteral("services/olt_service"), olt.hostPort()}});
+        provisioning::CustomerRecordForm form(ctx.app());
+        form.show();
+        const QString held = support::enterText(&form, QStringLiteral("Text5"), text);
+        const QString ip = support::find<QLabel>(&form, QStringLiteral("Label17"))->text();
+        support::focusIn(&form, QStringLiteral("Text5"));
+        support::leave(&form, QStringLiteral("Text5"));
+        QTRY_VERIFY_WITH_TIMEOUT(pagesAsked(olt).size() == 1, 15000);
+        QCOMPARE(pagesAsked(olt).first(),
+                 (Items{{QStringLiteral("ip"), ip},
+                        {QStringLiteral("mac"), provisioning::macToSend(held)}}));
+    }
 };
 
-QTEST_MAIN(TestOnuPageSweep)
-#include "tst_onu_page_sweep.moc"
+QTEST_MAIN(TestServicePageSweep)
+#include "tst_service_page_sweep.moc"
