@@ -93,6 +93,41 @@ private slots:
         QCOMPARE(ctx.dialogs().texts(), QStringList());
     }
 
+    // The directory lookup fills the user name into the directory's own search
+    // form: a text input there drops line breaks, and the rest arrives as typed.
+    void aHostileUserNameReachesTheDirectoryAsTyped_data() {
+        hostileTextsReachTheConfigurationPagesAsTyped_data();
+    }
+    void aHostileUserNameReachesTheDirectoryAsTyped() {
+        QFETCH(QString, text);
+        support::LocalHttpServer ldap;
+        ldap.answer(QStringLiteral("/easyldapbeta"),
+                    QByteArrayLiteral("<html><body><form action=\"/easyldapbeta/search\" "
+                                      "method=\"get\"><input name=\"UserName\"></form>"
+                                      "</body></html>"));
+        ldap.answer(QStringLiteral("/easyldapbeta/search"),
+                    QByteArrayLiteral("<html><body>No record</body></html>"));
+        support::TestContext ctx({{QStringLiteral("services/ldap_lookup"), ldap.hostPort()},
+                                  {QStringLiteral("app/wait_limit_seconds"), QStringLiteral("3")}});
+        provisioning::CustomerRecordForm form(ctx.app());
+        form.show();
+        const QString held = support::enterText(&form, QStringLiteral("Text1"), text);
+        support::click(&form, QStringLiteral("Command5"));
+        QString sent;
+        bool searched = false;
+        for (const auto& r : ldap.requests())
+            if (r.url.path() == QLatin1String("/easyldapbeta/search")) {
+                // A form is sent with "+" for a blank.
+                QByteArray value = r.url.query(QUrl::FullyEncoded).toUtf8();
+                QCOMPARE(value.left(9), QByteArray("UserName="));
+                value = value.mid(9).replace('+', ' ');
+                sent = QUrl::fromPercentEncoding(value);
+                searched = true;
+            }
+        QVERIFY(searched);
+        QCOMPARE(sent, QString(held).remove(QLatin1Char('\r')).remove(QLatin1Char('\n')));
+    }
+
     // Leaving the MAC box asks the OLT service for the whole MAC.
     void aHostileMacReachesTheMacPageAsTyped_data() {
         hostileTextsReachTheConfigurationPagesAsTyped_data();
