@@ -4,6 +4,7 @@
 // with plain texts in the same boxes is the reference: the two databases,
 // with the values masked, must be the same, and so must the messages.
 
+#include "app/login_form.h"
 #include "app/password_change_form.h"
 #include "complaints/complaint_register_form.h"
 #include "complaints/register_fixture.h"
@@ -486,6 +487,37 @@ private slots:
         QVERIFY2(change.none(), qPrintable(QStringLiteral("expected %1\nstored %2")
                                                .arg(change.removed.join(u'\n').left(2000),
                                                     change.added.join(u'\n').left(2000))));
+    }
+
+    // An operator id and password made of hostile text sign in as typed, and
+    // only that operator's row is bound to the workstation.
+    void aHostileAccountSignsInAsTyped_data() {
+        QTest::addColumn<QString>("text");
+        for (const auto& v : support::hostileValues())
+            QTest::addRow("%s", v.name) << v.text;
+    }
+    void aHostileAccountSignsInAsTyped() {
+        QFETCH(QString, text);
+        support::TestContext ctx;
+        ctx.db().exec(
+            QStringLiteral("insert into CRM (NAME, CRM_ID, STATUS, PASSWORD, crm_ip, MAC) values "
+                           "('Asha', ?, 'INACTIVE', ?, '', 'NA'), "
+                           "('Ravi', 'ravi', 'INACTIVE', 'ravi@123', '', 'NA')"),
+            {text, text});
+        app::LoginForm form(ctx.app());
+        form.show();
+        const QString id = support::enterText(&form, QStringLiteral("Text1"), text);
+        const QString password = support::enterText(&form, QStringLiteral("Text2"), text);
+        ctx.db().exec(QStringLiteral("update CRM set CRM_ID=?, PASSWORD=? where NAME='Asha'"),
+                      {id, password});
+        click(&form, QStringLiteral("Command1"));
+        QCOMPARE(ctx.dialogs().texts(),
+                 QStringList{QStringLiteral("WELCOME Asha TO ZEL CRM PORTAL")});
+        QCOMPARE(
+            ctx.db().rows(QStringLiteral("select NAME, CRM_ID, STATUS, MAC from CRM order by "
+                                         "NAME")),
+            (QStringList{QStringLiteral("Asha|") + id + QStringLiteral("|ACTIVE|02:AB:CD:00:00:01"),
+                         QStringLiteral("Ravi|ravi|INACTIVE|NA")}));
     }
 
     // The closing notice carries the mobile box in the portal's address: each
