@@ -69,4 +69,16 @@ private:
 // them; text inside quotes is left alone.
 QString separatePlaceholders(const QString& sql);
 
+// A test hook, inert unless a test arms it: proving that no write is left
+// half done needs the database to fail at a chosen statement, which no real
+// server does on request.
+namespace testing {
+// Makes the n-th statement run from now on (by any ScreenDb, counting from 1;
+// BEGIN and COMMIT count on SQLite) throw db::Error instead of running.
+// 0 disarms it. Either way the count of statementsRun() starts again.
+void failStatement(int n);
+// Statements run (or failed by the hook) since the last failStatement().
+int statementsRun();
+} // namespace testing
+
 } // namespace db
