@@ -43,6 +43,7 @@ HttpAnswer await(QNetworkReply* reply, int waitLimitSeconds) {
         reply->abort();
         answer.body.clear();
         answer.error = QStringLiteral("No answer within %1 s").arg(waitLimitSeconds);
+        answer.timedOut = true;
         return answer;
     }
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
