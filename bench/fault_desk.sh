@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 runs="${2:-51}"
-cmake --build "$build" --target site_fault_open ticket_update zelcrm-admin >/dev/null
+cmake --build "$build" --target screen_open ticket_update zelcrm-admin >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 admin="$build/tools/admin/zelcrm-admin"
@@ -37,7 +37,7 @@ done | median > "$work/csv"
 
 # The offscreen platform's chatter goes to a file, shown only on failure.
 screen() {
-  QT_QPA_PLATFORM=offscreen "$build/bench/site_fault_open" "$db" 2> "$work/err" ||
+  QT_QPA_PLATFORM=offscreen "$build/bench/screen_open" Form8 "$db" 2> "$work/err" ||
     { cat "$work/err" >&2; return 1; }
 }
 for _ in 1 2 3 4 5; do screen | awk '{ print $4 }'; done | median > "$work/screen"

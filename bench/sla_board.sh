@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
-cmake --build "$build" --target sla_board zelcrm-admin >/dev/null
+cmake --build "$build" --target screen_open zelcrm-admin >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 db="$work/bench.db"
@@ -26,7 +26,7 @@ done | median > "$work/csv"
 
 # The offscreen platform's chatter goes to a file, shown only on failure.
 board() {
-  QT_QPA_PLATFORM=offscreen "$build/bench/sla_board" "$db" 2> "$work/err" ||
+  QT_QPA_PLATFORM=offscreen "$build/bench/screen_open" Form5 "$db" 2> "$work/err" ||
     { cat "$work/err" >&2; return 1; }
 }
 for _ in 1 2 3 4 5; do board | awk '{ print $4 }'; done | median > "$work/board"

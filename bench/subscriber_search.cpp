@@ -2,14 +2,9 @@
 // for subscribers spread over the whole table, by id, indicator, billing
 // account and mobile in turn, and reports the median time of one search.
 // bench/subscriber_search.sh compares a small database with a large one.
+#include "bench_context.h"
 #include "complaints/complaint_register_form.h"
-#include "core/clock.h"
-#include "core/config.h"
-#include "core/session.h"
-#include "core/workstation.h"
-#include "db/db_settings.h"
 #include "db/screen_db.h"
-#include "failing_dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -50,18 +45,11 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const int searches = argc > 2 ? std::max(4, std::atoi(argv[2])) : 400;
-    const core::Config config = core::Config::fromValues(
-        {{QStringLiteral("database/backend"), QStringLiteral("sqlite")},
-         {QStringLiteral("database/sqlite_path"), QString::fromLocal8Bit(argv[1])}});
-    const db::DbSettings settings = db::DbSettings::fromConfig(config);
-    core::Session session;
-    session.setSignedInUser(QStringLiteral("BENCH"));
-    const core::SystemClock clock;
-    bench::FailingDialogs dialogs;
-    const core::SystemAdapters adapters;
-    core::AppContext context{config, settings, session, clock, dialogs, adapters};
+    bench::SqliteContext setup(QString::fromLocal8Bit(argv[1]));
+    setup.session.setSignedInUser(QStringLiteral("BENCH"));
+    core::AppContext& context = setup.context;
 
-    const QStringList texts = searchTexts(settings, searches);
+    const QStringList texts = searchTexts(setup.settings, searches);
     complaints::ComplaintRegisterForm form(context);
     auto* text1 = form.findChild<QLineEdit*>(QStringLiteral("Text1"));
     auto* search = form.findChild<QPushButton*>(QStringLiteral("Command8"));
@@ -80,7 +68,7 @@ int main(int argc, char* argv[]) {
         run(text);
         ms << timer.nsecsElapsed() / 1e6;
     }
-    if (dialogs.failed || ms.isEmpty())
+    if (setup.dialogs.failed || ms.isEmpty())
         return 1;
     std::sort(ms.begin(), ms.end());
     double total = 0;

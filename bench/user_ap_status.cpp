@@ -3,12 +3,7 @@
 // list, the site grid and the tally of the circle's subscribers by state.
 // bench/user_ap_status.sh compares it with the sqlite3 shell running the
 // same status query.
-#include "core/clock.h"
-#include "core/config.h"
-#include "core/session.h"
-#include "core/workstation.h"
-#include "db/db_settings.h"
-#include "failing_dialogs.h"
+#include "bench_context.h"
 #include "masterdata/user_ap_status_form.h"
 
 #include <QAbstractItemView>
@@ -42,15 +37,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: user_ap_status DATABASE CIRCLE SERVICE\n");
         return 2;
     }
-    const core::Config config = core::Config::fromValues(
-        {{QStringLiteral("database/backend"), QStringLiteral("sqlite")},
-         {QStringLiteral("database/sqlite_path"), QString::fromLocal8Bit(argv[1])}});
-    const db::DbSettings settings = db::DbSettings::fromConfig(config);
-    core::Session session;
-    const core::SystemClock clock;
-    bench::FailingDialogs dialogs;
-    const core::SystemAdapters adapters;
-    core::AppContext context{config, settings, session, clock, dialogs, adapters};
+    bench::SqliteContext run(QString::fromLocal8Bit(argv[1]));
+    core::AppContext& context = run.context;
 
     masterdata::UserApStatusForm screen(context);
     screen.show();
@@ -66,5 +54,5 @@ int main(int argc, char* argv[]) {
 
     const auto* all = screen.findChild<QLabel*>(QStringLiteral("Label3"));
     std::printf("%s seconds %.4f\n", qPrintable(all->text()), seconds);
-    return dialogs.failed ? 1 : 0;
+    return run.dialogs.failed ? 1 : 0;
 }

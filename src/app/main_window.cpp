@@ -5,6 +5,7 @@
 #include "faults/sla_board_form.h"
 #include "masterdata/engineer_form.h"
 #include "masterdata/user_ap_status_form.h"
+#include "onu/onu_configuration_form.h"
 #include "provisioning/customer_record_form.h"
 #include "provisioning/inner_vlan_form.h"
 #include "provisioning/voice_ip_form.h"
@@ -118,7 +119,7 @@ QList<MainWindow::MenuItem> standardMenu() {
         {"SLA", "SLA", "Form5", true, build<faults::SlaBoardForm>},
         {"m7", "BTS FAULT", "Form8", true, build<faults::SiteFaultForm>},
         {"M9", "AP AND USER STATUS", "Form15", true, build<masterdata::UserApStatusForm>},
-        {"m8", "ONU CONFIGURATION", "Form9", true, nullptr},
+        {"m8", "ONU CONFIGURATION", "Form9", true, build<onu::OnuConfigurationForm>},
         {"C3", "OLT INNER VLAN", "Form17", false, build<provisioning::InnerVlanForm>},
         {"C5", "VOICE IP", "Form18", false, build<provisioning::VoiceIpForm>},
     };

@@ -92,6 +92,10 @@ void markOfflineRecords(const db::DbSettings& settings, const QString& category,
 
 void sendClosingNotice(const QUrl& url, int waitLimitSeconds) {
     QNetworkReply* reply = noticeNetwork()->get(QNetworkRequest(url));
+    // Nobody reads the answer, so it is dropped as it comes rather than held
+    // until the reply ends: a portal answering without end costs nothing.
+    QObject::connect(reply, &QNetworkReply::readyRead, reply,
+                     [reply] { reply->skip(reply->bytesAvailable()); });
     QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
     QTimer::singleShot(waitLimitSeconds * 1000, reply, [reply] { reply->abort(); });
 }

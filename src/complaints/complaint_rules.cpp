@@ -113,7 +113,9 @@ QUrl policyServerUrl(const QString& server, const QString& page, const QString& 
 }
 
 bool isApName(const QString& text) {
-    return !text.isEmpty() && text.size() < 50;
+    // A page whose bytes were not text shows replacement characters; storing
+    // that would keep a garbled AP as if the server had named one.
+    return !text.isEmpty() && text.size() < 50 && !text.contains(QChar::ReplacementCharacter);
 }
 
 } // namespace complaints

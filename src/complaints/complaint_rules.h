@@ -54,7 +54,8 @@ QUrl closingNoticeUrl(const QString& server, const QString& mobile, const QStrin
 QUrl policyServerUrl(const QString& server, const QString& page, const QString& id,
                      const QString& nasIp);
 
-// An AP page answer worth storing: not empty and shorter than an error page.
+// An AP page answer worth storing: not empty, shorter than an error page, and
+// text (no character the page's bytes could not be read as).
 bool isApName(const QString& text);
 
 } // namespace complaints

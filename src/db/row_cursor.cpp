@@ -86,8 +86,7 @@ QString RowCursor::field(int index) const {
     return fieldText(q.value(index));
 }
 
-QString RowCursor::field(const QString& name) const {
-    const QSqlQuery& q = current();
+int RowCursor::columnIndex(const QString& name) const {
     // QSqlRecord matches names without regard to case; brackets are not part
     // of a column's name.
     QString bare = name;
@@ -96,7 +95,17 @@ QString RowCursor::field(const QString& name) const {
     const int at = m_columns.indexOf(bare);
     if (at < 0)
         throw Error(noSuchColumn());
-    return fieldText(q.value(at));
+    return at;
+}
+
+QString RowCursor::field(const QString& name) const {
+    const QSqlQuery& q = current();
+    return fieldText(q.value(columnIndex(name)));
+}
+
+bool RowCursor::isNull(const QString& name) const {
+    const QSqlQuery& q = current();
+    return q.isNull(columnIndex(name));
 }
 
 int RowCursor::columnCount() const {

@@ -35,12 +35,14 @@ public:
     // Whether the field holds no value at all (database NULL), for the few
     // rules that treat a missing value apart from an empty one.
     bool isNull(int index) const;
+    bool isNull(const QString& name) const;
 
     int columnCount() const;
     QString columnName(int index) const;
 
 private:
     QSqlQuery& current() const;
+    int columnIndex(const QString& name) const;
     std::shared_ptr<QSqlQuery> m_query;
     QSqlRecord m_columns; // read once: every field lookup uses it
     bool m_onRow = false;

@@ -15,6 +15,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <atomic>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
@@ -148,11 +149,34 @@ private:
     QSet<QString> m_seen;
 };
 
+std::atomic<int> statementCount{0};
+std::atomic<int> failingStatement{0};
+
+// Counts the statement and throws when the test hook chose it.
+void passTestHook() {
+    const int n = ++statementCount;
+    if (failingStatement.load() == n)
+        throw Error(QStringLiteral("Statement %1 failed (test hook)").arg(n));
+}
+
 bool isWordChar(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 
 } // namespace
+
+namespace testing {
+
+void failStatement(int n) {
+    failingStatement = n;
+    statementCount = 0;
+}
+
+int statementsRun() {
+    return statementCount.load();
+}
+
+} // namespace testing
 
 QString separatePlaceholders(const QString& sql) {
     QString out;
@@ -273,6 +297,7 @@ std::shared_ptr<QSqlQuery> ScreenDb::run(const QString& sql, const Params& param
     if (m_depth == 0)
         throw Error(closedMessage());
     finishLiveCursor();
+    passTestHook();
     auto q = std::make_shared<QSqlQuery>(connection(m_name));
     q->setForwardOnly(forwardOnly);
     if (!q->prepare(separatePlaceholders(sql)))
@@ -332,6 +357,7 @@ void ScreenDb::bindGrid(GridModel& grid, const QString& sql, const Params& param
     StatementRecorder::instance().record(sql);
     if (sqlite3* handle = sqliteHandle(connection(m_name))) {
         finishLiveCursor();
+        passTestHook();
         SqliteStatement st(handle, sql);
         st.bind(params);
         st.copyInto(grid);
@@ -360,14 +386,17 @@ void ScreenDb::begin(bool writeLock) {
     m_inTransaction = true;
 }
 
+// A commit that fails leaves the transaction open, so the caller's rollback
+// still ends it; otherwise a connection shared with a waiting action would
+// stay inside the failed transaction.
 void ScreenDb::commit() {
     if (!m_inTransaction)
         return;
-    m_inTransaction = false;
     if (m_settings.backend == Backend::Sqlite)
         run(QStringLiteral("COMMIT"), {}, true);
     else if (!connection(m_name).commit())
         throw Error(errorText(connection(m_name).lastError()));
+    m_inTransaction = false;
 }
 
 void ScreenDb::rollback() {

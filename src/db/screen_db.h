@@ -80,5 +80,16 @@ QString separatePlaceholders(const QString& sql);
 // answers "unknown" (-1), what `ask` gets from the database. Nothing from
 // either throws db::Error rather than guess.
 int rowsChanged(int reported, const std::function<std::optional<int>()>& ask);
+// A test hook, inert unless a test arms it: proving that no write is left
+// half done needs the database to fail at a chosen statement, which no real
+// server does on request.
+namespace testing {
+// Makes the n-th statement run from now on (by any ScreenDb, counting from 1;
+// BEGIN and COMMIT count on SQLite) throw db::Error instead of running.
+// 0 disarms it. Either way the count of statementsRun() starts again.
+void failStatement(int n);
+// Statements run (or failed by the hook) since the last failStatement().
+int statementsRun();
+} // namespace testing
 
 } // namespace db

@@ -46,18 +46,26 @@ QString NoticeChannels::problem(Channel channel) const {
     return {};
 }
 
+QString NoticeChannels::sent(Channel channel, const integrations::SendResult& result) const {
+    if (result.unanswered)
+        m_unanswered << channel;
+    return result.error;
+}
+
 QString NoticeChannels::send(const Notice& notice) const {
     if (const QString p = problem(notice.channel); !p.isEmpty())
         return p;
+    if (m_unanswered.contains(notice.channel))
+        return QStringLiteral("not sent: the %1 service gave no answer to an earlier notice")
+            .arg(channelName(notice.channel));
     switch (notice.channel) {
     case Channel::Sms:
-        return integrations::smsMessageSend(*m_sms, m_waitLimitSeconds, notice.recipient,
-                                            notice.text)
-            .error;
+        return sent(Channel::Sms, integrations::smsMessageSend(*m_sms, m_waitLimitSeconds,
+                                                               notice.recipient, notice.text));
     case Channel::WhatsApp:
-        return integrations::whatsAppMessageSend(*m_whatsApp, m_waitLimitSeconds, notice.recipient,
-                                                 notice.text)
-            .error;
+        return sent(Channel::WhatsApp,
+                    integrations::whatsAppMessageSend(*m_whatsApp, m_waitLimitSeconds,
+                                                      notice.recipient, notice.text));
     case Channel::Mail:
         break;
     }
@@ -67,7 +75,7 @@ QString NoticeChannels::send(const Notice& notice) const {
 QString NoticeChannels::send(const integrations::Mail& mail) const {
     if (!m_mail)
         return m_mailProblem;
-    return integrations::mailSend(*m_mail, m_waitLimitSeconds, mail).error;
+    return sent(Channel::Mail, integrations::mailSend(*m_mail, m_waitLimitSeconds, mail));
 }
 
 QString failureLine(const Notice& notice, const QString& reason) {

@@ -30,6 +30,9 @@ public:
     QString nocPhones() const { return m_mail ? m_mail->nocPhones : QString(); }
 
     // Sends one notice; the reason it could not go, or empty when it went.
+    // A channel whose service let one notice wait out the whole limit is not
+    // asked again by this action: with a hung gateway and ten contacts the
+    // operator would otherwise wait ten limits.
     QString send(const Notice& notice) const;
     QString send(const integrations::Mail& mail) const;
 
@@ -39,6 +42,9 @@ private:
     std::optional<integrations::MailAccount> m_mail;
     QString m_smsProblem, m_whatsAppProblem, m_mailProblem;
     int m_waitLimitSeconds = 0;
+    mutable QList<Channel> m_unanswered;
+
+    QString sent(Channel channel, const integrations::SendResult& result) const;
 };
 
 // "SMS  9812345678: reason": one line of the list of notices not sent.

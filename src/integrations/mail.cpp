@@ -159,7 +159,7 @@ SendResult resultOf(CURLcode code, const char* detail, const Transfer& t) {
     if (code == CURLE_OK)
         return {};
     if (code == CURLE_OPERATION_TIMEDOUT)
-        return {service + QStringLiteral(": no answer within %1 s").arg(t.waitLimitSeconds)};
+        return {service + QStringLiteral(": no answer within %1 s").arg(t.waitLimitSeconds), true};
     QString why = QString::fromUtf8(detail).trimmed();
     if (why.isEmpty())
         why = QString::fromUtf8(curl_easy_strerror(code));
@@ -269,7 +269,7 @@ SendResult mailSend(const MailAccount& account, int waitLimitSeconds, const Mail
         loop.exec();
     if (!watcher.isFinished()) {
         promise->future().cancel();
-        return {service + QStringLiteral(": no answer within %1 s").arg(waitLimitSeconds)};
+        return {service + QStringLiteral(": no answer within %1 s").arg(waitLimitSeconds), true};
     }
     return watcher.result();
 }

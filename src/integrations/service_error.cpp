@@ -20,7 +20,8 @@ SendResult serviceResult(const QString& service, const HttpAnswer& answer,
     if (answer.status >= 300)
         return {QStringLiteral("%1: answered HTTP %2").arg(service).arg(answer.status)};
     if (!answer.ok())
-        return {service + QStringLiteral(": ") + withoutSecrets(answer.error, secrets)};
+        return {service + QStringLiteral(": ") + withoutSecrets(answer.error, secrets),
+                answer.timedOut};
     return {};
 }
 

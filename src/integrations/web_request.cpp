@@ -11,23 +11,43 @@ namespace integrations {
 
 namespace {
 
+// The services answer with a status and a short page; anything longer is
+// not theirs to send, and reading it whole would hold the desk's memory.
+constexpr qint64 answerLimitBytes = 1024 * 1024;
+
 HttpAnswer await(QNetworkReply* reply, int waitLimitSeconds) {
     QEventLoop loop;
     QTimer limit;
     limit.setSingleShot(true);
+    HttpAnswer answer;
+    bool tooLong = false;
+    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+        answer.body += reply->read(answerLimitBytes + 1 - answer.body.size());
+        if (answer.body.size() > answerLimitBytes) {
+            tooLong = true;
+            reply->abort();
+        }
+    });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     limit.start(waitLimitSeconds * 1000);
     if (!reply->isFinished())
         loop.exec();
-    HttpAnswer answer;
+    if (tooLong) {
+        answer.body.clear();
+        answer.error = QStringLiteral("answer longer than %1 MB, not read")
+                           .arg(answerLimitBytes / (1024 * 1024));
+        return answer;
+    }
     if (!reply->isFinished()) {
         reply->abort();
+        answer.body.clear();
         answer.error = QStringLiteral("No answer within %1 s").arg(waitLimitSeconds);
+        answer.timedOut = true;
         return answer;
     }
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    answer.body = reply->readAll();
+    answer.body += reply->readAll();
     if (reply->error() != QNetworkReply::NoError)
         answer.error = reply->errorString();
     return answer;

@@ -14,7 +14,8 @@ namespace integrations {
 struct HttpAnswer {
     int status = 0; // HTTP status; 0 when no answer came
     QByteArray body;
-    QString error; // empty when the service answered
+    QString error;         // empty when the service answered
+    bool timedOut = false; // nothing came within the wait limit
     bool ok() const { return error.isEmpty(); }
 };
 

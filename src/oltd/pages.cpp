@@ -26,7 +26,7 @@ OnuRef onuOf(const QUrlQuery& q) {
     return {param(q, QStringLiteral("ip")).trimmed(), param(q, QStringLiteral("mac")).trimmed()};
 }
 
-HtmlPage begin(const QString& title, const PageSpec& page, const QUrlQuery& q) {
+HtmlPage begin(const QString& title, const PageInfo& page, const QUrlQuery& q) {
     HtmlPage p(title);
     QStringList values;
     values.reserve(page.keys.size());
@@ -92,7 +92,7 @@ void capabilityLine(HtmlPage& p, const QUrlQuery& q, Driver& d) {
     p.paragraph(QStringLiteral("Configured through: ") + through.join(QStringLiteral(", ")));
 }
 
-PageAnswer onuStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
+PageAnswer onuStatus(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU status"), page, q);
     const auto a = d.onuStatus(onuOf(q));
     if (a.result.ok()) {
@@ -114,7 +114,7 @@ PageAnswer onuStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     return finish(p, a.result);
 }
 
-PageAnswer wanStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
+PageAnswer wanStatus(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU WAN status"), page, q);
     capabilityLine(p, q, d);
     const auto a = d.wanGet(onuOf(q));
@@ -127,7 +127,7 @@ PageAnswer wanStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     return finish(p, a.result);
 }
 
-PageAnswer wanConfig(const PageSpec& page, const QUrlQuery& q, Driver& d) {
+PageAnswer wanConfig(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU WAN configuration"), page, q);
     WanSettings wan{QStringLiteral("PPPOE"), param(q, QStringLiteral("bb_id")).trimmed(),
                     param(q, QStringLiteral("bb_pas")), number(q, QStringLiteral("bb_inner_vlan")),
@@ -135,7 +135,7 @@ PageAnswer wanConfig(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     return finish(p, d.wanSet(onuOf(q), wan));
 }
 
-PageAnswer phoneStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
+PageAnswer phoneStatus(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU phone status"), page, q);
     capabilityLine(p, q, d);
     const auto a = d.voipGet(onuOf(q));
@@ -151,7 +151,7 @@ PageAnswer phoneStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     return finish(p, a.result);
 }
 
-PageAnswer phoneConfig(const PageSpec& page, const QUrlQuery& q, Driver& d) {
+PageAnswer phoneConfig(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU phone configuration"), page, q);
     VoipSettings voip{1,
                       param(q, QStringLiteral("sip")).trimmed(),
@@ -162,7 +162,7 @@ PageAnswer phoneConfig(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     return finish(p, d.voipSet(onuOf(q), voip));
 }
 
-PageAnswer wifiStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
+PageAnswer wifiStatus(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU Wi-Fi status"), page, q);
     capabilityLine(p, q, d);
     const auto a = d.wifiGet(onuOf(q));
@@ -176,23 +176,23 @@ PageAnswer wifiStatus(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     return finish(p, a.result);
 }
 
-PageAnswer wifiConfig(const PageSpec& page, const QUrlQuery& q, Driver& d, Band band) {
+PageAnswer wifiConfig(const PageInfo& page, const QUrlQuery& q, Driver& d, Band band) {
     HtmlPage p = begin(QStringLiteral("ONU Wi-Fi configuration (%1)").arg(bandName(band)), page, q);
     WifiSettings wifi{band, param(q, QStringLiteral("name")), param(q, QStringLiteral("pas"))};
     return finish(p, d.wifiSet(onuOf(q), wifi));
 }
 
-PageAnswer restart(const PageSpec& page, const QUrlQuery& q, Driver& d) {
+PageAnswer restart(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU reboot"), page, q);
     return finish(p, d.reboot(onuOf(q)));
 }
 
-PageAnswer reset(const PageSpec& page, const QUrlQuery& q, Driver& d) {
+PageAnswer reset(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU factory reset"), page, q);
     return finish(p, d.factoryReset(onuOf(q)));
 }
 
-PageAnswer offline(const PageSpec& page, const QUrlQuery& q, Driver& d) {
+PageAnswer offline(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("Clear offline ONUs"), page, q);
     const QString ip = param(q, QStringLiteral("ip")).trimmed();
     const auto list = d.offlineList(ip);
@@ -219,7 +219,7 @@ PageAnswer offline(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     return finish(p, overall);
 }
 
-PageAnswer usage(const PageSpec& page, const QUrlQuery& q, Driver& d) {
+PageAnswer usage(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU usage"), page, q);
     const auto a = d.traffic(onuOf(q));
     if (a.result.ok())
@@ -230,7 +230,7 @@ PageAnswer usage(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     return finish(p, a.result);
 }
 
-PageAnswer vlanCheck(const PageSpec& page, const QUrlQuery& q, Driver& d) {
+PageAnswer vlanCheck(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("VLAN check"), page, q);
     const QString text = param(q, QStringLiteral("vlan")).trimmed();
     bool ok = false;
@@ -252,7 +252,7 @@ PageAnswer vlanCheck(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     return finish(p, a.result);
 }
 
-PageAnswer onuMac(const PageSpec& page, const QUrlQuery& q, Driver& d) {
+PageAnswer onuMac(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     const QString ip = param(q, QStringLiteral("ip")).trimmed();
     const QString key = param(q, QStringLiteral("mac")).trimmed();
     // Two matches are enough to know the answer is not unique.
@@ -279,10 +279,10 @@ PageAnswer onuMac(const PageSpec& page, const QUrlQuery& q, Driver& d) {
     return finish(p, a.result);
 }
 
-using Handler = std::function<PageAnswer(const PageSpec&, const QUrlQuery&, Driver&)>;
+using Handler = std::function<PageAnswer(const PageInfo&, const QUrlQuery&, Driver&)>;
 
 struct PageEntry {
-    PageSpec spec;
+    PageInfo info;
     Handler handler;
 };
 
@@ -306,13 +306,13 @@ const QList<PageEntry>& entries() {
         {{QStringLiteral("onu_wifi_config.php"),
           {ip, mac, QStringLiteral("name"), QStringLiteral("pas")},
           true},
-         [](const PageSpec& s, const QUrlQuery& q, Driver& d) {
+         [](const PageInfo& s, const QUrlQuery& q, Driver& d) {
              return wifiConfig(s, q, d, Band::Ghz24);
          }},
         {{QStringLiteral("onu_wifi_config5.php"),
           {ip, mac, QStringLiteral("name"), QStringLiteral("pas")},
           true},
-         [](const PageSpec& s, const QUrlQuery& q, Driver& d) {
+         [](const PageInfo& s, const QUrlQuery& q, Driver& d) {
              return wifiConfig(s, q, d, Band::Ghz5);
          }},
         {{QStringLiteral("onu_restart.php"), {ip, mac}, true}, restart},
@@ -327,18 +327,18 @@ const QList<PageEntry>& entries() {
 
 } // namespace
 
-const QList<PageSpec>& pageSpecs() {
-    static const QList<PageSpec> specs = [] {
-        QList<PageSpec> s;
+const QList<PageInfo>& pageList() {
+    static const QList<PageInfo> pages = [] {
+        QList<PageInfo> s;
         for (const PageEntry& e : entries())
-            s.append(e.spec);
+            s.append(e.info);
         return s;
     }();
-    return specs;
+    return pages;
 }
 
-const PageSpec* findPage(const QString& name) {
-    for (const PageSpec& s : pageSpecs())
+const PageInfo* findPage(const QString& name) {
+    for (const PageInfo& s : pageList())
         if (s.name == name)
             return &s;
     return nullptr;
@@ -352,17 +352,17 @@ QString queryValue(const QUrlQuery& query, const QString& key) {
     return query.queryItemValue(key, QUrl::FullyDecoded);
 }
 
-QString missingKey(const PageSpec& page, const QUrlQuery& query) {
+QString missingKey(const PageInfo& page, const QUrlQuery& query) {
     for (const QString& key : page.keys)
         if (!query.hasQueryItem(key))
             return key;
     return {};
 }
 
-PageAnswer servePage(const PageSpec& page, const QUrlQuery& query, Driver& driver) {
+PageAnswer servePage(const PageInfo& page, const QUrlQuery& query, Driver& driver) {
     for (const PageEntry& e : entries())
-        if (e.spec.name == page.name)
-            return e.handler(e.spec, query, driver);
+        if (e.info.name == page.name)
+            return e.handler(e.info, query, driver);
     return errorPage(404, QStringLiteral("NO_PAGE"), QStringLiteral("Page not found"),
                      QStringLiteral("There is no page %1.").arg(page.name));
 }

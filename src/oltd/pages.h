@@ -12,14 +12,14 @@ namespace oltd {
 
 // A page of the service, the keys it needs (in the order the client sends
 // them; they may come in any order) and whether it changes an ONU.
-struct PageSpec {
+struct PageInfo {
     QString name;
     QStringList keys;
     bool configuring = false;
 };
 
-const QList<PageSpec>& pageSpecs();
-const PageSpec* findPage(const QString& name);
+const QList<PageInfo>& pageList();
+const PageInfo* findPage(const QString& name);
 
 // Keys whose values are passwords: never shown, logged or audited in clear.
 bool isSecretKey(const QString& key);
@@ -31,13 +31,13 @@ struct PageAnswer {
 };
 
 // The first key of the page that the query lacks; empty when all are there.
-QString missingKey(const PageSpec& page, const QUrlQuery& query);
+QString missingKey(const PageInfo& page, const QUrlQuery& query);
 
 // The query's values, fully decoded; a key given twice counts once (first).
 QString queryValue(const QUrlQuery& query, const QString& key);
 
 // Runs the page against the driver. The query holds every key of the page.
-PageAnswer servePage(const PageSpec& page, const QUrlQuery& query, Driver& driver);
+PageAnswer servePage(const PageInfo& page, const QUrlQuery& query, Driver& driver);
 
 // The body of onu_mac.php on a single match: exactly 84 characters of text,
 // the whole MAC at characters 11 to 27.

@@ -48,8 +48,8 @@ quint16 OltService::start() {
 void OltService::audit(const QString& client, const QString& page, const QUrlQuery& query,
                        const QString& outcome) {
     QStringList keys;
-    if (const PageSpec* spec = findPage(page))
-        for (const QString& key : spec->keys)
+    if (const PageInfo* info = findPage(page))
+        for (const QString& key : info->keys)
             if (key != QLatin1String("ip") && key != QLatin1String("mac") &&
                 query.hasQueryItem(key))
                 keys << key + QLatin1Char('=') +
@@ -73,7 +73,7 @@ bool OltService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     const QString path = request.url().path();
     const QUrlQuery query = request.query();
     const QString pageName = path.startsWith(kPrefix) ? path.mid(kPrefix.size()) : QString();
-    const PageSpec* page = findPage(pageName);
+    const PageInfo* page = findPage(pageName);
 
     PageAnswer answer;
     if (!isAllowed(m_settings.allow, request.remoteAddress())) {

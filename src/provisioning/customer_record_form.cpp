@@ -363,9 +363,10 @@ void CustomerRecordForm::checkMtnl() {
     const ui::WaitingAction action(this);
     auto* page = m_ui->WebBrowser1;
     const QUrl lookup(QStringLiteral("http://") + *server + QStringLiteral("/elite/"));
-    if (page->navigateAndWait(lookup) &&
-        page->fillFirstForm({{QStringLiteral("telno"), m_ui->Text1->text()}}) &&
-        page->submitFirstForm() && page->waitUntilLoaded())
+    const bool answered = page->navigateAndWait(lookup) &&
+                          page->fillFirstForm({{QStringLiteral("telno"), m_ui->Text1->text()}}) &&
+                          page->submitFirstForm() && page->waitUntilLoaded();
+    if (answered)
         page->waitWhileBodyLength(82);
     if (action.screenGone())
         return;
@@ -375,6 +376,10 @@ void CustomerRecordForm::checkMtnl() {
         ui::ContinueOnError steps(&m_db);
         steps.step([this] { fillSsaList(); });
     }
+    // With no answer page there was nothing to read, so nothing is recorded
+    // as if the number had been looked up.
+    if (!answered)
+        return;
     m_lookup.lookupStatus = QStringLiteral("ACTIVE");
     m_lookup.customerPhone = QStringLiteral("11") + m_ui->Text1->text();
 }

@@ -96,6 +96,8 @@ private slots:
         QTest::addRow("a name") << QStringLiteral("EKM-AP-9") << true;
         QTest::addRow("49 characters") << QString(49, QLatin1Char('A')) << true;
         QTest::addRow("50 characters, an error page") << QString(50, QLatin1Char('A')) << false;
+        // Bytes that were not text come out as replacement characters.
+        QTest::addRow("not text") << QStringLiteral("EKM-AP-\uFFFD9") << false;
     }
     void apNames() {
         QFETCH(QString, text);

@@ -439,6 +439,27 @@ private slots:
         QCOMPARE(textOf(form(), QStringLiteral("Label9")), QStringLiteral("OPEN FAULT: 4"));
     }
 
+    // A gateway that lets the first SMS wait out the limit is not asked for
+    // the other four: the operator waits one limit, not five, and the rest
+    // of the notices still go.
+    void aHungGatewayIsAskedOnce() {
+        m_services->sms.setDelay(6000);
+        selectEdappally();
+        dialogs().answer(true);
+        update(QStringLiteral("7"), QStringLiteral("checking"));
+        QCOMPARE(m_services->sms.requests().size(), 1);
+        QCOMPARE(m_services->whatsApp.requests().size(), 5);
+        QCOMPARE(m_services->smtp.mails().size(), 1);
+        const QStringList lines = dialogs().last().split(u'\n');
+        QCOMPARE(lines.first(), QStringLiteral("NOTICES NOT SENT:"));
+        QCOMPARE(lines.size(), 6);
+        QVERIFY2(lines[1].contains(QStringLiteral("within 2 s")), qPrintable(lines[1]));
+        for (const QString& line : lines.mid(2))
+            QVERIFY2(line.endsWith(QStringLiteral(
+                         ": not sent: the SMS service gave no answer to an earlier notice")),
+                     qPrintable(line));
+    }
+
     void unreachableChannelsAreListedOnce() {
         m_ctx.reset();
         m_form.reset();

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace onu {
+
+// The search key as typed: every "-" and blank removed, then one leading "0".
+QString normaliseKey(const QString& typed);
+
+// A stored pair "first/second" split at the first "/". Without a "/" the
+// whole value is the second part and the first stays as it was (nullopt).
+struct CompositeParts {
+    std::optional<QString> first;
+    QString second;
+};
+CompositeParts splitComposite(const QString& stored);
+
+// The subscriber's WAN password and MTU come from the record only for MTNL
+// (the service written exactly so, blanks around it aside).
+bool isMtnl(const QString& service);
+
+// The phone number as the OLT service takes it: "+" cannot travel, "k" stands in.
+QString phoneForPage(const QString& phone);
+// A Wi-Fi name with every blank turned into "-".
+QString wifiNameForOnu(const QString& name);
+// The Wi-Fi password the ONU accepts: at least 8 characters.
+bool wifiPasswordLongEnough(const QString& password);
+
+} // namespace onu

@@ -1,0 +1,115 @@
+// Two workstations allocating from the same pools at once, each a separate
+// process with its own connection to one SQLite file: no entry is handed out
+// twice, every attempt ends told either way, and what the workstations were
+// told is exactly what the database holds.
+#include "support/test_db.h"
+
+#include <QProcess>
+#include <QSet>
+#include <QTest>
+
+namespace {
+
+constexpr int attemptsEach = 1000;
+// Fewer entries than attempts: the last attempts find the pool empty, the
+// earlier ones race each other for the same first free entry.
+constexpr int poolRows = 1000;
+
+struct Told {
+    QSet<QString> allocated, refused;
+    QStringList failures;
+    QString summary;
+};
+
+Told run(QProcess& worker) {
+    Told told;
+    if (!worker.waitForFinished(240000))
+        told.failures << QStringLiteral("worker did not finish");
+    const auto lines = QString::fromUtf8(worker.readAllStandardOutput()).split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        if (line.startsWith(QStringLiteral("+ ")))
+            told.allocated.insert(line.mid(2));
+        else if (line.startsWith(QStringLiteral("- ")))
+            told.refused.insert(line.mid(2));
+        else if (line.startsWith(QStringLiteral("! ")))
+            told.failures << line;
+        else if (line.startsWith(QStringLiteral("attempts=")))
+            told.summary = line;
+    }
+    if (worker.exitCode() != 0)
+        told.failures << QString::fromUtf8(worker.readAllStandardError());
+    return told;
+}
+
+QSet<QString> asSet(const QStringList& list) {
+    return QSet<QString>(list.begin(), list.end());
+}
+
+} // namespace
+
+class TstConcurrentPools : public QObject {
+    Q_OBJECT
+private slots:
+    void twoWorkstationsNeverShareAnEntry_data();
+    void twoWorkstationsNeverShareAnEntry();
+};
+
+void TstConcurrentPools::twoWorkstationsNeverShareAnEntry_data() {
+    QTest::addColumn<QString>("pool");
+    // The owners of the pool's entries, and for registrations the rows that
+    // must come and go with them.
+    QTest::addColumn<QString>("owners");
+    QTest::addColumn<QString>("free");
+    QTest::addColumn<QStringList>("companions");
+    QTest::addRow("inner VLAN by registration")
+        << QStringLiteral("vlan") << QStringLiteral("select ID from OLT where ID<>'NA'")
+        << QStringLiteral("select count(*) from OLT where ID='NA'")
+        << QStringList{QStringLiteral("select ID from cdata"),
+                       QStringLiteral("select [user id] from complain")};
+    QTest::addRow("voice IP screen")
+        << QStringLiteral("voip") << QStringLiteral("select ID from VOIP where ID<>'NA'")
+        << QStringLiteral("select count(*) from VOIP where ID='NA'") << QStringList{};
+    QTest::addRow("equipment details screen")
+        << QStringLiteral("equipment")
+        << QStringLiteral("select SITE_NAME from bts where SITE_NAME<>'NA'")
+        << QStringLiteral("select count(*) from bts where SITE_NAME='NA'") << QStringList{};
+}
+
+void TstConcurrentPools::twoWorkstationsNeverShareAnEntry() {
+    QFETCH(QString, pool);
+    QFETCH(QString, owners);
+    QFETCH(QString, free);
+    QFETCH(QStringList, companions);
+    support::TestDb db;
+    QCOMPARE(QProcess::execute(QStringLiteral(POOL_DRIVER),
+                               {QStringLiteral("seed"), db.path(), QString::number(poolRows)}),
+             0);
+
+    QProcess first, second;
+    for (auto [worker, tag] : {std::pair{&first, "a"}, std::pair{&second, "b"}})
+        worker->start(QStringLiteral(POOL_DRIVER),
+                      {pool, db.path(), QString::fromLatin1(tag), QString::number(attemptsEach)});
+    const Told a = run(first);
+    const Told b = run(second);
+
+    QCOMPARE(a.failures, QStringList{});
+    QCOMPARE(b.failures, QStringList{});
+    for (const Told& told : {a, b}) {
+        QCOMPARE(told.allocated.size() + told.refused.size(), attemptsEach);
+        QVERIFY2(!told.allocated.intersects(told.refused), qPrintable(told.summary));
+    }
+    // A double shows as a workstation told "yours" for an entry the other
+    // one holds: its key is then missing from the database.
+    const QStringList held = db.rows(owners);
+    QCOMPARE(asSet(held).size(), held.size());
+    QCOMPARE(asSet(held), a.allocated + b.allocated);
+    QCOMPARE(db.scalar(free).toInt(), poolRows - int(held.size()));
+    // The pool ran dry, and both workstations took part in the race.
+    QCOMPARE(int(held.size()), poolRows);
+    QVERIFY(!a.allocated.isEmpty() && !b.allocated.isEmpty());
+    for (const QString& companion : companions)
+        QCOMPARE(asSet(db.rows(companion)), a.allocated + b.allocated);
+}
+
+QTEST_GUILESS_MAIN(TstConcurrentPools)
+#include "tst_concurrent_pools.moc"

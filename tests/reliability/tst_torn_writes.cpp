@@ -1,0 +1,353 @@
+// Every write that takes more than one statement, failed at each of its
+// statements in turn: afterwards each database holds either the whole write
+// or nothing of it, and an untouched database never comes with a success
+// message.
+
+#include "complaints/complaint_register_form.h"
+#include "complaints/register_fixture.h"
+#include "db/error.h"
+#include "db/screen_db.h"
+#include "faults/fault_fixture.h"
+#include "faults/sla_board_form.h"
+#include "onu/onu_configuration_form.h"
+#include "provisioning/customer_record_form.h"
+#include "provisioning/inner_vlan_form.h"
+#include "provisioning/voice_ip_form.h"
+#include "support/db_snapshot.h"
+#include "support/http_server.h"
+#include "support/test_context.h"
+#include "support/widgets.h"
+
+#include <QPlainTextEdit>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+using support::choose;
+using support::click;
+using support::type;
+
+namespace {
+
+const QString hookFailure = QStringLiteral("failed (test hook)");
+
+// One write, set up afresh for every try.
+struct Scene {
+    std::unique_ptr<support::LocalHttpServer> portal;
+    std::unique_ptr<support::TestContext> ctx;
+    std::unique_ptr<QWidget> form;
+};
+
+struct TornCase {
+    const char* name;
+    std::function<void(Scene&)> setUp; // fixture and screen, ready to act
+    std::function<void(Scene&)> act;
+    QString success; // what the operator is told when it is stored
+    // Two databases that no transaction spans: one may hold the write while
+    // the other does not, as long as what the operator was told says which.
+    std::function<bool(const QStringList& told, bool primaryHolds)> toldWhichSide;
+};
+
+// The primary's success message, then the failure that kept the secondary.
+bool successThenFailure(const QStringList& told, bool primaryHolds, const QString& success) {
+    return primaryHolds && told.size() >= 2 && told.at(told.size() - 2) == success &&
+           told.last().contains(QStringLiteral("failed (test hook)"));
+}
+
+// --- the screens, each with the rows its write needs -------------------------
+
+void registrationScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    const support::TestDb& db = s.ctx->db();
+    db.exec(QStringLiteral("insert into circle (circle) values ('KERALA')"));
+    db.exec(QStringLiteral("insert into ssa (circle, SSA) values ('KERALA', 'ERNAKULAM')"));
+    db.exec(QStringLiteral("insert into fe (circle, ssa, CLUSTER, name, mobile) values "
+                           "('KERALA', 'ERNAKULAM', 'EKM-NORTH', 'Anil Kumar', '9847000001')"));
+    db.exec(QStringLiteral(
+        "insert into OLT (circle, SSA, SITE, SERVICE, OUT_VLAN, IN_VLAN, ID, MAC, SN) values "
+        "('KERALA', 'ERNAKULAM', 'EKM-KAKKANAD-OLT', 'FTTH', '1001', '101', 'NA', 'NA', 'S1')"));
+    db.exec(QStringLiteral("insert into af_site (circle, ssa, site, ip) values "
+                           "('KERALA', 'ERNAKULAM', 'EKM-KAKKANAD-OLT', '10.20.1.1')"));
+    db.exec(QStringLiteral("insert into NGN (ngn_provider, circle, sip_domain, voip_vlan) values "
+                           "('ZTE', 'KERALA', 'ims.kl.example', '950')"));
+    s.ctx->session().setSignedInUser(QStringLiteral("Asha Verma"));
+    s.ctx->clock().set(QDateTime(QDate(2021, 12, 4), QTime(21, 5, 30)));
+    s.form = std::make_unique<provisioning::CustomerRecordForm>(s.ctx->app());
+    QWidget* f = s.form.get();
+    choose(f, QStringLiteral("Combo2"), QStringLiteral("KERALA"));
+    choose(f, QStringLiteral("Combo1"), QStringLiteral("ERNAKULAM"));
+    choose(f, QStringLiteral("Combo3"), QStringLiteral("FTTH"));
+    choose(f, QStringLiteral("Combo4"), QStringLiteral("EKM-KAKKANAD-OLT"));
+    choose(f, QStringLiteral("Combo6"), QStringLiteral("101"));
+    choose(f, QStringLiteral("Combo5"), QStringLiteral("Anil Kumar 9847000001"));
+    choose(f, QStringLiteral("Combo7"), QStringLiteral("ZTE"));
+    type(f, QStringLiteral("Text1"), QStringLiteral("ravi.k@ftth.kerala"));
+    type(f, QStringLiteral("Text2"), QStringLiteral("Ravi D'Souza"));
+    type(f, QStringLiteral("Text3"), QStringLiteral("9847012345"));
+    type(f, QStringLiteral("Text4"), QStringLiteral("12 MG Road, Kakkanad"));
+    type(f, QStringLiteral("Text5"), QStringLiteral("00:1E:A6:4B:7C:2D"));
+}
+
+// The complaint register with the default subscriber; `lookUp` shows that
+// complaint number, otherwise a new complaint is filled in.
+void complaintScene(Scene& s, const QString& lookUp, const QString& category = {}) {
+    s.portal = std::make_unique<support::LocalHttpServer>();
+    s.ctx = std::make_unique<support::TestContext>(
+        QHash<QString, QString>{{QStringLiteral("services/portal_server"), s.portal->hostPort()}});
+    s.ctx->session().setSignedInUser(QStringLiteral("NOC1"));
+    s.ctx->clock().set(QDateTime(QDate(2021, 12, 5), QTime(10, 15)));
+    fixture::network(s.ctx->db());
+    fixture::subscriber(s.ctx->db());
+    fixture::openComplaint(s.ctx->db());
+    fixture::complaint(s.ctx->db(), {{QStringLiteral("id"), QStringLiteral("8")},
+                                     {QStringLiteral("user id"), QStringLiteral("kl0000001")},
+                                     {QStringLiteral("status"), QStringLiteral("CLOSED")}});
+    s.ctx->db().execSecondary(
+        QStringLiteral("insert into offline_user (id, LDR, FS) values ('kl0000001', '', 'OPEN')"));
+    s.form = std::make_unique<complaints::ComplaintRegisterForm>(s.ctx->app());
+    QWidget* f = s.form.get();
+    if (lookUp.isEmpty()) {
+        // Complaint 7 is taken to be closed meanwhile, so a new one may be logged.
+        s.ctx->db().exec(QStringLiteral("update complain set status='CLOSED'"));
+        type(f, QStringLiteral("Text1"), QStringLiteral("kl0000001"));
+        click(f, QStringLiteral("Command8"));
+        choose(f, QStringLiteral("Combo1"), QStringLiteral("SIGNAL WEAK"));
+        type(f, QStringLiteral("Text4"), QStringLiteral("9447000009"));
+        return;
+    }
+    type(f, QStringLiteral("Text6"), lookUp);
+    support::leave(f, QStringLiteral("Text6"));
+    support::find<QPlainTextEdit>(f, QStringLiteral("Text10"))
+        ->setPlainText(QStringLiteral("drop wire cut"));
+    if (!category.isEmpty())
+        type(f, QStringLiteral("Combo2"), category);
+}
+
+void siteFaultScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    fixture::addDesk(s.ctx->db());
+    s.ctx->clock().set(QDateTime(QDate(2021, 12, 4), QTime(10, 0)));
+    s.form = std::make_unique<faults::SiteFaultForm>(s.ctx->app());
+}
+
+void selectEdappally(Scene& s) {
+    siteFaultScene(s);
+    QWidget* f = s.form.get();
+    choose(f, QStringLiteral("Combo1"), QStringLiteral("KERALA"));
+    choose(f, QStringLiteral("Combo2"), QStringLiteral("KOCHI"));
+    choose(f, QStringLiteral("Combo3"), QStringLiteral("EDAPPALLY"));
+    choose(f, QStringLiteral("Combo4"), QStringLiteral("EDAPPALLY"));
+    choose(f, QStringLiteral("Combo5"), QStringLiteral("SITE DOWN"));
+    s.ctx->dialogs().answer(true);
+}
+
+void ticketSevenScene(Scene& s, const QString& text) {
+    selectEdappally(s);
+    type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("7"));
+    support::leave(s.form.get(), QStringLiteral("Text1"));
+    type(s.form.get(), QStringLiteral("Text2"), text);
+}
+
+void outageScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    s.ctx->db().exec(QStringLiteral(
+        "INSERT INTO olt_status (fault_id, circle, SSA, SITE_NAME, equipment, down_time, rfo, "
+        "on_the_part_of, status, IP) VALUES "
+        "(2, 'NORTH', 'SSA1', 'MG ROAD', 'OLT-B', '2021-12-02 08:00:00', 'FIBRE CUT', 'VUVA', "
+        "'OPEN', '10.1.1.2'), "
+        "(4, 'SOUTH', 'SSA3', 'PORT', 'OLT-C', '2021-12-03 09:00:00', NULL, NULL, 'OPEN', NULL)"));
+    s.ctx->db().exec(QStringLiteral("INSERT INTO AP_RFO (RFO) VALUES ('POWER')"));
+    s.form = std::make_unique<faults::SlaBoardForm>(s.ctx->app());
+    type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("2"));
+    type(s.form.get(), QStringLiteral("Combo1"), QStringLiteral("POWER"));
+    type(s.form.get(), QStringLiteral("Combo2"), QStringLiteral("ZEL"));
+}
+
+void macScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    const QString olt = QStringLiteral(
+        "insert into OLT (circle, SSA, SITE, SERVICE, OUT_VLAN, IN_VLAN, ID, MAC, SN) values "
+        "('KERALA', 'ERNAKULAM', 'EKM-OLT', 'FTTH', '1001', '101', 'anil.kumar', "
+        "'AA:00:00:00:00:01', 'S1')");
+    s.ctx->db().exec(olt);
+    s.ctx->db().execSecondary(olt);
+    s.form = std::make_unique<onu::OnuConfigurationForm>(s.ctx->app());
+    type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("anil.kumar"));
+    type(s.form.get(), QStringLiteral("Text10"), QStringLiteral("B8:00:11:22:33:44"));
+}
+
+void innerVlanScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    s.ctx->db().exec(QStringLiteral("insert into circle (circle) values ('MAHARASHTRA')"));
+    s.ctx->db().exec(
+        QStringLiteral("insert into ssa (circle, SSA) values ('MAHARASHTRA', 'PUNE')"));
+    s.ctx->db().exec(QStringLiteral(
+        "insert into OLT (circle, SSA, SITE, SERVICE, OUT_VLAN, IN_VLAN, ID, MAC, SN) values "
+        "('MAHARASHTRA', 'PUNE', 'OLT-KOTHRUD', 'FTTH', '101', '512', 'NA', '', 'SN-B')"));
+    s.form = std::make_unique<provisioning::InnerVlanForm>(s.ctx->app());
+    QWidget* f = s.form.get();
+    choose(f, QStringLiteral("Combo1"), QStringLiteral("MAHARASHTRA"));
+    choose(f, QStringLiteral("Combo2"), QStringLiteral("PUNE"));
+    choose(f, QStringLiteral("Combo5"), QStringLiteral("FTTH"));
+    choose(f, QStringLiteral("Combo3"), QStringLiteral("OLT-KOTHRUD"));
+    choose(f, QStringLiteral("Combo4"), QStringLiteral("512"));
+    type(f, QStringLiteral("Text1"), QStringLiteral("ravi.p"));
+    type(f, QStringLiteral("Text2"), QStringLiteral("AA:BB:CC:DD:EE:FF"));
+}
+
+void voiceIpScene(Scene& s) {
+    s.ctx = std::make_unique<support::TestContext>();
+    s.ctx->db().exec(QStringLiteral("insert into VOIP (CIRCLE, SERVICE, BNG, IP, ID) values "
+                                    "('GOA', 'FTTH', 'BNG-1', '10.1.0.1', 'NA')"));
+    s.form = std::make_unique<provisioning::VoiceIpForm>(s.ctx->app());
+    type(s.form.get(), QStringLiteral("Combo4"), QStringLiteral("10.1.0.1"));
+    type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("9822000002"));
+}
+
+std::function<void(Scene&)> clickOn(const char* button) {
+    return [button](Scene& s) { click(s.form.get(), QString::fromLatin1(button)); };
+}
+
+const QList<TornCase>& tornCases() {
+    static const QList<TornCase> cases{
+        {"registration", registrationScene, clickOn("Command1"),
+         QStringLiteral("DATA SUBMITTED SUCCESSFULY")},
+        {"complaint submit", [](Scene& s) { complaintScene(s, QString()); }, clickOn("Command1"),
+         QStringLiteral("Complain Submitted Successfully with Complain No9")},
+        {"complaint update, wire down",
+         [](Scene& s) { complaintScene(s, QStringLiteral("7"), QStringLiteral("WIRE DOWN")); },
+         clickOn("Command2"), QStringLiteral("COMPLAINT UPDATED"),
+         [](const QStringList& told, bool primaryHolds) {
+             return successThenFailure(told, primaryHolds, QStringLiteral("COMPLAINT UPDATED"));
+         }},
+        {"complaint close", [](Scene& s) { complaintScene(s, QStringLiteral("7")); },
+         clickOn("Command3"), QStringLiteral("CLOSED SUCCESSFULLY")},
+        {"ticket open", selectEdappally, clickOn("Command1"),
+         QStringLiteral("Fault Submitted Successfully with FT No10")},
+        {"ticket update", [](Scene& s) { ticketSevenScene(s, QStringLiteral("fibre spliced")); },
+         clickOn("Command2"), QStringLiteral("SEND REMINDER TO VUVA")},
+        {"ticket close", [](Scene& s) { ticketSevenScene(s, QStringLiteral("power restored")); },
+         clickOn("Command4"), QString()},
+        {"outage close", outageScene, clickOn("Command1"), QString()},
+        {"inner VLAN assignment", innerVlanScene, clickOn("Command1"),
+         QStringLiteral("INNER VLAN UPDATED")},
+        {"voice IP assignment", voiceIpScene, clickOn("Command1"),
+         QStringLiteral("VOICE IP UPDATED")},
+        {"subscriber voice IP",
+         [](Scene& s) {
+             complaintScene(s, QString());
+             type(s.form.get(), QStringLiteral("Text20"), QStringLiteral("10.9.9.9"));
+         },
+         clickOn("Command10"), QStringLiteral("DATA UPDATED")},
+        {"MAC update on two databases", macScene, clickOn("Command14"),
+         QStringLiteral("MAC UPDATED"),
+         [](const QStringList& told, bool primaryHolds) {
+             return told ==
+                    QStringList{primaryHolds
+                                    ? QStringLiteral("MAC UPDATED ON THE MAIN DATABASE ONLY")
+                                    : QStringLiteral("MAC UPDATED ON THE SECOND DATABASE ONLY")};
+         }},
+    };
+    return cases;
+}
+
+struct Stored {
+    QStringList primary;
+    QStringList secondary;
+};
+
+Stored stored(const Scene& s) {
+    return {support::snapshot(s.ctx->db()), support::snapshotSecondary(s.ctx->db())};
+}
+
+void tearDown(Scene& s) {
+    s.ctx->screens().closeAll();
+    s.form.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+class TestTornWrites : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { db::testing::failStatement(0); }
+
+    // The connection stays open when another action shares it, so a failed
+    // commit must still be undone by the rollback that follows it.
+    void aFailedCommitIsRolledBackOnTheOpenConnection() {
+        support::TestContext ctx;
+        db::ScreenDb screen(ctx.db().settings());
+        screen.open();
+        screen.begin(true);
+        screen.execute(QStringLiteral("insert into engineer values ('Anil', '9400000001', 'EKM')"));
+        db::testing::failStatement(1);
+        QVERIFY_THROWS_EXCEPTION(db::Error, screen.commit());
+        screen.rollback();
+        screen.begin(true);
+        screen.execute(QStringLiteral("insert into engineer values ('Biju', '9400000002', 'EKM')"));
+        screen.commit();
+        screen.close();
+        QCOMPARE(ctx.db().rows(QStringLiteral("select Engineer from engineer")),
+                 QStringList{QStringLiteral("Biju")});
+    }
+
+    void aFailedStatementLeavesAllOrNothing_data() {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < tornCases().size(); ++i)
+            QTest::addRow("%s", tornCases().at(i).name) << i;
+    }
+    void aFailedStatementLeavesAllOrNothing() {
+        QFETCH(int, index);
+        const TornCase& c = tornCases().at(index);
+
+        // The whole write, undisturbed, is what "fully written" means.
+        Scene clean;
+        c.setUp(clean);
+        const Stored before = stored(clean);
+        db::testing::failStatement(0);
+        c.act(clean);
+        const int statements = db::testing::statementsRun();
+        const Stored whole = stored(clean);
+        QVERIFY2(whole.primary != before.primary, "the write stored nothing");
+        if (!c.success.isEmpty())
+            QVERIFY(clean.ctx->dialogs().texts().contains(c.success));
+        tearDown(clean);
+
+        for (int n = 1; n <= statements; ++n) {
+            Scene s;
+            c.setUp(s);
+            db::testing::failStatement(n);
+            c.act(s);
+            db::testing::failStatement(0);
+            const Stored after = stored(s);
+            const QStringList told = s.ctx->dialogs().texts();
+            const QByteArray where = QByteArray("statement ") + QByteArray::number(n) + " of " +
+                                     QByteArray::number(statements) +
+                                     ", told: " + told.join(QStringLiteral(" / ")).toUtf8();
+            const bool primaryUntouched = after.primary == before.primary;
+            const bool secondaryUntouched = after.secondary == before.secondary;
+            QVERIFY2(primaryUntouched || after.primary == whole.primary, where.constData());
+            QVERIFY2(secondaryUntouched || after.secondary == whole.secondary, where.constData());
+            const bool secondaryWritten = whole.secondary != before.secondary;
+            if (primaryUntouched && (secondaryUntouched || !secondaryWritten)) {
+                // Nothing stored: the operator hears of the failure, never of success.
+                QVERIFY2(std::any_of(told.begin(), told.end(),
+                                     [](const QString& t) { return t.contains(hookFailure); }),
+                         where.constData());
+                if (!c.success.isEmpty())
+                    QVERIFY2(!told.contains(c.success), where.constData());
+            } else if (secondaryWritten && primaryUntouched != secondaryUntouched) {
+                // One side holds it: only where no transaction spans both, and told which.
+                QVERIFY2(c.toldWhichSide && c.toldWhichSide(told, secondaryUntouched),
+                         where.constData());
+            }
+            tearDown(s);
+        }
+        qInfo("%s: %d statements, each failed in turn, half-written 0", c.name, statements);
+    }
+};
+
+QTEST_MAIN(TestTornWrites)
+#include "tst_torn_writes.moc"

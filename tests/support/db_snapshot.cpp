@@ -1,0 +1,49 @@
+#include "support/db_snapshot.h"
+
+#include <algorithm>
+
+namespace support {
+
+namespace {
+
+QStringList snapshotOf(const TestDb& db, bool secondary) {
+    const auto rows = [&](const QString& sql) {
+        return secondary ? db.rowsSecondary(sql) : db.rows(sql);
+    };
+    QStringList out;
+    const QStringList tables =
+        rows(QStringLiteral("select name from sqlite_master where type='table' order by name"));
+    for (const QString& table : tables) {
+        const QString quoted = QLatin1Char('"') + table + QLatin1Char('"');
+        for (const QString& row : rows(QStringLiteral("select * from ") + quoted))
+            out << table + QLatin1Char('|') + row;
+    }
+    // Tables themselves count too: a dropped table shows as a missing name.
+    for (const QString& table : tables)
+        out << QStringLiteral("(table)|") + table;
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+} // namespace
+
+QStringList snapshot(const TestDb& db) {
+    return snapshotOf(db, false);
+}
+
+QStringList snapshotSecondary(const TestDb& db) {
+    return snapshotOf(db, true);
+}
+
+SnapshotChange changeBetween(QStringList before, QStringList after) {
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    SnapshotChange change;
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                        std::back_inserter(change.removed));
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                        std::back_inserter(change.added));
+    return change;
+}
+
+} // namespace support

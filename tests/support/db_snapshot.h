@@ -1,0 +1,22 @@
+#pragma once
+
+#include "support/test_db.h"
+
+#include <QStringList>
+
+namespace support {
+
+// Every row of every table of a database file, each as "table|field|field...",
+// sorted: two snapshots are equal exactly when no row changed anywhere.
+QStringList snapshot(const TestDb& db);
+QStringList snapshotSecondary(const TestDb& db);
+
+// The rows one snapshot has and the other lacks, in any order.
+struct SnapshotChange {
+    QStringList removed; // in before only
+    QStringList added;   // in after only
+    bool none() const { return removed.isEmpty() && added.isEmpty(); }
+};
+SnapshotChange changeBetween(QStringList before, QStringList after);
+
+} // namespace support
