@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
-    const auto& specs = oltd::pageSpecs();
-    const oltd::PageSpec& page =
-        specs.at(qsizetype(in.ConsumeIntegralInRange<size_t>(0, size_t(specs.size()) - 1)));
+    const auto& pages = oltd::pageList();
+    const oltd::PageInfo& page =
+        pages.at(qsizetype(in.ConsumeIntegralInRange<size_t>(0, size_t(pages.size()) - 1)));
     // Mostly every key the page needs, with raw (still percent-encoded)
     // values, so the page itself runs; then whatever else the address holds.
     QByteArray target = "/olt/" + page.name.toUtf8() + '?';
