@@ -79,7 +79,11 @@ QString decodedHeaderValue(const QByteArray& value) {
     return QString::fromUtf8(utf8);
 }
 
-MailText readMail(const QByteArray& data) {
+QString mailHeader(const QByteArray& data, const QByteArray& name) {
+    return decodedHeaderValue(rawHeader(data, name));
+}
+
+QString mailBody(const QByteArray& data) {
     const QByteArray encoding = rawHeader(data, "Content-Transfer-Encoding").toLower();
     const QByteArray raw = bodyBlock(data);
     QByteArray body = raw;
@@ -87,8 +91,12 @@ MailText readMail(const QByteArray& data) {
         body = QByteArray::fromBase64(QByteArray(raw).replace("\r\n", ""));
     else if (encoding == "quoted-printable")
         body = quotedPrintable(raw, false);
-    return {decodedHeaderValue(rawHeader(data, "To")), decodedHeaderValue(rawHeader(data, "Cc")),
-            decodedHeaderValue(rawHeader(data, "Subject")), QString::fromUtf8(body)};
+    return QString::fromUtf8(body);
+}
+
+MailText readMail(const QByteArray& data) {
+    return {mailHeader(data, "To"), mailHeader(data, "Cc"), mailHeader(data, "Subject"),
+            mailBody(data)};
 }
 
 } // namespace sandbox

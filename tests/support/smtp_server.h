@@ -67,7 +67,4 @@ private:
     int m_connections = 0;
 };
 
-// Undoes RFC 2047 encoded words (UTF-8, B or Q) in an unfolded header value.
-QString decodedHeaderValue(const QByteArray& value);
-
 } // namespace support
