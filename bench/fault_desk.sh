@@ -26,22 +26,10 @@ query="select * from BTS_FAULT where STATUS<>'CLOSED'"
 open_rows=$(sqlite3 "$db" "select count(*) from BTS_FAULT where STATUS<>'CLOSED'")
 all_rows=$(sqlite3 "$db" "select count(*) from BTS_FAULT")
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
-sqlite3 -csv "$db" "$query" > /dev/null # warm the page cache
-for _ in 1 2 3 4 5; do
-  start=$(date +%s.%N)
-  sqlite3 -csv "$db" "$query" > /dev/null
-  echo "$(date +%s.%N) - $start" | bc -l
-done | median > "$work/csv"
-
-# The offscreen platform's chatter goes to a file, shown only on failure.
-screen() {
-  QT_QPA_PLATFORM=offscreen "$build/bench/screen_open" Form8 "$db" 2> "$work/err" ||
-    { cat "$work/err" >&2; return 1; }
-}
-for _ in 1 2 3 4 5; do screen | awk '{ print $4 }'; done | median > "$work/screen"
-screen_rows=$(screen | awk '{ print $2 }')
+. bench/screen_timing.sh
+csv_seconds "$db" "$query" > "$work/csv"
+screen_seconds Form8 "$db" > "$work/screen"
+screen_rows=$(open_screen Form8 "$db" | awk '{ print $2 }')
 
 awk -v rows="$open_rows" -v all="$all_rows" -v shown="$screen_rows" -v csv_s="$(cat "$work/csv")" \
     -v screen_s="$(cat "$work/screen")" 'BEGIN {

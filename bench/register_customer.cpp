@@ -6,6 +6,7 @@
 #include "db/db_settings.h"
 #include "db/error.h"
 #include "db/screen_db.h"
+#include "median.h"
 #include "provisioning/registration.h"
 
 #include <QCoreApplication>
@@ -80,12 +81,6 @@ double registerOne(Target& target, int i, const core::Clock& clock) {
     return ms;
 }
 
-double median(QList<double> values) {
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -115,8 +110,8 @@ int main(int argc, char* argv[]) {
                     target.milliseconds << ms;
             }
         }
-        const double small = median(targets[0].milliseconds);
-        const double large = median(targets[1].milliseconds);
+        const double small = bench::median(targets[0].milliseconds);
+        const double large = bench::median(targets[1].milliseconds);
         std::printf("median registration: small %.3f ms   large %.3f ms   (%d runs each)\n", small,
                     large, runs);
         std::printf("ratio %.2f (target <= 1.5)\n", large / small);

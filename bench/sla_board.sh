@@ -15,22 +15,10 @@ db="$work/bench.db"
 query="select * from olt_status where Status <>'CLOSED' order by fault_id desc"
 not_closed=$(sqlite3 "$db" "select count(*) from olt_status where status<>'CLOSED'")
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
-sqlite3 -csv "$db" "$query" > /dev/null # warm the page cache
-for _ in 1 2 3 4 5; do
-  start=$(date +%s.%N)
-  sqlite3 -csv "$db" "$query" > /dev/null
-  echo "$(date +%s.%N) - $start" | bc -l
-done | median > "$work/csv"
-
-# The offscreen platform's chatter goes to a file, shown only on failure.
-board() {
-  QT_QPA_PLATFORM=offscreen "$build/bench/screen_open" Form5 "$db" 2> "$work/err" ||
-    { cat "$work/err" >&2; return 1; }
-}
-for _ in 1 2 3 4 5; do board | awk '{ print $4 }'; done | median > "$work/board"
-board_rows=$(board | awk '{ print $2 }')
+. bench/screen_timing.sh
+csv_seconds "$db" "$query" > "$work/csv"
+screen_seconds Form5 "$db" > "$work/board"
+board_rows=$(open_screen Form5 "$db" | awk '{ print $2 }')
 
 awk -v rows="$not_closed" -v shown="$board_rows" -v csv_s="$(cat "$work/csv")" \
     -v board_s="$(cat "$work/board")" 'BEGIN {

@@ -8,6 +8,7 @@
 #include "db/error.h"
 #include "db/screen_db.h"
 #include "faults/fault_tickets.h"
+#include "median.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -65,12 +66,6 @@ double updateOne(Target& target, int i) {
     return ms;
 }
 
-double median(QList<double> values) {
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -99,8 +94,8 @@ int main(int argc, char* argv[]) {
                     target.milliseconds << ms;
             }
         }
-        const double small = median(targets[0].milliseconds);
-        const double large = median(targets[1].milliseconds);
+        const double small = bench::median(targets[0].milliseconds);
+        const double large = bench::median(targets[1].milliseconds);
         std::printf("median ticket update: %lld tickets %.3f ms   %lld tickets %.3f ms   (%d runs "
                     "each)\n",
                     static_cast<long long>(targets[0].tickets), small,

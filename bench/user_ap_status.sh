@@ -17,7 +17,7 @@ db="$work/bench.db"
 circle=KERALA
 query="select STATUS,POLICY from cdata where circle='$circle' AND SERVICE='FTTH'"
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+. bench/screen_timing.sh
 
 sqlite3 "$db" "$query" > /dev/null # warm the page cache
 for _ in 1 2 3 4 5; do

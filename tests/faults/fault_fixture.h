@@ -1,10 +1,14 @@
 #pragma once
 
 #include "faults/site_fault_form.h"
+#include "support/http_server.h"
+#include "support/smtp_server.h"
+#include "support/test_certificate.h"
 #include "support/test_context.h"
 #include "support/widgets.h"
 #include "ui/query_grid.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <memory>
@@ -13,6 +17,37 @@
 // their equipment rows, equipment records, tickets open and closed, and the
 // operator bound to the test workstation's MAC.
 namespace fixture {
+
+// The outside world of the fault desk: the SMS gateway, the message API over
+// HTTPS with a certificate only this test trusts, and the mail server, all
+// recording what reached them.
+struct NoticeServices {
+    support::TestCertificate certificate;
+    support::LocalHttpServer sms;
+    support::LocalHttpServer whatsApp{certificate.serverConfiguration()};
+    support::LocalSmtpServer smtp;
+
+    QHash<QString, QString> config() const {
+        return {
+            {QStringLiteral("app/wait_limit_seconds"), QStringLiteral("2")},
+            {QStringLiteral("services/sms_gateway"), sms.hostPort()},
+            {QStringLiteral("accounts/sms_user"), QStringLiteral("q5vandrelio")},
+            {QStringLiteral("accounts/sms_password"), QStringLiteral("73019462")},
+            {QStringLiteral("accounts/sms_sender"), QStringLiteral("QTVMSG")},
+            {QStringLiteral("services/message_api"), whatsApp.hostPort()},
+            {QStringLiteral("services/message_api_ca_file"), certificate.certificatePath()},
+            {QStringLiteral("accounts/message_api_instance"), QStringLiteral("604271")},
+            {QStringLiteral("accounts/message_api_token"), QStringLiteral("m2qzr7ke0wd5tb1x")},
+            {QStringLiteral("mail/smtp_url"), smtp.url()},
+            {QStringLiteral("mail/starttls"), QStringLiteral("false")},
+            {QStringLiteral("mail/from"), QStringLiteral("noc@zel.in")},
+            {QStringLiteral("mail/open_cc"), QStringLiteral(";noc1@zel.in;ops@zel.in;mgr@zel.in")},
+            {QStringLiteral("mail/update_cc"),
+             QStringLiteral(";noc1@zel.in;ops@zel.in;cto@zel.in")},
+            {QStringLiteral("mail/noc_phones"), QStringLiteral("0484-1111/0484-2222/0484-3333")},
+        };
+    }
+};
 
 inline void addDesk(const support::TestDb& db) {
     db.exec(QStringLiteral(

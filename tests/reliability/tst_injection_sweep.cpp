@@ -375,35 +375,6 @@ const QList<Sweep>& sweeps() {
     return all;
 }
 
-// The fault desk's outside world: the SMS gateway, the message API over HTTPS
-// and the mail server, all recording what reached them.
-struct Services {
-    support::TestCertificate certificate;
-    support::LocalHttpServer sms;
-    support::LocalHttpServer whatsApp{certificate.serverConfiguration()};
-    support::LocalSmtpServer smtp;
-
-    QHash<QString, QString> config() const {
-        return {
-            {QStringLiteral("app/wait_limit_seconds"), QStringLiteral("2")},
-            {QStringLiteral("services/sms_gateway"), sms.hostPort()},
-            {QStringLiteral("accounts/sms_user"), QStringLiteral("q5vandrelio")},
-            {QStringLiteral("accounts/sms_password"), QStringLiteral("73019462")},
-            {QStringLiteral("accounts/sms_sender"), QStringLiteral("QTVMSG")},
-            {QStringLiteral("services/message_api"), whatsApp.hostPort()},
-            {QStringLiteral("services/message_api_ca_file"), certificate.certificatePath()},
-            {QStringLiteral("accounts/message_api_instance"), QStringLiteral("604271")},
-            {QStringLiteral("accounts/message_api_token"), QStringLiteral("m2qzr7ke0wd5tb1x")},
-            {QStringLiteral("mail/smtp_url"), smtp.url()},
-            {QStringLiteral("mail/starttls"), QStringLiteral("false")},
-            {QStringLiteral("mail/from"), QStringLiteral("noc@zel.in")},
-            {QStringLiteral("mail/open_cc"), QStringLiteral(";noc1@zel.in")},
-            {QStringLiteral("mail/update_cc"), QStringLiteral(";noc1@zel.in")},
-            {QStringLiteral("mail/noc_phones"), QStringLiteral("0484-1111")},
-        };
-    }
-};
-
 // What a ticket update stored and sent, the update text masked.
 struct Sent {
     Outcome stored;
@@ -414,7 +385,7 @@ struct Sent {
 };
 
 Sent updateTicketWith(const QString& text, QString* held) {
-    Services services;
+    fixture::NoticeServices services;
     Scene s;
     s.ctx = std::make_unique<support::TestContext>(services.config());
     fixture::addDesk(s.ctx->db());
