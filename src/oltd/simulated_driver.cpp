@@ -129,6 +129,18 @@ qint64 SimulatedDriver::now() const {
     return m_clock.now().toSecsSinceEpoch();
 }
 
+template <class Out, class Body>
+Out SimulatedDriver::withOnu(const OnuRef& ref, Need need, Body body) {
+    return guarded([&] {
+        Transcript t;
+        Out out;
+        const OnuPtr o = reach(ref, need, t, failureOf(out));
+        if (!o)
+            return out;
+        return body(o, t, out);
+    });
+}
+
 bool SimulatedDriver::reachOlt(const QString& oltIp, Transcript& t, Result& result) {
     t.add(QStringLiteral("connect %1").arg(oltIp));
     sim::Statement& q = m_oltQuery->run(oltIp.trimmed());
@@ -303,75 +315,58 @@ QList<OnuSummary> SimulatedDriver::summaries(const QString& condition, const QSt
 }
 
 Answer<Capabilities> SimulatedDriver::capabilities(const OnuRef& ref) {
-    return guarded([&] {
-        Transcript t;
-        Answer<Capabilities> a;
-        const auto o = reach(ref, Need::Registered, t, a.result);
-        if (!o)
+    return withOnu<Answer<Capabilities>>(
+        ref, Need::Registered, [&](const OnuPtr& o, Transcript& t, Answer<Capabilities>& a) {
+            const bool omci = o->managedBy != QLatin1String("TR069");
+            a.value = {true, omci, omci && o->voipLines > 0, !omci};
+            a.result = done(QStringLiteral("Capabilities of %1").arg(o->mac), t);
             return a;
-        const bool omci = o->managedBy != QLatin1String("TR069");
-        a.value = {true, omci, omci && o->voipLines > 0, !omci};
-        a.result = done(QStringLiteral("Capabilities of %1").arg(o->mac), t);
-        return a;
-    });
+        });
 }
 
 Answer<OnuStatus> SimulatedDriver::onuStatus(const OnuRef& ref) {
-    return guarded([&] {
-        Transcript t;
-        Answer<OnuStatus> a;
-        const auto o = reach(ref, Need::Registered, t, a.result);
-        if (!o)
+    return withOnu<Answer<OnuStatus>>(
+        ref, Need::Registered, [&](const OnuPtr& o, Transcript& t, Answer<OnuStatus>& a) {
+            OnuStatus& s = a.value;
+            s.mac = o->mac;
+            s.port = o->port + QLatin1Char(':') + QString::number(o->onuNo);
+            s.serial = o->serial;
+            s.model = o->model;
+            s.distanceMetres = o->distance;
+            const qint64 at = now();
+            const bool rebooting = o->state == QLatin1String("ONLINE") && o->onlineSince > at;
+            if (o->state == QLatin1String("ONLINE") && !rebooting) {
+                s.state = QStringLiteral("ONLINE");
+                s.lastDownCause = o->downCause;
+                s.rxPowerDbm = o->rx;
+                s.txPowerDbm = o->tx;
+                s.oltRxPowerDbm = o->oltRx;
+                s.uptimeSeconds = at - o->onlineSince;
+            } else {
+                s.state = QStringLiteral("OFFLINE");
+                s.lastDownCause = rebooting ? QStringLiteral("REBOOT") : o->downCause;
+            }
+            t.add(QStringLiteral("state ") + s.state);
+            a.result = done(QStringLiteral("ONU %1 is %2").arg(o->mac, s.state), t);
             return a;
-        OnuStatus& s = a.value;
-        s.mac = o->mac;
-        s.port = o->port + QLatin1Char(':') + QString::number(o->onuNo);
-        s.serial = o->serial;
-        s.model = o->model;
-        s.distanceMetres = o->distance;
-        const qint64 at = now();
-        const bool rebooting = o->state == QLatin1String("ONLINE") && o->onlineSince > at;
-        if (o->state == QLatin1String("ONLINE") && !rebooting) {
-            s.state = QStringLiteral("ONLINE");
-            s.lastDownCause = o->downCause;
-            s.rxPowerDbm = o->rx;
-            s.txPowerDbm = o->tx;
-            s.oltRxPowerDbm = o->oltRx;
-            s.uptimeSeconds = at - o->onlineSince;
-        } else {
-            s.state = QStringLiteral("OFFLINE");
-            s.lastDownCause = rebooting ? QStringLiteral("REBOOT") : o->downCause;
-        }
-        t.add(QStringLiteral("state ") + s.state);
-        a.result = done(QStringLiteral("ONU %1 is %2").arg(o->mac, s.state), t);
-        return a;
-    });
+        });
 }
 
 Answer<WanSettings> SimulatedDriver::wanGet(const OnuRef& ref) {
-    return guarded([&] {
-        Transcript t;
-        Answer<WanSettings> a;
-        const auto o = reach(ref, Need::Online, t, a.result);
-        if (!o)
+    return withOnu<Answer<WanSettings>>(
+        ref, Need::Online, [&](const OnuPtr& o, Transcript& t, Answer<WanSettings>& a) {
+            a.value = o->wan;
+            t.add(QStringLiteral("show wan: mode %1 user %2 password %3 vlan %4 mtu %5")
+                      .arg(o->wan.mode, o->wan.user, o->wan.password, QString::number(o->wan.vlan),
+                           QString::number(o->wan.mtu)),
+                  {o->wan.password});
+            a.result = done(QStringLiteral("WAN of %1").arg(o->mac), t);
             return a;
-        a.value = o->wan;
-        t.add(QStringLiteral("show wan: mode %1 user %2 password %3 vlan %4 mtu %5")
-                  .arg(o->wan.mode, o->wan.user, o->wan.password, QString::number(o->wan.vlan),
-                       QString::number(o->wan.mtu)),
-              {o->wan.password});
-        a.result = done(QStringLiteral("WAN of %1").arg(o->mac), t);
-        return a;
-    });
+        });
 }
 
 Result SimulatedDriver::wanSet(const OnuRef& ref, const WanSettings& wan) {
-    return guarded([&] {
-        Transcript t;
-        Result r;
-        const auto o = reach(ref, Need::Online, t, r);
-        if (!o)
-            return r;
+    return withOnu<Result>(ref, Need::Online, [&](const OnuPtr& o, Transcript& t, Result&) {
         t.add(QStringLiteral("wan-ip 1 mode pppoe username %1 password %2 vlan %3 mtu %4")
                   .arg(wan.user, wan.password, QString::number(wan.vlan), QString::number(wan.mtu)),
               {wan.password});
@@ -390,34 +385,25 @@ Result SimulatedDriver::wanSet(const OnuRef& ref, const WanSettings& wan) {
 }
 
 Answer<VoipSettings> SimulatedDriver::voipGet(const OnuRef& ref) {
-    return guarded([&] {
-        Transcript t;
-        Answer<VoipSettings> a;
-        const auto o = reach(ref, Need::Omci, t, a.result);
-        if (!o)
+    return withOnu<Answer<VoipSettings>>(
+        ref, Need::Omci, [&](const OnuPtr& o, Transcript& t, Answer<VoipSettings>& a) {
+            if (o->voipLines < 1) {
+                a.result = fail(Code::Unsupported,
+                                QStringLiteral("%1 has no phone port").arg(o->model), t);
+                return a;
+            }
+            a.value = o->voip;
+            t.add(QStringLiteral("show voip line 1: sip %1 user %2 password %3 vlan %4")
+                      .arg(o->voip.sipDomain, o->voip.user, o->voip.password,
+                           QString::number(o->voip.vlan)),
+                  {o->voip.password});
+            a.result = done(QStringLiteral("Phone line 1 of %1").arg(o->mac), t);
             return a;
-        if (o->voipLines < 1) {
-            a.result =
-                fail(Code::Unsupported, QStringLiteral("%1 has no phone port").arg(o->model), t);
-            return a;
-        }
-        a.value = o->voip;
-        t.add(QStringLiteral("show voip line 1: sip %1 user %2 password %3 vlan %4")
-                  .arg(o->voip.sipDomain, o->voip.user, o->voip.password,
-                       QString::number(o->voip.vlan)),
-              {o->voip.password});
-        a.result = done(QStringLiteral("Phone line 1 of %1").arg(o->mac), t);
-        return a;
-    });
+        });
 }
 
 Result SimulatedDriver::voipSet(const OnuRef& ref, const VoipSettings& voip) {
-    return guarded([&] {
-        Transcript t;
-        Result r;
-        const auto o = reach(ref, Need::Omci, t, r);
-        if (!o)
-            return r;
+    return withOnu<Result>(ref, Need::Omci, [&](const OnuPtr& o, Transcript& t, Result&) {
         if (o->voipLines < voip.line || voip.line < 1)
             return fail(
                 Code::Unsupported,
@@ -441,27 +427,18 @@ Result SimulatedDriver::voipSet(const OnuRef& ref, const VoipSettings& voip) {
 }
 
 Answer<QList<WifiSettings>> SimulatedDriver::wifiGet(const OnuRef& ref) {
-    return guarded([&] {
-        Transcript t;
-        Answer<QList<WifiSettings>> a;
-        const auto o = reach(ref, Need::Omci, t, a.result);
-        if (!o)
+    return withOnu<Answer<QList<WifiSettings>>>(
+        ref, Need::Omci, [&](const OnuPtr& o, Transcript& t, Answer<QList<WifiSettings>>& a) {
+            a.value = {o->wifi24, o->wifi5};
+            t.add(QStringLiteral("show wlan: 2.4 GHz ssid %1, 5 GHz ssid %2")
+                      .arg(o->wifi24.ssid, o->wifi5.ssid));
+            a.result = done(QStringLiteral("Wi-Fi of %1").arg(o->mac), t);
             return a;
-        a.value = {o->wifi24, o->wifi5};
-        t.add(QStringLiteral("show wlan: 2.4 GHz ssid %1, 5 GHz ssid %2")
-                  .arg(o->wifi24.ssid, o->wifi5.ssid));
-        a.result = done(QStringLiteral("Wi-Fi of %1").arg(o->mac), t);
-        return a;
-    });
+        });
 }
 
 Result SimulatedDriver::wifiSet(const OnuRef& ref, const WifiSettings& wifi) {
-    return guarded([&] {
-        Transcript t;
-        Result r;
-        const auto o = reach(ref, Need::Omci, t, r);
-        if (!o)
-            return r;
+    return withOnu<Result>(ref, Need::Omci, [&](const OnuPtr& o, Transcript& t, Result&) {
         t.add(QStringLiteral("wlan %1 ssid %2 wpa2-key %3")
                   .arg(wifi.band == Band::Ghz5 ? QStringLiteral("5g") : QStringLiteral("2.4g"),
                        wifi.ssid, wifi.key),
@@ -482,12 +459,7 @@ Result SimulatedDriver::wifiSet(const OnuRef& ref, const WifiSettings& wifi) {
 }
 
 Result SimulatedDriver::reboot(const OnuRef& ref) {
-    return guarded([&] {
-        Transcript t;
-        Result r;
-        const auto o = reach(ref, Need::Online, t, r);
-        if (!o)
-            return r;
+    return withOnu<Result>(ref, Need::Online, [&](const OnuPtr& o, Transcript& t, Result&) {
         t.add(QStringLiteral("onu %1:%2 reboot").arg(o->port, QString::number(o->onuNo)));
         update(o->id, QStringLiteral("online_since=?, down_cause='DYING-GASP'"),
                now() + m_rebootSeconds);
@@ -498,12 +470,7 @@ Result SimulatedDriver::reboot(const OnuRef& ref) {
 }
 
 Result SimulatedDriver::factoryReset(const OnuRef& ref) {
-    return guarded([&] {
-        Transcript t;
-        Result r;
-        const auto o = reach(ref, Need::Online, t, r);
-        if (!o)
-            return r;
+    return withOnu<Result>(ref, Need::Online, [&](const OnuPtr& o, Transcript& t, Result&) {
         t.add(QStringLiteral("onu %1:%2 restore factory-default")
                   .arg(o->port, QString::number(o->onuNo)));
         update(o->id,
@@ -538,12 +505,7 @@ Answer<QList<OnuSummary>> SimulatedDriver::offlineList(const QString& oltIp) {
 }
 
 Result SimulatedDriver::onuDelete(const OnuRef& ref) {
-    return guarded([&] {
-        Transcript t;
-        Result r;
-        const auto o = reach(ref, Need::Registered, t, r);
-        if (!o)
-            return r;
+    return withOnu<Result>(ref, Need::Registered, [&](const OnuPtr& o, Transcript& t, Result&) {
         t.add(QStringLiteral("no onu %1:%2").arg(o->port, QString::number(o->onuNo)));
         m_cache.clear();
         sim::Statement(*m_db, QStringLiteral("DELETE FROM onu WHERE id=?")).run(o->id).next();
@@ -552,21 +514,17 @@ Result SimulatedDriver::onuDelete(const OnuRef& ref) {
 }
 
 Answer<TrafficSample> SimulatedDriver::traffic(const OnuRef& ref) {
-    return guarded([&] {
-        Transcript t;
-        Answer<TrafficSample> a;
-        const auto o = reach(ref, Need::Online, t, a.result);
-        if (!o)
+    return withOnu<Answer<TrafficSample>>(
+        ref, Need::Online, [&](const OnuPtr& o, Transcript& t, Answer<TrafficSample>& a) {
+            // Counters start again at every boot, as on the ONU itself.
+            const qint64 up = now() - o->onlineSince;
+            a.value = {up * o->rxRate, up * o->txRate, m_clock.now()};
+            t.add(QStringLiteral("show onu statistics: rx %1 tx %2")
+                      .arg(a.value.rxBytes)
+                      .arg(a.value.txBytes));
+            a.result = done(QStringLiteral("Traffic of %1").arg(o->mac), t);
             return a;
-        // Counters start again at every boot, as on the ONU itself.
-        const qint64 up = now() - o->onlineSince;
-        a.value = {up * o->rxRate, up * o->txRate, m_clock.now()};
-        t.add(QStringLiteral("show onu statistics: rx %1 tx %2")
-                  .arg(a.value.rxBytes)
-                  .arg(a.value.txBytes));
-        a.result = done(QStringLiteral("Traffic of %1").arg(o->mac), t);
-        return a;
-    });
+        });
 }
 
 Answer<QList<OnuSummary>> SimulatedDriver::onusByVlan(const QString& oltIp, int vlan) {

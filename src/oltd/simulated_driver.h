@@ -50,7 +50,12 @@ private:
     enum class Need { Registered, Online, Omci };
     // Finds the OLT and the ONU and checks what the operation needs; on
     // failure `result` says why and nothing is returned.
-    std::shared_ptr<const Onu> reach(const OnuRef& ref, Need need, Transcript& t, Result& result);
+    using OnuPtr = std::shared_ptr<const Onu>;
+    OnuPtr reach(const OnuRef& ref, Need need, Transcript& t, Result& result);
+    // Every operation on one ONU: reach it (or answer why not), then run
+    // `body(onu, transcript, answer)`; a fault of the network file is the
+    // device failing.
+    template <class Out, class Body> Out withOnu(const OnuRef& ref, Need need, Body body);
     bool reachOlt(const QString& oltIp, Transcript& t, Result& result);
     // The OLT's and ONU's rows, kept between pages until the file changes.
     const Lookup& lookup(const QString& oltIp, const QString& digits);
