@@ -7,11 +7,10 @@
 #include "integrations/sms.h"
 #include "integrations/web_browser.h"
 #include "integrations/whatsapp.h"
-#include "support/event_loop_ticks.h"
+#include "support/bounded_wait.h"
 #include "support/hostile_server.h"
 #include "support/test_certificate.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 #include <functional>
 
@@ -26,40 +25,18 @@ constexpr int waitLimitSeconds = 1;
 
 // How one action went: what it reported, how long it took, how often the UI
 // turned meanwhile.
-struct Run {
+struct Run : support::TimedRun {
     SendResult result;
-    qint64 elapsedMs = 0;
-    int ticks = 0;
 };
 
 Run timed(const std::function<SendResult()>& action) {
-    const support::EventLoopTicks ticks;
-    QElapsedTimer clock;
-    clock.start();
     Run run;
-    run.result = action();
-    run.elapsedMs = clock.elapsed();
-    run.ticks = ticks.count();
+    static_cast<support::TimedRun&>(run) = support::timedRun([&] { run.result = action(); });
     return run;
 }
 
-// For the figures: the longest any action took.
-qint64 longestMs = 0;
-QString longestCase;
-
 void checkBounded(const Run& run) {
-    if (run.elapsedMs > longestMs) {
-        longestMs = run.elapsedMs;
-        longestCase = QString::fromLatin1(QTest::currentTestFunction()) + QLatin1Char('/') +
-                      QString::fromLatin1(QTest::currentDataTag());
-    }
-    QVERIFY2(run.elapsedMs <= (waitLimitSeconds + 1) * 1000,
-             qPrintable(QStringLiteral("took %1 ms").arg(run.elapsedMs)));
-    // A 50 ms heartbeat: a wait that blocked the UI lets it fire once at most
-    // (the timer's missed turns are not made up); a busy machine may slow it,
-    // so only a standstill counts.
-    QVERIFY2(run.elapsedMs < 300 || run.ticks >= 2,
-             qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(run.ticks).arg(run.elapsedMs)));
+    support::checkBounded(run, waitLimitSeconds);
 }
 
 QString modeName(Mode mode) {
@@ -107,7 +84,7 @@ void TstHostileServices::initTestCase() {
 }
 
 void TstHostileServices::cleanupTestCase() {
-    qInfo("longest wait %lld ms (%s)", longestMs, qPrintable(longestCase));
+    qInfo("longest wait %s", qPrintable(support::longestBoundedRun()));
 }
 
 // The gateway's page is not examined: a 200 whose text is not UTF-8 is a sent
