@@ -112,11 +112,10 @@ struct Desk {
 QStringList firstFreePair(db::ScreenDb& screen) {
     screen.open();
     QStringList pair;
-    auto row = screen.query(
-        QStringLiteral("select OUT_VLAN, IN_VLAN from OLT where SITE=? AND ID='NA' limit 1"),
-        {db::text(site)});
+    auto row = screen.query(QStringLiteral("select * from OLT where  SITE=? AND ID ='NA'"),
+                            {db::text(site)});
     if (!row.atEnd())
-        pair = {row.field(0), row.field(1)};
+        pair = {row.field(QStringLiteral("OUT_VLAN")), row.field(QStringLiteral("IN_VLAN"))};
     screen.close();
     return pair;
 }
