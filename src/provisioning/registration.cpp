@@ -118,12 +118,16 @@ QString beginsWithPattern(const QString& text) {
     return pattern + QLatin1Char('%');
 }
 
+// The typed name is trimmed too: " ravi.k" would otherwise register a second
+// customer beside a stored "ravi.k" (and SQL Server compares the two equal
+// once the blanks trail).
 int countDuplicates(db::ScreenDb& db, const QString& userName) {
+    const QString name = trimBlanks(userName);
     int count = 0;
     auto row =
-        db.query(db::duplicateCandidatesSql(db.backend()), {db::text(beginsWithPattern(userName))});
+        db.query(db::duplicateCandidatesSql(db.backend()), {db::text(beginsWithPattern(name))});
     for (; !row.atEnd(); row.next())
-        if (trimBlanks(row.field(0)) == userName)
+        if (trimBlanks(row.field(0)) == name)
             ++count;
     return count;
 }

@@ -79,8 +79,8 @@ struct RegistrationResult {
 RegistrationResult registerCustomer(db::ScreenDb& db, const CustomerEntry& entry,
                                     const core::Clock& clock);
 
-// How many stored customer ids equal the user name once their blanks are
-// trimmed (case counts). Reads only the candidates the id index finds.
+// How many stored customer ids equal the user name once the blanks around
+// both are trimmed (case counts). Reads only the candidates the id index finds.
 int countDuplicates(db::ScreenDb& db, const QString& userName);
 
 // The LIKE pattern for "begins with text": %, _, [ and the escape "!" in the

@@ -25,7 +25,29 @@ QStringList snapshotOf(const TestDb& db, bool secondary) {
     return out;
 }
 
+void replaceValueIn(const TestDb& db, bool secondary, const QString& from, const QString& to) {
+    const auto rows = [&](const QString& sql) {
+        return secondary ? db.rowsSecondary(sql) : db.rows(sql);
+    };
+    const QStringList tables =
+        rows(QStringLiteral("select name from sqlite_master where type='table'"));
+    for (const QString& table : tables) {
+        const QString quotedTable = QLatin1Char('"') + table + QLatin1Char('"');
+        for (const QString& column :
+             rows(QStringLiteral("select name from pragma_table_info('%1')").arg(table))) {
+            const QString sql =
+                QStringLiteral("update %1 set \"%2\"=? where \"%2\"=?").arg(quotedTable, column);
+            secondary ? db.execSecondary(sql, {to, from}) : db.exec(sql, {to, from});
+        }
+    }
+}
+
 } // namespace
+
+void replaceValue(const TestDb& db, const QString& from, const QString& to) {
+    replaceValueIn(db, false, from, to);
+    replaceValueIn(db, true, from, to);
+}
 
 QStringList snapshot(const TestDb& db) {
     return snapshotOf(db, false);

@@ -19,4 +19,9 @@ struct SnapshotChange {
 };
 SnapshotChange changeBetween(QStringList before, QStringList after);
 
+// Every field of every table of both databases that holds exactly `from`
+// holds `to` afterwards: the fixture's key of a row becomes the key a test
+// types, wherever the row is referred to by it.
+void replaceValue(const TestDb& db, const QString& from, const QString& to);
+
 } // namespace support
