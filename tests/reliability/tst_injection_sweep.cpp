@@ -253,9 +253,7 @@ private slots:
         const Outcome hostile = runWith(s, text);
         QCOMPARE(hostile.messages, reference.messages);
         const support::SnapshotChange change = support::changeBetween(reference.rows, hostile.rows);
-        QVERIFY2(change.none(), qPrintable(QStringLiteral("expected %1\nstored %2")
-                                               .arg(change.removed.join(u'\n').left(2000),
-                                                    change.added.join(u'\n').left(2000))));
+        QVERIFY2(change.none(), qPrintable(change.described()));
     }
 
     // An operator id and password made of hostile text sign in as typed, and
@@ -335,7 +333,7 @@ private slots:
         const Sent sent = updateTicketWith(text, &held);
         QCOMPARE(sent.stored.messages, reference.stored.messages);
         const auto change = support::changeBetween(reference.stored.rows, sent.stored.rows);
-        QVERIFY2(change.none(), qPrintable(change.added.join(u'\n').left(2000)));
+        QVERIFY2(change.none(), qPrintable(change.described()));
 
         const QString message =
             faults::updateMessage(QStringLiteral("KOCHI"), QStringLiteral("EDAPPALLY"), held);

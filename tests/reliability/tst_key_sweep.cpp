@@ -242,9 +242,7 @@ private slots:
         QCOMPARE(hostile.messages, reference.messages);
         QCOMPARE(hostile.screen, reference.screen);
         const support::SnapshotChange change = support::changeBetween(reference.rows, hostile.rows);
-        QVERIFY2(change.none(), qPrintable(QStringLiteral("expected %1\nstored %2")
-                                               .arg(change.removed.join(u'\n').left(2000),
-                                                    change.added.join(u'\n').left(2000))));
+        QVERIFY2(change.none(), qPrintable(change.described()));
     }
 };
 

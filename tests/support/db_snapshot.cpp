@@ -57,6 +57,11 @@ QStringList snapshotSecondary(const TestDb& db) {
     return snapshotOf(db, true);
 }
 
+QString SnapshotChange::described() const {
+    return QStringLiteral("expected %1\nstored %2")
+        .arg(removed.join(u'\n').left(2000), added.join(u'\n').left(2000));
+}
+
 SnapshotChange changeBetween(QStringList before, QStringList after) {
     std::sort(before.begin(), before.end());
     std::sort(after.begin(), after.end());

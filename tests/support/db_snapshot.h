@@ -16,6 +16,8 @@ struct SnapshotChange {
     QStringList removed; // in before only
     QStringList added;   // in after only
     bool none() const { return removed.isEmpty() && added.isEmpty(); }
+    // "expected «rows removed»\nstored «rows added»", cut short for a test log.
+    QString described() const;
 };
 SnapshotChange changeBetween(QStringList before, QStringList after);
 
