@@ -8,7 +8,8 @@
 #include <memory>
 
 // Screens with the rows their saves and lookups work on, for the sweeps of
-// hostile texts: each scene leaves its screen ready for the action.
+// hostile texts and the torn writes: each scene leaves its screen ready for
+// the action, with the entries that are not the test's own.
 namespace sweep {
 
 struct Scene {

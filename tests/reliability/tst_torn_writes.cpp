@@ -13,6 +13,7 @@
 #include "provisioning/customer_record_form.h"
 #include "provisioning/inner_vlan_form.h"
 #include "provisioning/voice_ip_form.h"
+#include "reliability/sweep_scenes.h"
 #include "support/db_snapshot.h"
 #include "support/http_server.h"
 #include "support/test_context.h"
@@ -31,13 +32,10 @@ namespace {
 
 const QString hookFailure = QStringLiteral("failed (test hook)");
 
-// One write, set up afresh for every try.
-struct Scene {
-    std::unique_ptr<support::LocalHttpServer> portal;
-    std::unique_ptr<support::TestContext> ctx;
-    std::unique_ptr<QWidget> form;
-};
+using sweep::clickOn;
+using sweep::Scene;
 
+// One write, set up afresh for every try.
 struct TornCase {
     const char* name;
     std::function<void(Scene&)> setUp; // fixture and screen, ready to act
@@ -45,7 +43,7 @@ struct TornCase {
     QString success; // what the operator is told when it is stored
     // Two databases that no transaction spans: one may hold the write while
     // the other does not, as long as what the operator was told says which.
-    std::function<bool(const QStringList& told, bool primaryHolds)> toldWhichSide;
+    std::function<bool(const QStringList& told, bool primaryHolds)> toldWhichSide = {};
 };
 
 // The primary's success message, then the failure that kept the secondary.
@@ -57,30 +55,8 @@ bool successThenFailure(const QStringList& told, bool primaryHolds, const QStrin
 // --- the screens, each with the rows its write needs -------------------------
 
 void registrationScene(Scene& s) {
-    s.ctx = std::make_unique<support::TestContext>();
-    const support::TestDb& db = s.ctx->db();
-    db.exec(QStringLiteral("insert into circle (circle) values ('KERALA')"));
-    db.exec(QStringLiteral("insert into ssa (circle, SSA) values ('KERALA', 'ERNAKULAM')"));
-    db.exec(QStringLiteral("insert into fe (circle, ssa, CLUSTER, name, mobile) values "
-                           "('KERALA', 'ERNAKULAM', 'EKM-NORTH', 'Anil Kumar', '9847000001')"));
-    db.exec(QStringLiteral(
-        "insert into OLT (circle, SSA, SITE, SERVICE, OUT_VLAN, IN_VLAN, ID, MAC, SN) values "
-        "('KERALA', 'ERNAKULAM', 'EKM-KAKKANAD-OLT', 'FTTH', '1001', '101', 'NA', 'NA', 'S1')"));
-    db.exec(QStringLiteral("insert into af_site (circle, ssa, site, ip) values "
-                           "('KERALA', 'ERNAKULAM', 'EKM-KAKKANAD-OLT', '10.20.1.1')"));
-    db.exec(QStringLiteral("insert into NGN (ngn_provider, circle, sip_domain, voip_vlan) values "
-                           "('ZTE', 'KERALA', 'ims.kl.example', '950')"));
-    s.ctx->session().setSignedInUser(QStringLiteral("Asha Verma"));
-    s.ctx->clock().set(QDateTime(QDate(2021, 12, 4), QTime(21, 5, 30)));
-    s.form = std::make_unique<provisioning::CustomerRecordForm>(s.ctx->app());
+    sweep::registrationScene(s);
     QWidget* f = s.form.get();
-    choose(f, QStringLiteral("Combo2"), QStringLiteral("KERALA"));
-    choose(f, QStringLiteral("Combo1"), QStringLiteral("ERNAKULAM"));
-    choose(f, QStringLiteral("Combo3"), QStringLiteral("FTTH"));
-    choose(f, QStringLiteral("Combo4"), QStringLiteral("EKM-KAKKANAD-OLT"));
-    choose(f, QStringLiteral("Combo6"), QStringLiteral("101"));
-    choose(f, QStringLiteral("Combo5"), QStringLiteral("Anil Kumar 9847000001"));
-    choose(f, QStringLiteral("Combo7"), QStringLiteral("ZTE"));
     type(f, QStringLiteral("Text1"), QStringLiteral("ravi.k@ftth.kerala"));
     type(f, QStringLiteral("Text2"), QStringLiteral("Ravi D'Souza"));
     type(f, QStringLiteral("Text3"), QStringLiteral("9847012345"));
@@ -91,9 +67,9 @@ void registrationScene(Scene& s) {
 // The complaint register with the default subscriber; `lookUp` shows that
 // complaint number, otherwise a new complaint is filled in.
 void complaintScene(Scene& s, const QString& lookUp, const QString& category = {}) {
-    s.portal = std::make_unique<support::LocalHttpServer>();
+    s.server = std::make_unique<support::LocalHttpServer>();
     s.ctx = std::make_unique<support::TestContext>(
-        QHash<QString, QString>{{QStringLiteral("services/portal_server"), s.portal->hostPort()}});
+        QHash<QString, QString>{{QStringLiteral("services/portal_server"), s.server->hostPort()}});
     s.ctx->session().setSignedInUser(QStringLiteral("NOC1"));
     s.ctx->clock().set(QDateTime(QDate(2021, 12, 5), QTime(10, 15)));
     fixture::network(s.ctx->db());
@@ -123,15 +99,8 @@ void complaintScene(Scene& s, const QString& lookUp, const QString& category = {
         type(f, QStringLiteral("Combo2"), category);
 }
 
-void siteFaultScene(Scene& s) {
-    s.ctx = std::make_unique<support::TestContext>();
-    fixture::addDesk(s.ctx->db());
-    s.ctx->clock().set(QDateTime(QDate(2021, 12, 4), QTime(10, 0)));
-    s.form = std::make_unique<faults::SiteFaultForm>(s.ctx->app());
-}
-
 void selectEdappally(Scene& s) {
-    siteFaultScene(s);
+    sweep::ticketOpenScene(s);
     QWidget* f = s.form.get();
     choose(f, QStringLiteral("Combo1"), QStringLiteral("KERALA"));
     choose(f, QStringLiteral("Combo2"), QStringLiteral("KOCHI"));
@@ -149,16 +118,8 @@ void ticketSevenScene(Scene& s, const QString& text) {
 }
 
 void outageScene(Scene& s) {
-    s.ctx = std::make_unique<support::TestContext>();
-    s.ctx->db().exec(QStringLiteral(
-        "INSERT INTO olt_status (fault_id, circle, SSA, SITE_NAME, equipment, down_time, rfo, "
-        "on_the_part_of, status, IP) VALUES "
-        "(2, 'NORTH', 'SSA1', 'MG ROAD', 'OLT-B', '2021-12-02 08:00:00', 'FIBRE CUT', 'VUVA', "
-        "'OPEN', '10.1.1.2'), "
-        "(4, 'SOUTH', 'SSA3', 'PORT', 'OLT-C', '2021-12-03 09:00:00', NULL, NULL, 'OPEN', NULL)"));
+    sweep::outageScene(s);
     s.ctx->db().exec(QStringLiteral("INSERT INTO AP_RFO (RFO) VALUES ('POWER')"));
-    s.form = std::make_unique<faults::SlaBoardForm>(s.ctx->app());
-    type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("2"));
     type(s.form.get(), QStringLiteral("Combo1"), QStringLiteral("POWER"));
     type(s.form.get(), QStringLiteral("Combo2"), QStringLiteral("ZEL"));
 }
@@ -177,35 +138,15 @@ void macScene(Scene& s) {
 }
 
 void innerVlanScene(Scene& s) {
-    s.ctx = std::make_unique<support::TestContext>();
-    s.ctx->db().exec(QStringLiteral("insert into circle (circle) values ('MAHARASHTRA')"));
-    s.ctx->db().exec(
-        QStringLiteral("insert into ssa (circle, SSA) values ('MAHARASHTRA', 'PUNE')"));
-    s.ctx->db().exec(QStringLiteral(
-        "insert into OLT (circle, SSA, SITE, SERVICE, OUT_VLAN, IN_VLAN, ID, MAC, SN) values "
-        "('MAHARASHTRA', 'PUNE', 'OLT-KOTHRUD', 'FTTH', '101', '512', 'NA', '', 'SN-B')"));
-    s.form = std::make_unique<provisioning::InnerVlanForm>(s.ctx->app());
+    sweep::innerVlanScene(s);
     QWidget* f = s.form.get();
-    choose(f, QStringLiteral("Combo1"), QStringLiteral("MAHARASHTRA"));
-    choose(f, QStringLiteral("Combo2"), QStringLiteral("PUNE"));
-    choose(f, QStringLiteral("Combo5"), QStringLiteral("FTTH"));
-    choose(f, QStringLiteral("Combo3"), QStringLiteral("OLT-KOTHRUD"));
-    choose(f, QStringLiteral("Combo4"), QStringLiteral("512"));
     type(f, QStringLiteral("Text1"), QStringLiteral("ravi.p"));
     type(f, QStringLiteral("Text2"), QStringLiteral("AA:BB:CC:DD:EE:FF"));
 }
 
 void voiceIpScene(Scene& s) {
-    s.ctx = std::make_unique<support::TestContext>();
-    s.ctx->db().exec(QStringLiteral("insert into VOIP (CIRCLE, SERVICE, BNG, IP, ID) values "
-                                    "('GOA', 'FTTH', 'BNG-1', '10.1.0.1', 'NA')"));
-    s.form = std::make_unique<provisioning::VoiceIpForm>(s.ctx->app());
-    type(s.form.get(), QStringLiteral("Combo4"), QStringLiteral("10.1.0.1"));
+    sweep::voiceIpScene(s);
     type(s.form.get(), QStringLiteral("Text1"), QStringLiteral("9822000002"));
-}
-
-std::function<void(Scene&)> clickOn(const char* button) {
-    return [button](Scene& s) { click(s.form.get(), QString::fromLatin1(button)); };
 }
 
 const QList<TornCase>& tornCases() {
