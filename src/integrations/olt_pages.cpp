@@ -1,5 +1,10 @@
 #include "integrations/olt_pages.h"
 
+#include "core/config.h"
+#include "integrations/web_browser.h"
+#include "ui/action_policy.h"
+#include "ui/waiting_action.h"
+
 #include <array>
 
 namespace integrations {
@@ -60,6 +65,31 @@ QUrl oltPageUrl(const QString& server, OltPage page, const QStringList& values) 
         text += (i == 0 ? QLatin1Char('?') : QLatin1Char('&')) + keys.at(i) + QLatin1Char('=') +
                 QString::fromLatin1(QUrl::toPercentEncoding(values.value(i)));
     return QUrl(text, QUrl::StrictMode);
+}
+
+void signInToOlt(QWidget* screen, WebBrowser& page, const QString& address,
+                 const core::Config& config, ui::Dialogs& dialogs) {
+    const auto user = ui::requiredSetting(dialogs, config, QStringLiteral("accounts/olt_web_user"));
+    const auto password =
+        user ? ui::requiredSetting(dialogs, config, QStringLiteral("accounts/olt_web_password"))
+             : std::nullopt;
+    if (!password)
+        return;
+    bool trustSelfSigned = false;
+    if (!ui::stopOnError(dialogs, nullptr, [&] {
+            trustSelfSigned = config.flag(QStringLiteral("services/olt_trust_self_signed"), false);
+        }))
+        return;
+    const ui::WaitingAction wait(screen);
+    const QUrl olt(QStringLiteral("https://") + address);
+    page.setTrustedSelfSignedHost(trustSelfSigned ? olt.host() : QString());
+    // A browser gone with its screen ends the wait with false, so the page is
+    // not touched again.
+    if (page.navigateAndWait(olt) &&
+        page.fillFirstForm(
+            {{QStringLiteral("User"), *user}, {QStringLiteral("pass"), *password}}) &&
+        page.submitFirstForm())
+        page.waitUntilLoaded();
 }
 
 } // namespace integrations

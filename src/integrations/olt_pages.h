@@ -4,7 +4,18 @@
 #include <QStringList>
 #include <QUrl>
 
+class QWidget;
+
+namespace core {
+class Config;
+}
+namespace ui {
+class Dialogs;
+}
+
 namespace integrations {
+
+class WebBrowser;
 
 // The pages of the OLT management web service (zelcrm-oltd). Every screen
 // builds their addresses here, so a page's keys and their order live in one
@@ -34,5 +45,15 @@ QStringList oltPageKeys(OltPage page); // "ip", "mac", ... in the order they are
 // "+" or blank in a value cannot change the query. Missing values go as
 // empty ones; extra values are ignored.
 QUrl oltPageUrl(const QString& server, OltPage page, const QStringList& values);
+
+// Signs in on an OLT's own web page "https://«address»" in the screen's
+// browser: the account of [accounts] olt_web_user and olt_web_password goes
+// into the page's first form ("User", "pass") and the form is sent, each page
+// waited for up to the browser's limit while the screen's close is held back.
+// A self-signed certificate of that host is accepted only when
+// [services] olt_trust_self_signed says so. A missing setting is shown and
+// nothing is opened; a page that does not load ends the sign-in.
+void signInToOlt(QWidget* screen, WebBrowser& page, const QString& address,
+                 const core::Config& config, ui::Dialogs& dialogs);
 
 } // namespace integrations

@@ -2,20 +2,15 @@
 
 #include "core/clock.h"
 #include "core/config.h"
+#include "core/service_process.h"
 #include "oltd/service.h"
 #include "oltd/simulated_driver.h"
 #include "oltd/simulated_network.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QFile>
-#include <QSocketNotifier>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace oltd {
 
@@ -35,8 +30,7 @@ const char* const kUsage =
     "      a large synthetic network (benchmarks)\n";
 
 void log(const QString& line) {
-    std::fprintf(stderr, "%s zelcrm-oltd: %s\n",
-                 qPrintable(QDateTime::currentDateTime().toString(Qt::ISODate)), qPrintable(line));
+    core::serviceLog("zelcrm-oltd", line);
 }
 
 class UsageError : public std::runtime_error {
@@ -61,15 +55,6 @@ int number(const QStringList& args, const QString& name) {
     return n;
 }
 
-// SIGTERM and SIGINT end the event loop through a socket pair, the one thing
-// a signal handler may safely touch.
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char c = 1;
-    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &c, 1);
-}
-
 int serve(const QStringList& args) {
     const core::Config config = core::Config::load(option(args, QStringLiteral("--config")));
     const ServiceSettings settings = ServiceSettings::fromConfig(config);
@@ -85,25 +70,15 @@ int serve(const QStringList& args) {
     }
     if (const QString portFile = option(args, QStringLiteral("--port-file"), false);
         !portFile.isEmpty()) {
-        QFile f(portFile);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            f.write(QByteArray::number(port) + '\n') < 0) {
+        if (!core::writeFileWhole(portFile, QByteArray::number(port) + '\n')) {
             log(QStringLiteral("cannot write the port file %1").arg(portFile));
             return 1;
         }
     }
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {
+    if (!core::quitOnTermination()) {
         log(QStringLiteral("cannot set up signal handling"));
         return 1;
     }
-    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, qApp, [] {
-        char c;
-        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &c, 1);
-        QCoreApplication::quit();
-    });
-    std::signal(SIGTERM, onSignal);
-    std::signal(SIGINT, onSignal);
     log(QStringLiteral("listening on %1 port %2, driver %3, network %4")
             .arg(settings.listenAddress.toString(), QString::number(port), settings.driver,
                  settings.simulatedFile));

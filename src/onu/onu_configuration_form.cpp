@@ -80,12 +80,7 @@ OnuConfigurationForm::OnuConfigurationForm(core::AppContext& app, QWidget* paren
 OnuConfigurationForm::~OnuConfigurationForm() = default;
 
 std::optional<QString> OnuConfigurationForm::setting(const QString& key) {
-    try {
-        return m_app.config.required(key);
-    } catch (const core::ConfigError& e) {
-        m_app.dialogs.message(e.message(), {}, ui::Icon::Critical);
-        return std::nullopt;
-    }
+    return ui::requiredSetting(m_app.dialogs, m_app.config, key);
 }
 
 void OnuConfigurationForm::told(const QString& text) {
@@ -249,27 +244,8 @@ void OnuConfigurationForm::showUsage() {
 }
 
 void OnuConfigurationForm::loginToOlt() {
-    const auto user = setting(QStringLiteral("accounts/olt_web_user"));
-    const auto password =
-        user ? setting(QStringLiteral("accounts/olt_web_password")) : std::nullopt;
-    if (!password)
-        return;
-    bool trustSelfSigned = false;
-    if (!ui::stopOnError(m_app.dialogs, nullptr, [&] {
-            trustSelfSigned =
-                m_app.config.flag(QStringLiteral("services/olt_trust_self_signed"), false);
-        }))
-        return;
-    const ui::WaitingAction wait(this);
-    const QUrl olt(QStringLiteral("https://") + m_ui->Label3->text());
-    auto* page = m_ui->WebBrowser1;
-    page->setTrustedSelfSignedHost(trustSelfSigned ? olt.host() : QString());
-    if (!page->navigateAndWait(olt) || wait.screenGone())
-        return;
-    if (page->fillFirstForm(
-            {{QStringLiteral("User"), *user}, {QStringLiteral("pass"), *password}}) &&
-        page->submitFirstForm())
-        page->waitUntilLoaded();
+    integrations::signInToOlt(this, *m_ui->WebBrowser1, m_ui->Label3->text(), m_app.config,
+                              m_app.dialogs);
 }
 
 void OnuConfigurationForm::openOltInBrowser() {

@@ -274,12 +274,7 @@ void CustomerRecordForm::showOutcome(const RegistrationResult& result) {
 }
 
 std::optional<QString> CustomerRecordForm::setting(const QString& key) {
-    try {
-        return m_app.config.required(key);
-    } catch (const core::ConfigError& e) {
-        m_app.dialogs.message(e.message(), {}, ui::Icon::Critical);
-        return std::nullopt;
-    }
+    return ui::requiredSetting(m_app.dialogs, m_app.config, key);
 }
 
 // The screen going away takes the focus too; that is no reason to ask the
@@ -385,27 +380,8 @@ void CustomerRecordForm::checkMtnl() {
 }
 
 void CustomerRecordForm::openOlt() {
-    const auto user = setting(QStringLiteral("accounts/olt_web_user"));
-    const auto password =
-        user ? setting(QStringLiteral("accounts/olt_web_password")) : std::nullopt;
-    if (!password)
-        return;
-    bool trustSelfSigned = false;
-    const bool configured = ui::stopOnError(m_app.dialogs, nullptr, [&] {
-        trustSelfSigned =
-            m_app.config.flag(QStringLiteral("services/olt_trust_self_signed"), false);
-    });
-    if (!configured)
-        return;
-    const ui::WaitingAction action(this);
-    const QUrl olt(QStringLiteral("https://") + m_ui->Label17->text());
-    auto* page = m_ui->WebBrowser1;
-    page->setTrustedSelfSignedHost(trustSelfSigned ? olt.host() : QString());
-    if (page->navigateAndWait(olt) &&
-        page->fillFirstForm(
-            {{QStringLiteral("User"), *user}, {QStringLiteral("pass"), *password}}) &&
-        page->submitFirstForm())
-        page->waitUntilLoaded();
+    integrations::signInToOlt(this, *m_ui->WebBrowser1, m_ui->Label17->text(), m_app.config,
+                              m_app.dialogs);
 }
 
 void CustomerRecordForm::checkVlan() {

@@ -1,16 +1,11 @@
 #include "sandbox/cli.h"
 
 #include "core/config.h"
+#include "core/service_process.h"
 #include "sandbox/service.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QSaveFile>
-#include <QSocketNotifier>
-#include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace sandbox {
 
@@ -24,9 +19,7 @@ const char* const kUsage =
     " (useful with port 0, which takes any free port)\n";
 
 void log(const QString& line) {
-    std::fprintf(stderr, "%s zelcrm-sandbox: %s\n",
-                 qPrintable(QDateTime::currentDateTime().toString(Qt::ISODate)), qPrintable(line));
-    std::fflush(stderr);
+    core::serviceLog("zelcrm-sandbox", line);
 }
 
 QString option(const QStringList& args, const QString& name) {
@@ -34,27 +27,13 @@ QString option(const QStringList& args, const QString& name) {
     return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : QString();
 }
 
-// Written whole or not at all: a starter polling the file never reads half.
-bool writePortFile(const QString& path, const Sandbox::Ports& p) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QStringLiteral("http=%1\nhttps=%2\nsmtp=%3\nproxy=%4\n")
-                   .arg(p.http)
-                   .arg(p.https)
-                   .arg(p.smtp)
-                   .arg(p.proxy)
-                   .toUtf8());
-    return file.commit();
-}
-
-// SIGTERM and SIGINT end the event loop through a socket pair, the one thing
-// a signal handler may safely touch.
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char c = 1;
-    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &c, 1);
+QByteArray portFileText(const Sandbox::Ports& p) {
+    return QStringLiteral("http=%1\nhttps=%2\nsmtp=%3\nproxy=%4\n")
+        .arg(p.http)
+        .arg(p.https)
+        .arg(p.smtp)
+        .arg(p.proxy)
+        .toUtf8();
 }
 
 int serve(const QString& configFile, const QString& portFile) {
@@ -70,19 +49,11 @@ int serve(const QString& configFile, const QString& portFile) {
                 .arg(settings.proxyPort));
         return 1;
     }
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {
+    if (!core::quitOnTermination()) {
         log(QStringLiteral("cannot set up signal handling"));
         return 1;
     }
-    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, qApp, [] {
-        char c;
-        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &c, 1);
-        QCoreApplication::quit();
-    });
-    std::signal(SIGTERM, onSignal);
-    std::signal(SIGINT, onSignal);
-    if (!portFile.isEmpty() && !writePortFile(portFile, ports)) {
+    if (!portFile.isEmpty() && !core::writeFileWhole(portFile, portFileText(ports))) {
         log(QStringLiteral("cannot write the port file %1").arg(portFile));
         return 1;
     }

@@ -1,5 +1,6 @@
 #include "ui/action_policy.h"
 
+#include "core/config.h"
 #include "db/screen_db.h"
 #include "ui/dialogs.h"
 
@@ -38,6 +39,16 @@ bool stopOnError(Dialogs& dialogs, db::ScreenDb* db, const std::function<void()>
         unwind(db, depth);
         dialogs.message(QString::fromStdString(e.what()));
         return false;
+    }
+}
+
+std::optional<QString> requiredSetting(Dialogs& dialogs, const core::Config& config,
+                                       const QString& key) {
+    try {
+        return config.required(key);
+    } catch (const core::ConfigError& e) {
+        dialogs.message(e.message(), {}, Icon::Critical);
+        return std::nullopt;
     }
 }
 

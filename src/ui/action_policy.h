@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QString>
 #include <functional>
+#include <optional>
 
+namespace core {
+class Config;
+}
 namespace db {
 class ScreenDb;
 }
@@ -14,6 +19,11 @@ class Dialogs;
 // shown (default title, no icon), and the screen's connection is unwound to
 // where it stood when the action began. Returns false when the action stopped.
 bool stopOnError(Dialogs& dialogs, db::ScreenDb* db, const std::function<void()>& action);
+
+// The setting, or nothing once the operator has been shown which one is
+// missing (no title, critical icon).
+std::optional<QString> requiredSetting(Dialogs& dialogs, const core::Config& config,
+                                       const QString& key);
 
 // Continue on error: an action made of steps, each guarded on its own, a
 // failing step skipped without a word. `db` (optional) is unwound at the end.
