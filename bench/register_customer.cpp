@@ -23,7 +23,6 @@ struct Target {
     QString path;
     db::DbSettings settings;
     QList<provisioning::CustomerEntry> entries; // one per free inner VLAN pair
-    QList<double> milliseconds;
 };
 
 // Each registration takes its own free pair, so every one runs the whole way:
@@ -100,18 +99,8 @@ int main(int argc, char* argv[]) {
             targets[t].entries = entriesFor(targets[t].settings, warmUp + runs);
         }
         const core::SystemClock clock;
-        for (int i = 0; i < warmUp + runs; ++i) {
-            // Alternating which database goes first keeps a drift of the disk
-            // or the page cache from favouring one of them.
-            for (int k = 0; k < 2; ++k) {
-                Target& target = targets[(i + k) % 2];
-                const double ms = registerOne(target, i, clock);
-                if (i >= warmUp)
-                    target.milliseconds << ms;
-            }
-        }
-        const double small = bench::median(targets[0].milliseconds);
-        const double large = bench::median(targets[1].milliseconds);
+        const auto [small, large] = bench::alternatingMedians(
+            warmUp, runs, [&](int t, int i) { return registerOne(targets[t], i, clock); });
         std::printf("median registration: small %.3f ms   large %.3f ms   (%d runs each)\n", small,
                     large, runs);
         std::printf("ratio %.2f (target <= 1.5)\n", large / small);

@@ -24,7 +24,6 @@ struct Target {
     QString path;
     db::DbSettings settings;
     qint64 tickets = 0;
-    QList<double> milliseconds;
 };
 
 qint64 ticketCount(const db::DbSettings& settings) {
@@ -84,18 +83,8 @@ int main(int argc, char* argv[]) {
             targets[t].settings.secondarySqlitePath = targets[t].path;
             targets[t].tickets = ticketCount(targets[t].settings);
         }
-        for (int i = 0; i < warmUp + runs; ++i) {
-            // Alternating which database goes first keeps a drift of the disk
-            // or the page cache from favouring one of them.
-            for (int k = 0; k < 2; ++k) {
-                Target& target = targets[(i + k) % 2];
-                const double ms = updateOne(target, i);
-                if (i >= warmUp)
-                    target.milliseconds << ms;
-            }
-        }
-        const double small = bench::median(targets[0].milliseconds);
-        const double large = bench::median(targets[1].milliseconds);
+        const auto [small, large] = bench::alternatingMedians(
+            warmUp, runs, [&](int t, int i) { return updateOne(targets[t], i); });
         std::printf("median ticket update: %lld tickets %.3f ms   %lld tickets %.3f ms   (%d runs "
                     "each)\n",
                     static_cast<long long>(targets[0].tickets), small,
