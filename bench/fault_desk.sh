@@ -27,14 +27,5 @@ open_rows=$(sqlite3 "$db" "select count(*) from BTS_FAULT where STATUS<>'CLOSED'
 all_rows=$(sqlite3 "$db" "select count(*) from BTS_FAULT")
 
 . bench/screen_timing.sh
-csv_seconds "$db" "$query" > "$work/csv"
-screen_seconds Form8 "$db" > "$work/screen"
-screen_rows=$(open_screen Form8 "$db" | awk '{ print $2 }')
-
-awk -v rows="$open_rows" -v all="$all_rows" -v shown="$screen_rows" -v csv_s="$(cat "$work/csv")" \
-    -v screen_s="$(cat "$work/screen")" 'BEGIN {
-  printf "open tickets: %d of %d, the screen shows %d rows\n", rows, all, shown
-  printf "sqlite3 -csv: %.3f s   screen opening: %.3f s   opening ratio: %.2f (target <= 3)\n",
-         csv_s, screen_s, screen_s / csv_s
-}'
+opening_against_csv Form8 "$db" "$query" "open tickets" "$open_rows" "$all_rows"
 "$build/bench/ticket_update" "$work/small.db" "$work/large.db" "$runs"

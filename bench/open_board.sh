@@ -18,13 +18,4 @@ query="select *  from complain where Status <>'CLOSED' order by pending desc"
 open_rows=$(sqlite3 "$db" "select count(*) from complain where status<>'CLOSED'")
 
 . bench/screen_timing.sh
-csv_seconds "$db" "$query" > "$work/csv"
-screen_seconds Form4 "$db" > "$work/board"
-board_rows=$(open_screen Form4 "$db" | awk '{ print $2 }')
-
-awk -v rows="$open_rows" -v shown="$board_rows" -v csv_s="$(cat "$work/csv")" \
-    -v board_s="$(cat "$work/board")" 'BEGIN {
-  printf "open complaints: %d of 1000000, board shows %d rows\n", rows, shown
-  printf "sqlite3 -csv: %.3f s   board opening: %.3f s   time ratio: %.2f (target <= 3)\n",
-         csv_s, board_s, board_s / csv_s
-}'
+opening_against_csv Form4 "$db" "$query" "open complaints" "$open_rows" 1000000

@@ -16,13 +16,4 @@ query="select * from olt_status where Status <>'CLOSED' order by fault_id desc"
 not_closed=$(sqlite3 "$db" "select count(*) from olt_status where status<>'CLOSED'")
 
 . bench/screen_timing.sh
-csv_seconds "$db" "$query" > "$work/csv"
-screen_seconds Form5 "$db" > "$work/board"
-board_rows=$(open_screen Form5 "$db" | awk '{ print $2 }')
-
-awk -v rows="$not_closed" -v shown="$board_rows" -v csv_s="$(cat "$work/csv")" \
-    -v board_s="$(cat "$work/board")" 'BEGIN {
-  printf "outages not closed: %d of 1000000, board shows %d rows\n", rows, shown
-  printf "sqlite3 -csv: %.3f s   board opening: %.3f s   time ratio: %.2f (target <= 3)\n",
-         csv_s, board_s, board_s / csv_s
-}'
+opening_against_csv Form5 "$db" "$query" "outages not closed" "$not_closed" 1000000
