@@ -42,7 +42,6 @@ QStringList mailRecipients(const Mail& mail);
 struct RefusedRecipient {
     QString address;
     QString reason;
-    bool operator==(const RefusedRecipient&) const = default;
 };
 
 // A mail that went may have gone without some of its recipients: an address
@@ -54,6 +53,8 @@ struct MailResult : SendResult {
 
 // The whole message (RFC 5322, CR LF line ends): headers, the subject
 // encoded where it is not plain ASCII, and the HTML body as UTF-8 in base64.
+// To and Cc show every mail address of the composition, refused or not;
+// a text that is no mail address never reaches a header.
 QByteArray mailMessage(const MailAccount& account, const Mail& mail, const QDateTime& date);
 
 // Sends one mail over SMTP and waits at most waitLimitSeconds with the UI
