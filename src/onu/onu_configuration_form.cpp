@@ -323,6 +323,7 @@ void OnuConfigurationForm::updateMac() {
     const QString id = m_ui->Text1->text();
     const auto onDatabase = [&](bool secondary) {
         MacWrite write;
+        // Closes the connection a failure left open, before the next database.
         const ui::ContinueOnError unwind(&m_db);
         try {
             secondary ? m_db.openSecondary() : m_db.open();
