@@ -64,7 +64,7 @@ bool SlaBoardForm::eventFilter(QObject* watched, QEvent* event) {
             m_ui->Text1->clear();
     } else if (event->type() == QEvent::MouseButtonDblClick) {
         // The box's own double click would select a word of the new text.
-        fillPeriod();
+        fillPeriodBound(static_cast<QLineEdit*>(watched));
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -153,37 +153,63 @@ void SlaBoardForm::filterBySsa() {
     });
 }
 
+// A text that is no outage number names no outage, so nothing is asked of
+// the server (its integer column would refuse the comparison). A reason or
+// party the operator chose since the last lookup stays for the close.
 void SlaBoardForm::lookUpOutage() {
-    ui::stopOnError(m_app.dialogs, &m_db, [this] {
+    const auto number = outageNumber(m_ui->Text1->text());
+    if (!number)
+        return;
+    ui::stopOnError(m_app.dialogs, &m_db, [&] {
         m_db.open();
         for (auto row = m_db.query(
                  QStringLiteral("select rfo,on_the_part_of,IP from olt_status where fault_id=?"),
-                 {db::text(m_ui->Text1->text())});
+                 {db::number(QString::number(*number))});
              !row.atEnd(); row.next()) {
-            m_ui->Combo1->setEditText(row.field(QStringLiteral("rfo")));
-            m_ui->Combo2->setEditText(row.field(QStringLiteral("on_the_part_of")));
+            const QString reason = row.field(QStringLiteral("rfo"));
+            const QString party = row.field(QStringLiteral("on_the_part_of"));
+            m_ui->Combo1->setEditText(
+                afterLookup(m_ui->Combo1->currentText(), m_reasonLeft, reason));
+            m_ui->Combo2->setEditText(afterLookup(m_ui->Combo2->currentText(), m_partyLeft, party));
             m_ui->Label2->setText(row.field(QStringLiteral("IP")));
+            m_reasonLeft = reason;
+            m_partyLeft = party;
         }
         m_db.close();
     });
 }
 
-// No question and no check: whatever the boxes hold is written. Only a
-// number that matches no outage is told, since nothing was closed.
+// An outage is closed only with its reason and the party responsible; a
+// number that names no outage is told, since nothing was closed.
 void SlaBoardForm::closeOutage() {
-    ui::stopOnError(m_app.dialogs, &m_db, [this] {
-        const QString number = m_ui->Text1->text();
+    const QString reason = m_ui->Combo1->currentText();
+    const QString party = m_ui->Combo2->currentText();
+    if (reason.trimmed().isEmpty() || party.trimmed().isEmpty()) {
+        m_app.dialogs.message(
+            QStringLiteral("CHOOSE THE REASON FOR OUTAGE AND THE PARTY RESPONSIBLE"), nocTitle,
+            ui::Icon::Information);
+        (reason.trimmed().isEmpty() ? m_ui->Combo1 : m_ui->Combo2)->setFocus();
+        return;
+    }
+    const QString typed = m_ui->Text1->text().trimmed();
+    const auto number = outageNumber(typed);
+    ui::stopOnError(m_app.dialogs, &m_db, [&] {
         m_db.open();
-        const int changed = m_db.execute(
-            QStringLiteral("update olt_status set rfo=?,on_the_part_of=?,"
-                           "status=?where fault_id=?"),
-            {db::text(m_ui->Combo1->currentText()), db::text(m_ui->Combo2->currentText()),
-             db::text(closed), db::text(number)});
+        const int changed =
+            number ? m_db.execute(QStringLiteral("update olt_status set rfo=?,on_the_part_of=?,"
+                                                 "status=?where fault_id=?"),
+                                  {db::text(reason), db::text(party), db::text(closed),
+                                   db::number(QString::number(*number))})
+                   : 0;
         showNotClosed();
         m_db.close();
         m_ui->Text1->setFocus();
-        if (changed == 0 && !number.trimmed().isEmpty())
-            m_app.dialogs.message(outageNotFound(number), nocTitle, ui::Icon::Exclamation);
+        if (changed > 0) {
+            m_reasonLeft = reason;
+            m_partyLeft = party;
+        } else if (!typed.isEmpty()) {
+            m_app.dialogs.message(outageNotFound(typed), nocTitle, ui::Icon::Exclamation);
+        }
     });
 }
 
@@ -199,10 +225,11 @@ void SlaBoardForm::showYesterday() {
     steps.step([&] { m_db.close(); });
 }
 
-void SlaBoardForm::fillPeriod() {
+// Each box fills only itself, so a start typed by hand survives filling
+// the end.
+void SlaBoardForm::fillPeriodBound(QLineEdit* box) {
     const Period period = yesterday(m_app.clock.now().date());
-    m_ui->Text2->setText(period.start);
-    m_ui->Text3->setText(period.end);
+    box->setText(box == m_ui->Text2 ? period.start : period.end);
 }
 
 // The report window's grid gets the list; the board's own grid stays. A

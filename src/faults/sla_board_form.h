@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <memory>
 
+class QLineEdit;
+
 namespace Ui {
 class SlaBoardForm;
 }
@@ -37,13 +39,17 @@ private:
     void lookUpOutage();
     void closeOutage();
     void showYesterday();
-    void fillPeriod();
+    void fillPeriodBound(QLineEdit* box);
     void showRepeatedDown();
     void exportGrid();
 
     core::AppContext& m_app;
     std::unique_ptr<Ui::SlaBoardForm> m_ui;
     db::ScreenDb m_db;
+    // The reason and party the outage record held at the last lookup (or
+    // close): a list showing anything else holds the operator's own choice.
+    QString m_reasonLeft;
+    QString m_partyLeft;
 };
 
 } // namespace faults

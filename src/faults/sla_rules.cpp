@@ -2,6 +2,8 @@
 
 #include "core/text_formats.h"
 
+#include <limits>
+
 namespace faults {
 
 QString periodColumn(const QString& upDownChoice) {
@@ -23,6 +25,24 @@ Period yesterday(const QDate& today) {
 
 QString outageNotFound(const QString& number) {
     return QStringLiteral("OUTAGE %1 NOT FOUND").arg(number);
+}
+
+std::optional<int> outageNumber(const QString& typed) {
+    const QString text = typed.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    if (!ok || value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(value);
+}
+
+QString afterLookup(const QString& shown, const QString& leftByLastLookup, const QString& stored) {
+    return shown == leftByLastLookup ? stored : shown;
 }
 
 } // namespace faults

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <optional>
 
 // The SLA board's small rules, kept apart from its widgets.
 namespace faults {
@@ -24,5 +25,15 @@ Period yesterday(const QDate& today);
 
 // "OUTAGE «number» NOT FOUND"
 QString outageNotFound(const QString& number);
+
+// The outage number as the integer column holds it: the typed text, blanks
+// around it aside, when it is digits only and fits the column; otherwise
+// nothing, and the text names no outage.
+std::optional<int> outageNumber(const QString& typed);
+
+// What a list shows after an outage lookup found `stored`: the operator's
+// own choice when the list no longer shows what the previous lookup left
+// there, the stored value otherwise.
+QString afterLookup(const QString& shown, const QString& leftByLastLookup, const QString& stored);
 
 } // namespace faults

@@ -3,6 +3,7 @@
 #include "core/config.h"
 #include "integrations/web_browser.h"
 #include "ui/action_policy.h"
+#include "ui/dialogs.h"
 #include "ui/waiting_action.h"
 
 #include <array>
@@ -38,6 +39,20 @@ const std::array<PageKeys, 14> kPages{{
     {OltPage::OnuMac, "onu_mac.php", {"ip", "mac"}},
 }};
 
+// The same page however it is written: no path is the root, 443 is https's
+// own port.
+QUrl comparable(QUrl url) {
+    if (url.path().isEmpty())
+        url.setPath(QStringLiteral("/"));
+    if (url.scheme() == QLatin1String("https") && url.port() == 443)
+        url.setPort(-1);
+    return url;
+}
+
+QUrl oltLoginUrl(const QString& address) {
+    return QUrl(QStringLiteral("https://") + address);
+}
+
 const PageKeys& entry(OltPage page) {
     for (const PageKeys& p : kPages)
         if (p.page == page)
@@ -67,8 +82,13 @@ QUrl oltPageUrl(const QString& server, OltPage page, const QStringList& values) 
     return QUrl(text, QUrl::StrictMode);
 }
 
+bool isOltLoginPage(const QUrl& shown, const QString& address) {
+    const QUrl olt = oltLoginUrl(address);
+    return olt.isValid() && !olt.host().isEmpty() && comparable(shown) == comparable(olt);
+}
+
 void signInToOlt(QWidget* screen, WebBrowser& page, const QString& address,
-                 const core::Config& config, ui::Dialogs& dialogs) {
+                 const core::Config& config, ui::Dialogs& dialogs, const QString& title) {
     const auto user = ui::requiredSetting(dialogs, config, QStringLiteral("accounts/olt_web_user"));
     const auto password =
         user ? ui::requiredSetting(dialogs, config, QStringLiteral("accounts/olt_web_password"))
@@ -81,12 +101,22 @@ void signInToOlt(QWidget* screen, WebBrowser& page, const QString& address,
         }))
         return;
     const ui::WaitingAction wait(screen);
-    const QUrl olt(QStringLiteral("https://") + address);
+    const QUrl olt = oltLoginUrl(address);
     page.setTrustedSelfSignedHost(trustSelfSigned ? olt.host() : QString());
     // A browser gone with its screen ends the wait with false, so the page is
     // not touched again.
-    if (page.navigateAndWait(olt) &&
-        page.fillFirstForm(
+    if (!page.navigateAndWait(olt))
+        return;
+    // The account is the OLT's: a redirect may have led anywhere, and a page
+    // elsewhere must not receive it.
+    const QUrl shown = page.url();
+    if (!isOltLoginPage(shown, address)) {
+        dialogs.message(QStringLiteral("OLT LOGIN NOT FILLED IN: THE PAGE SHOWN IS %1, NOT %2")
+                            .arg(shown.toDisplayString(), comparable(olt).toDisplayString()),
+                        title, ui::Icon::Exclamation);
+        return;
+    }
+    if (page.fillFirstForm(
             {{QStringLiteral("User"), *user}, {QStringLiteral("pass"), *password}}) &&
         page.submitFirstForm())
         page.waitUntilLoaded();

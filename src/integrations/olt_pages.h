@@ -46,14 +46,20 @@ QStringList oltPageKeys(OltPage page); // "ip", "mac", ... in the order they are
 // empty ones; extra values are ignored.
 QUrl oltPageUrl(const QString& server, OltPage page, const QStringList& values);
 
+// Whether the page shown is the OLT's own login page "https://«address»/"
+// itself: not another host, port, scheme or path that a redirect led to.
+bool isOltLoginPage(const QUrl& shown, const QString& address);
+
 // Signs in on an OLT's own web page "https://«address»" in the screen's
 // browser: the account of [accounts] olt_web_user and olt_web_password goes
 // into the page's first form ("User", "pass") and the form is sent, each page
 // waited for up to the browser's limit while the screen's close is held back.
 // A self-signed certificate of that host is accepted only when
 // [services] olt_trust_self_signed says so. A missing setting is shown and
-// nothing is opened; a page that does not load ends the sign-in.
+// nothing is opened; a page that does not load ends the sign-in. A page that
+// loaded at any other address gets no account: the operator is told (under
+// `title`) which address the browser shows.
 void signInToOlt(QWidget* screen, WebBrowser& page, const QString& address,
-                 const core::Config& config, ui::Dialogs& dialogs);
+                 const core::Config& config, ui::Dialogs& dialogs, const QString& title);
 
 } // namespace integrations

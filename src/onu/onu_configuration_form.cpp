@@ -49,6 +49,8 @@ OnuConfigurationForm::OnuConfigurationForm(core::AppContext& app, QWidget* paren
     ui::keepTypedText(this);
     m_ui->WebBrowser1->setWaitLimitSeconds(m_app.config.waitLimitSeconds());
     m_ui->Text2->setText(m_app.config.value(kDefaultPasswordKey));
+    for (QWidget* field : subscriberFields())
+        m_startTexts.append({field, field->property("text").toString()});
 
     connect(m_ui->Command1, &QPushButton::clicked, this, &OnuConfigurationForm::search);
     connect(m_ui->Command15, &QPushButton::clicked, this, &OnuConfigurationForm::clear);
@@ -89,12 +91,15 @@ void OnuConfigurationForm::told(const QString& text) {
 
 // --- Lookup, provider, clear --------------------------------------------------
 
+// Everything shown belongs to the subscriber just searched for: nothing of
+// the previous one may stay for the next CONFIGURE, REBOOT or RESET to act on.
 // A failing statement ends the search with its error shown once: going on
 // would run the later lookups against fields the failed one left stale.
 void OnuConfigurationForm::search() {
     m_ui->Text1->setText(normaliseKey(m_ui->Text1->text()));
     const QString key = m_ui->Text1->text();
     m_ui->Combo1->clear();
+    showStartTexts();
     ui::stopOnError(m_app.dialogs, &m_db, [&] {
         m_db.open();
         for (auto row = m_db.query(QStringLiteral("select * FROM CDATA WHERE ID=? or indicator=?"),
@@ -119,6 +124,20 @@ void OnuConfigurationForm::search() {
                              QStringLiteral("ngn_provider")));
         m_db.close();
     });
+}
+
+// The fields a search fills, the key box aside.
+QList<QWidget*> OnuConfigurationForm::subscriberFields() const {
+    return {m_ui->Label2, m_ui->Label8, m_ui->Label9, m_ui->Label7, m_ui->Label3,
+            m_ui->Label6, m_ui->Text2,  m_ui->Text3,  m_ui->Text4,  m_ui->Text5,
+            m_ui->Text6,  m_ui->Text7,  m_ui->Text8,  m_ui->Text9,  m_ui->Text10};
+}
+
+// Labels and boxes alike carry their text as the "text" property.
+void OnuConfigurationForm::showStartTexts() {
+    for (const auto& [field, text] : m_startTexts)
+        field->setProperty("text", text);
+    m_ui->Combo1->setEditText(QString());
 }
 
 void OnuConfigurationForm::readSubscriber(const db::RowCursor& row) {
@@ -245,7 +264,7 @@ void OnuConfigurationForm::showUsage() {
 
 void OnuConfigurationForm::loginToOlt() {
     integrations::signInToOlt(this, *m_ui->WebBrowser1, m_ui->Label3->text(), m_app.config,
-                              m_app.dialogs);
+                              m_app.dialogs, kTitle);
 }
 
 void OnuConfigurationForm::openOltInBrowser() {
@@ -299,30 +318,28 @@ void OnuConfigurationForm::updateWifi() {
 }
 
 // Both databases hold the OLT table; a failure on one does not keep the MAC
-// from the other, and the message says which took it.
+// from the other, and the message says which took it and why one did not.
 void OnuConfigurationForm::updateMac() {
     const QString id = m_ui->Text1->text();
     const auto onDatabase = [&](bool secondary) {
-        int changed = 0;
-        ui::ContinueOnError steps(&m_db);
-        steps.step([&] {
+        MacWrite write;
+        // Closes the connection a failure left open, before the next database.
+        const ui::ContinueOnError unwind(&m_db);
+        try {
             secondary ? m_db.openSecondary() : m_db.open();
-            changed = m_db.execute(QStringLiteral("update OLT  set MAC=?where ID=?"),
-                                   {db::text(m_ui->Text10->text()), db::text(id)});
+            write.changed = m_db.execute(QStringLiteral("update OLT  set MAC=?where ID=?"),
+                                         {db::text(m_ui->Text10->text()), db::text(id)});
             m_db.close();
-        });
-        return changed > 0;
+        } catch (const std::exception& e) {
+            write.failure = QString::fromStdString(e.what());
+        }
+        return write;
     };
-    const bool main = onDatabase(false);
-    const bool second = onDatabase(true);
-    if (main && second)
-        told(QStringLiteral("MAC UPDATED"));
-    else if (main)
-        told(QStringLiteral("MAC UPDATED ON THE MAIN DATABASE ONLY"));
-    else if (second)
-        told(QStringLiteral("MAC UPDATED ON THE SECOND DATABASE ONLY"));
-    else
-        told(QStringLiteral("NO OLT ROW FOR ") + id);
+    const MacWrite main = onDatabase(false);
+    const MacWrite second = onDatabase(true);
+    m_app.dialogs.message(macUpdateReport(main, second, id), kTitle,
+                          main.failure || second.failure ? ui::Icon::Critical
+                                                         : ui::Icon::Information);
 }
 
 } // namespace onu

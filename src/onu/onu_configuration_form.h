@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace Ui {
 class OnuConfigurationForm;
@@ -26,6 +27,8 @@ public:
 private:
     // Lookup, provider, clear
     void search();
+    QList<QWidget*> subscriberFields() const;
+    void showStartTexts();
     void readSubscriber(const db::RowCursor& row);
     void chooseProvider();
     void clear();
@@ -53,6 +56,8 @@ private:
     core::AppContext& m_app;
     std::unique_ptr<Ui::OnuConfigurationForm> m_ui;
     db::ScreenDb m_db;
+    // What each of subscriberFields() showed when the screen opened.
+    QList<std::pair<QWidget*, QString>> m_startTexts;
 };
 
 } // namespace onu

@@ -38,4 +38,30 @@ bool wifiPasswordLongEnough(const QString& password) {
     return password.size() >= 8;
 }
 
+namespace {
+
+QString macLine(const MacWrite& write, const QString& database, const QString& id) {
+    const QString where = QStringLiteral(" ON THE %1 DATABASE").arg(database);
+    if (write.failure)
+        return QStringLiteral("MAC NOT UPDATED") + where + QStringLiteral(": ") + *write.failure;
+    if (write.changed > 0)
+        return QStringLiteral("MAC UPDATED") + where;
+    return QStringLiteral("NO OLT ROW FOR ") + id + where;
+}
+
+} // namespace
+
+QString macUpdateReport(const MacWrite& main, const MacWrite& second, const QString& id) {
+    if (main.failure || second.failure)
+        return macLine(main, QStringLiteral("MAIN"), id) + QLatin1Char('\n') +
+               macLine(second, QStringLiteral("SECOND"), id);
+    if (main.changed > 0 && second.changed > 0)
+        return QStringLiteral("MAC UPDATED");
+    if (main.changed > 0)
+        return QStringLiteral("MAC UPDATED ON THE MAIN DATABASE ONLY");
+    if (second.changed > 0)
+        return QStringLiteral("MAC UPDATED ON THE SECOND DATABASE ONLY");
+    return QStringLiteral("NO OLT ROW FOR ") + id;
+}
+
 } // namespace onu

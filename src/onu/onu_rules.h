@@ -27,4 +27,15 @@ QString wifiNameForOnu(const QString& name);
 // The Wi-Fi password the ONU accepts: at least 8 characters.
 bool wifiPasswordLongEnough(const QString& password);
 
+// What the MAC update did on one database: the rows it changed, or the
+// server's message when it failed.
+struct MacWrite {
+    int changed = 0;
+    std::optional<QString> failure;
+};
+// The report of a MAC update on the main and the second database. Without
+// a failure it says where the MAC went ("MAC UPDATED", "... ONLY", "NO OLT
+// ROW FOR «id»"); with one, a line per database, the failure in its words.
+QString macUpdateReport(const MacWrite& main, const MacWrite& second, const QString& id);
+
 } // namespace onu

@@ -381,7 +381,7 @@ void CustomerRecordForm::checkMtnl() {
 
 void CustomerRecordForm::openOlt() {
     integrations::signInToOlt(this, *m_ui->WebBrowser1, m_ui->Label17->text(), m_app.config,
-                              m_app.dialogs);
+                              m_app.dialogs, innerVlanTitle);
 }
 
 void CustomerRecordForm::checkVlan() {

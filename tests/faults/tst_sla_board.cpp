@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -156,7 +157,7 @@ private slots:
     // rather than stopping the lookup. A click into the box empties it.
     void lookUpShowsReasonPartyAndAddress() {
         QWidget* form = open();
-        support::type(form, QStringLiteral("Text1"), QStringLiteral("2"));
+        support::type(form, QStringLiteral("Text1"), QStringLiteral(" 2 "));
         support::leave(form, QStringLiteral("Text1"));
         const auto shown = [form] {
             return QStringList{support::textOf(form, QStringLiteral("Combo1")),
@@ -187,11 +188,11 @@ private slots:
             << "ZEL"
             << "2|O'NEIL ROAD CUT|ZEL|CLOSED" << support::strings({"10", "4", "3"})
             << QStringList();
-        QTest::addRow("empty reason and party")
-            << "3"
-            << ""
-            << ""
-            << "3|||CLOSED" << support::strings({"10", "4", "2"}) << QStringList();
+        QTest::addRow("blanks around the number")
+            << " 3 "
+            << "POWER"
+            << "VUVA"
+            << "3|POWER|VUVA|CLOSED" << support::strings({"10", "4", "2"}) << QStringList();
         QTest::addRow("no number")
             << ""
             << "POWER"
@@ -201,6 +202,19 @@ private slots:
             << "POWER"
             << "ZEL" << QString() << support::strings({"10", "4", "3", "2"})
             << support::strings({"OUTAGE 999 NOT FOUND|ZEL NOC"});
+        // Texts the integer column cannot hold name no outage; the server is
+        // never asked to compare them.
+        const QStringList board = support::strings({"10", "4", "3", "2"});
+        const std::pair<const char*, const char*> noNumbers[] = {{"a decimal", "2.0"},
+                                                                 {"an exponent", "2e0"},
+                                                                 {"a sign", "+2"},
+                                                                 {"letters", "2x"},
+                                                                 {"past the column", "2147483650"}};
+        for (const auto& [name, number] : noNumbers)
+            QTest::addRow("%s", name) << number << "POWER"
+                                      << "ZEL" << QString() << board
+                                      << QStringList{QStringLiteral("OUTAGE %1 NOT FOUND|ZEL NOC")
+                                                         .arg(QString::fromLatin1(number))};
     }
     void closing() {
         QFETCH(QString, number);
@@ -211,7 +225,7 @@ private slots:
         QFETCH(QStringList, messages);
         QStringList expected = m_ctx->db().rows(outagesSql);
         for (QString& row : expected)
-            if (!closedRow.isEmpty() && row.section(QLatin1Char('|'), 0, 0) == number)
+            if (!closedRow.isEmpty() && row.section(QLatin1Char('|'), 0, 0) == number.trimmed())
                 row = closedRow;
         QWidget* form = open();
         support::type(form, QStringLiteral("Text1"), number);
@@ -230,6 +244,100 @@ private slots:
             shown << message.text + QLatin1Char('|') + message.title;
         QCOMPARE(shown, messages);
         QCOMPARE(QApplication::focusWidget(), support::findWidget(form, QStringLiteral("Text1")));
+    }
+
+    // A close writes nothing without a reason and a party, and asks for the
+    // one missing.
+    void closingAsksForReasonAndParty_data() {
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("party");
+        QTest::addColumn<QString>("focus");
+        QTest::addRow("neither") << ""
+                                 << ""
+                                 << "Combo1";
+        QTest::addRow("no reason") << ""
+                                   << "ZEL"
+                                   << "Combo1";
+        QTest::addRow("no party") << "POWER"
+                                  << ""
+                                  << "Combo2";
+        QTest::addRow("blanks for a party") << "POWER"
+                                            << "   "
+                                            << "Combo2";
+    }
+    void closingAsksForReasonAndParty() {
+        QFETCH(QString, reason);
+        QFETCH(QString, party);
+        QFETCH(QString, focus);
+        const QStringList before = m_ctx->db().rows(outagesSql);
+        QWidget* form = open();
+        support::type(form, QStringLiteral("Text1"), QStringLiteral("3"));
+        support::leave(form, QStringLiteral("Text1"));
+        support::type(form, QStringLiteral("Combo1"), reason);
+        support::type(form, QStringLiteral("Combo2"), party);
+
+        support::click(form, QStringLiteral("Command1"));
+
+        QCOMPARE(m_ctx->db().rows(outagesSql), before);
+        const QList<support::ScriptedDialogs::Shown> asked{
+            {QStringLiteral("CHOOSE THE REASON FOR OUTAGE AND THE PARTY RESPONSIBLE"),
+             QStringLiteral("ZEL NOC"), ui::Icon::Information, false}};
+        QCOMPARE(m_ctx->dialogs().shown(), asked);
+        QCOMPARE(QApplication::focusWidget(), support::findWidget(form, focus));
+    }
+
+    // The operator chooses reason and party, then types the number and
+    // clicks CLOSE: the lookup on the way to the button keeps the choice.
+    // Once closed, the next lookup shows what that outage holds.
+    void aChoiceBeforeTheNumberIsClosedWith() {
+        QWidget* form = open();
+        support::choose(form, QStringLiteral("Combo1"), QStringLiteral("POWER"));
+        support::choose(form, QStringLiteral("Combo2"), QStringLiteral("ZEL"));
+        auto* number = support::find<QLineEdit>(form, QStringLiteral("Text1"));
+        QTest::mouseClick(number, Qt::LeftButton);
+        QTest::keyClicks(number, QStringLiteral("3"));
+        QVERIFY(number->hasFocus());
+
+        QTest::mouseClick(support::find<QPushButton>(form, QStringLiteral("Command1")),
+                          Qt::LeftButton);
+
+        QCOMPARE(support::textOf(form, QStringLiteral("Label2")), QStringLiteral("10.1.1.3"));
+        QCOMPARE(m_ctx->db().rows(outagesSql).at(2), QStringLiteral("3|POWER|ZEL|CLOSED"));
+        QVERIFY(m_ctx->dialogs().shown().isEmpty());
+
+        // Only the reason chosen anew; the party comes from the record.
+        support::choose(form, QStringLiteral("Combo1"), QStringLiteral(" FIBRE CUT "));
+        support::type(form, QStringLiteral("Text1"), QStringLiteral("2"));
+        support::leave(form, QStringLiteral("Text1"));
+        QCOMPARE(support::textOf(form, QStringLiteral("Combo1")), QStringLiteral(" FIBRE CUT "));
+        QCOMPARE(support::textOf(form, QStringLiteral("Combo2")), QStringLiteral("VUVA"));
+        support::type(form, QStringLiteral("Text1"), QStringLiteral("10"));
+        support::leave(form, QStringLiteral("Text1"));
+        QCOMPARE(support::textOf(form, QStringLiteral("Combo1")), QStringLiteral(" FIBRE CUT "));
+        QCOMPARE(support::textOf(form, QStringLiteral("Combo2")), QString());
+    }
+
+    // The lookup runs at every focus change; a text the integer column cannot
+    // hold must not reach the server at all (here a table that is gone would
+    // tell if it did).
+    void aLookupAsksOnlyForNumbers_data() {
+        QTest::addColumn<QString>("number");
+        QTest::addRow("letters") << "2x";
+        QTest::addRow("a decimal") << "2.0";
+        QTest::addRow("a sign") << "-2";
+        QTest::addRow("past the column") << "99999999999";
+        QTest::addRow("blanks only") << "   ";
+    }
+    void aLookupAsksOnlyForNumbers() {
+        QFETCH(QString, number);
+        QWidget* form = open();
+        support::type(form, QStringLiteral("Combo1"), QStringLiteral("POWER"));
+        m_ctx->db().exec(QStringLiteral("DROP TABLE olt_status"));
+        support::type(form, QStringLiteral("Text1"), number);
+        support::leave(form, QStringLiteral("Text1"));
+        QVERIFY2(m_ctx->dialogs().shown().isEmpty(), qPrintable(m_ctx->dialogs().last()));
+        QCOMPARE(support::textOf(form, QStringLiteral("Combo1")), QStringLiteral("POWER"));
+        QCOMPARE(support::textOf(form, QStringLiteral("Label2")), QStringLiteral("IPADDRESS"));
     }
 
     // Yesterday and today by the database's own calendar: an outage counts
@@ -321,6 +429,30 @@ private slots:
         QVERIFY(m_ctx->dialogs().shown().isEmpty());
     }
 
+    // A bound typed by hand stays when the other box is double-clicked.
+    void eachPeriodBoxFillsOnlyItself_data() {
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filled");
+        QTest::addRow("end") << "Text3"
+                             << "Text2"
+                             << "2021-12-04 23:59:59";
+        QTest::addRow("start") << "Text2"
+                               << "Text3"
+                               << "2021-12-04 00:00:01";
+    }
+    void eachPeriodBoxFillsOnlyItself() {
+        QFETCH(QString, clicked);
+        QFETCH(QString, typed);
+        QFETCH(QString, filled);
+        m_ctx->clock().set(QDateTime(QDate(2021, 12, 5), QTime(9, 0)));
+        QWidget* form = open();
+        support::type(form, typed, QStringLiteral("2021-11-20 06:00:00"));
+        QTest::mouseDClick(support::find<QLineEdit>(form, clicked), Qt::LeftButton);
+        QCOMPARE(support::textOf(form, clicked), filled);
+        QCOMPARE(support::textOf(form, typed), QStringLiteral("2021-11-20 06:00:00"));
+    }
+
     void aPeriodThatIsNoDateIsTold_data() {
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("end");
@@ -402,6 +534,65 @@ private slots:
     void rules() {
         QFETCH(QString, choice);
         QTEST(faults::periodColumn(choice), "column");
+    }
+
+    void outageNumbers_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("number"); // -1: names no outage
+        QTest::addRow("digits") << "42" << 42;
+        QTest::addRow("blanks around") << " 42 " << 42;
+        QTest::addRow("a tab after") << "42\t" << 42;
+        QTest::addRow("leading zeros") << "0042" << 42;
+        QTest::addRow("the column's largest") << "2147483647" << 2147483647;
+        QTest::addRow("one past it") << "2147483648" << -1;
+        QTest::addRow("far past it") << "99999999999999999999999" << -1;
+        QTest::addRow("empty") << "" << -1;
+        QTest::addRow("blanks") << "  " << -1;
+        QTest::addRow("minus") << "-42" << -1;
+        QTest::addRow("plus") << "+42" << -1;
+        QTest::addRow("a blank inside") << "4 2" << -1;
+        QTest::addRow("decimal") << "42.0" << -1;
+        QTest::addRow("hex") << "0x2A" << -1;
+        QTest::addRow("an apostrophe") << "42'" << -1;
+        QTest::addRow("other digits") << "\u0664\u0662" << -1;
+    }
+    void outageNumbers() {
+        QFETCH(QString, typed);
+        QFETCH(int, number);
+        QCOMPARE(faults::outageNumber(typed).value_or(-1), number);
+    }
+
+    void aListAfterALookup_data() {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("after");
+        QTest::addRow("untouched") << "POWER"
+                                   << "POWER"
+                                   << "FIBRE"
+                                   << "FIBRE";
+        QTest::addRow("untouched, nothing stored") << "POWER"
+                                                   << "POWER"
+                                                   << ""
+                                                   << "";
+        QTest::addRow("chosen since") << "FIBRE"
+                                      << "POWER"
+                                      << ""
+                                      << "FIBRE";
+        QTest::addRow("chosen into an empty list") << "ZEL"
+                                                   << ""
+                                                   << "VUVA"
+                                                   << "ZEL";
+        QTest::addRow("emptied by the operator") << ""
+                                                 << "POWER"
+                                                 << "FIBRE"
+                                                 << "";
+    }
+    void aListAfterALookup() {
+        QFETCH(QString, shown);
+        QFETCH(QString, left);
+        QFETCH(QString, stored);
+        QTEST(faults::afterLookup(shown, left, stored), "after");
     }
 
     void yesterdayCrossesMonthAndYear_data() {

@@ -62,6 +62,49 @@ private slots:
             integrations::oltPageUrl(QStringLiteral("olt.example:81"), page, values).toEncoded(),
             url);
     }
+
+    // The OLT account is filled in only where the browser still shows the
+    // OLT's own page.
+    void onlyTheOltsOwnPageIsItsLoginPage_data() {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("login");
+        QTest::addRow("as navigated") << "https://10.20.0.7/"
+                                      << "10.20.0.7" << true;
+        QTest::addRow("no path") << "https://10.20.0.7"
+                                 << "10.20.0.7" << true;
+        QTest::addRow("https's own port") << "https://10.20.0.7:443/"
+                                          << "10.20.0.7" << true;
+        QTest::addRow("a port in the address") << "https://127.0.0.1:8443/"
+                                               << "127.0.0.1:8443" << true;
+        QTest::addRow("host names ignore case") << "https://OLT7.example/"
+                                                << "olt7.example" << true;
+        QTest::addRow("another host") << "https://10.20.0.8/"
+                                      << "10.20.0.7" << false;
+        QTest::addRow("a longer host") << "https://10.20.0.7.evil.example/"
+                                       << "10.20.0.7" << false;
+        QTest::addRow("another port") << "https://127.0.0.1:8444/"
+                                      << "127.0.0.1:8443" << false;
+        QTest::addRow("plain http") << "http://10.20.0.7/"
+                                    << "10.20.0.7" << false;
+        QTest::addRow("another page") << "https://10.20.0.7/login.asp"
+                                      << "10.20.0.7" << false;
+        QTest::addRow("a query") << "https://10.20.0.7/?next=/"
+                                 << "10.20.0.7" << false;
+        QTest::addRow("a user name") << "https://x@10.20.0.7/"
+                                     << "10.20.0.7" << false;
+        QTest::addRow("no page") << ""
+                                 << "10.20.0.7" << false;
+        QTest::addRow("no address") << "https:///"
+                                    << "" << false;
+        QTest::addRow("the caption before a search") << "https://OLT IP/"
+                                                     << "OLT IP" << false;
+    }
+    void onlyTheOltsOwnPageIsItsLoginPage() {
+        QFETCH(QString, shown);
+        QFETCH(QString, address);
+        QTEST(integrations::isOltLoginPage(QUrl(shown), address), "login");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestOltPages)

@@ -1,8 +1,10 @@
 #include "../oltd/oltd_fixture.h"
 #include "integrations/web_browser.h"
 #include "onu/onu_configuration_form.h"
+#include "sandbox/pages.h"
 #include "support/http_server.h"
 #include "support/strings.h"
+#include "support/test_certificate.h"
 #include "support/test_context.h"
 #include "support/widgets.h"
 
@@ -84,11 +86,11 @@ private slots:
                               << "9148"
                               << "pw/2";
         QTest::addRow("no slash") << "9148"
-                                  << "typed user"
+                                  << ""
                                   << "9148";
         QTest::addRow("NULL") << "NULL"
-                              << "typed user"
-                              << "typed password";
+                              << ""
+                              << "";
     }
     void compositesSplitAsStored() {
         QFETCH(QString, stored);
@@ -143,6 +145,46 @@ private slots:
                  QStringLiteral("EKM-KAKKANAD-OLT"));
         QCOMPARE(support::sortedEntries(m_form.get(), QStringLiteral("Combo1")),
                  support::strings({"OTHER", "VUVA IMS"}));
+    }
+
+    // Nothing of the previous subscriber stays for the next CONFIGURE, REBOOT
+    // or RESET: what the new one has no row for goes back to how the screen
+    // opened.
+    void aSearchStartsFromTheOpeningTexts_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("subscriber"); // Text1, Label2, Label8, Label9
+        QTest::addRow("a subscriber with nothing else on record")
+            << "ravi.n" << support::strings({"ravi.n", "NEW-SITE", "KERALA", "IDUKKI"});
+        QTest::addRow("no subscriber")
+            << "nobody" << support::strings({"nobody", "OLT NAME", "CIRCLE", "SSA"});
+    }
+    void aSearchStartsFromTheOpeningTexts() {
+        QFETCH(QString, key);
+        QFETCH(QStringList, subscriber);
+        m_ctx->db().exec(QStringLiteral("update cdata set SERVICE='MTNL'"));
+        m_ctx->db().exec(QStringLiteral("insert into cdata (ID, AP, circle, ssa, SERVICE) values "
+                                        "('ravi.n', 'NEW-SITE', 'KERALA', 'IDUKKI', 'FTTH')"));
+        search(QStringLiteral("anil.kumar"));
+        QCOMPARE(textOf(m_form.get(), QStringLiteral("Text3")), QStringLiteral("1480"));
+        support::choose(m_form.get(), QStringLiteral("Combo1"), QStringLiteral("OTHER"));
+
+        search(key);
+
+        QStringList shown;
+        for (const char* control : {"Text1", "Label2", "Label8", "Label9"})
+            shown << textOf(m_form.get(), QString::fromLatin1(control));
+        QCOMPARE(shown, subscriber);
+        const std::pair<const char*, const char*> opening[] = {
+            {"Text2", "zelhomes"}, {"Text3", "1460"},  {"Text4", ""},        {"Text5", ""},
+            {"Text6", ""},         {"Text7", ""},      {"Text8", ""},        {"Text9", ""},
+            {"Text10", ""},        {"Label7", "VLAN"}, {"Label3", "OLT IP"}, {"Label6", "STATUS"},
+            {"Combo1", ""}};
+        for (const auto& [control, text] : opening)
+            QVERIFY2(textOf(m_form.get(), QString::fromLatin1(control)) == QLatin1String(text),
+                     control);
+        click(m_form.get(), QStringLiteral("Command12"));
+        QCOMPARE(lastPage(), QStringLiteral("/olt/onu_restart.php?ip=OLT%20IP&mac="));
+        QVERIFY(m_ctx->dialogs().shown().isEmpty());
     }
 
     void aFailingLookupEndsTheSearchWithOneMessage() {
@@ -259,43 +301,72 @@ private slots:
                           {QStringLiteral("NO SUBSCRIBER nobody"), ftth, ui::Icon::Information}}));
     }
 
+    // A database that fails is told with the server's words, never taken
+    // for one without the subscriber's row.
     void theMacGoesToBothDatabases_data() {
-        QTest::addColumn<QString>("broken"); // "", "secondary", "main"
+        QTest::addColumn<QString>("broken"); // "", "secondary", "main", "both"
         QTest::addColumn<QString>("id");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("message"); // a line ending in ": " goes on with the error
+        QTest::addColumn<ui::Icon>("icon");
         QTest::addRow("both") << ""
-                              << "anil.kumar"
-                              << "MAC UPDATED";
-        QTest::addRow("second database failing") << "secondary"
-                                                 << "anil.kumar"
-                                                 << "MAC UPDATED ON THE MAIN DATABASE ONLY";
-        QTest::addRow("main database failing") << "main"
-                                               << "anil.kumar"
-                                               << "MAC UPDATED ON THE SECOND DATABASE ONLY";
-        QTest::addRow("no OLT row") << ""
-                                    << "nobody"
-                                    << "NO OLT ROW FOR nobody";
+                              << "anil.kumar" << support::strings({"MAC UPDATED"})
+                              << ui::Icon::Information;
+        QTest::addRow("second database failing")
+            << "secondary"
+            << "anil.kumar"
+            << support::strings(
+                   {"MAC UPDATED ON THE MAIN DATABASE", "MAC NOT UPDATED ON THE SECOND DATABASE: "})
+            << ui::Icon::Critical;
+        QTest::addRow("main database failing")
+            << "main"
+            << "anil.kumar"
+            << support::strings(
+                   {"MAC NOT UPDATED ON THE MAIN DATABASE: ", "MAC UPDATED ON THE SECOND DATABASE"})
+            << ui::Icon::Critical;
+        QTest::addRow("both failing")
+            << "both"
+            << "anil.kumar"
+            << support::strings({"MAC NOT UPDATED ON THE MAIN DATABASE: ",
+                                 "MAC NOT UPDATED ON THE SECOND DATABASE: "})
+            << ui::Icon::Critical;
+        QTest::addRow("no OLT row")
+            << ""
+            << "nobody" << support::strings({"NO OLT ROW FOR nobody"}) << ui::Icon::Information;
     }
     void theMacGoesToBothDatabases() {
         QFETCH(QString, broken);
         QFETCH(QString, id);
-        QFETCH(QString, message);
+        QFETCH(QStringList, message);
+        QFETCH(ui::Icon, icon);
         const QString drop = QStringLiteral("drop table OLT");
-        if (broken == QLatin1String("secondary"))
+        if (broken == QLatin1String("secondary") || broken == QLatin1String("both"))
             m_ctx->db().execSecondary(drop);
-        if (broken == QLatin1String("main"))
+        if (broken == QLatin1String("main") || broken == QLatin1String("both"))
             m_ctx->db().exec(drop);
         type(m_form.get(), QStringLiteral("Text1"), id);
         type(m_form.get(), QStringLiteral("Text10"), QStringLiteral("B8:00:11:22:33:44"));
         click(m_form.get(), QStringLiteral("Command14"));
-        QCOMPARE(m_ctx->dialogs().shown(),
-                 (QList<Shown>{{message, QStringLiteral("ZEL FTTH"), ui::Icon::Information}}));
+        QCOMPARE(m_ctx->dialogs().shown().size(), 1);
+        const Shown shown = m_ctx->dialogs().shown().first();
+        QCOMPARE(shown.title, QStringLiteral("ZEL FTTH"));
+        QCOMPARE(shown.icon, icon);
+        const QStringList lines = shown.text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), message.size());
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (message.at(i).endsWith(QLatin1String(": ")))
+                QVERIFY2(lines.at(i).startsWith(message.at(i)) &&
+                             lines.at(i).contains(QLatin1String("OLT")),
+                         qPrintable(lines.at(i)));
+            else
+                QCOMPARE(lines.at(i), message.at(i));
+        }
         const QString mac = QStringLiteral("select MAC from OLT");
-        if (broken != QLatin1String("main"))
+        if (broken == QLatin1String("") || broken == QLatin1String("secondary"))
             QCOMPARE(m_ctx->db().scalar(mac), id == QLatin1String("nobody")
                                                   ? QStringLiteral("A4:7B:2C:10:01:01")
                                                   : QStringLiteral("B8:00:11:22:33:44"));
-        if (broken != QLatin1String("secondary") && id != QLatin1String("nobody"))
+        if ((broken == QLatin1String("") || broken == QLatin1String("main")) &&
+            id != QLatin1String("nobody"))
             QCOMPARE(m_ctx->db().rowsSecondary(mac), support::strings({"B8:00:11:22:33:44"}));
     }
 
@@ -305,6 +376,64 @@ private slots:
         QCOMPARE(m_ctx->programs().started().size(), 1);
         QCOMPARE(m_ctx->programs().started().first().url,
                  QUrl(QStringLiteral("https://192.0.2.11")));
+    }
+
+    // The OLT account goes only into the OLT's own page. A redirect elsewhere
+    // (another port of the host, another page of the OLT) gets nothing, and
+    // the operator reads where the browser went.
+    void theOltLoginFillsOnlyTheOltsPage_data() {
+        QTest::addColumn<QString>("redirect"); // "", "another address", "another page"
+        QTest::addRow("the OLT's page") << "";
+        QTest::addRow("redirected to another address") << "another address";
+        QTest::addRow("redirected to another page") << "another page";
+    }
+    void theOltLoginFillsOnlyTheOltsPage() {
+        QFETCH(QString, redirect);
+        const support::TestCertificate certificate;
+        QVERIFY(certificate.isValid());
+        support::LocalHttpServer olt(certificate.serverConfiguration());
+        support::LocalHttpServer elsewhere(certificate.serverConfiguration());
+        const QByteArray login = sandbox::pages::oltLoginPage(olt.hostPort(), false);
+        elsewhere.answer(QStringLiteral("/"), login);
+        olt.answer(QStringLiteral("/login"), login);
+        QUrl target;
+        if (redirect.isEmpty())
+            olt.answer(QStringLiteral("/"), login);
+        else
+            olt.redirect(QStringLiteral("/"),
+                         target = QUrl(redirect == QLatin1String("another page")
+                                           ? olt.baseUrl() + QStringLiteral("/login")
+                                           : elsewhere.baseUrl() + QStringLiteral("/")));
+        m_form.reset();
+        m_ctx = std::make_unique<support::TestContext>(QHash<QString, QString>{
+            {QStringLiteral("accounts/default_broadband_password"), kDefaultPassword},
+            {QStringLiteral("accounts/olt_web_user"), QStringLiteral("admin")},
+            {QStringLiteral("accounts/olt_web_password"), QStringLiteral("p3xd@v827165")},
+            {QStringLiteral("services/olt_trust_self_signed"), QStringLiteral("true")},
+            {QStringLiteral("app/wait_limit_seconds"), QStringLiteral("20")}});
+        fill(m_ctx->db());
+        m_ctx->db().exec(QStringLiteral("update af_site set ip=?"), {olt.hostPort()});
+        m_form = std::make_unique<onu::OnuConfigurationForm>(m_ctx->app());
+        search(QStringLiteral("anil.kumar"));
+
+        clickLabel(m_form.get(), QStringLiteral("Label3"));
+
+        QByteArrayList sent;
+        for (const auto* server : {&olt, &elsewhere})
+            for (const auto& request : server->requests())
+                if (request.method == "POST")
+                    sent << request.body;
+        if (redirect.isEmpty()) {
+            QCOMPARE(sent, QByteArrayList{"User=admin&pass=p3xd%40v827165"});
+            QVERIFY(m_ctx->dialogs().shown().isEmpty());
+            return;
+        }
+        QCOMPARE(sent, QByteArrayList());
+        const QList<Shown> told{
+            {QStringLiteral("OLT LOGIN NOT FILLED IN: THE PAGE SHOWN IS %1, NOT https://%2/")
+                 .arg(target.toString(), olt.hostPort()),
+             QStringLiteral("ZEL FTTH"), ui::Icon::Exclamation}};
+        QCOMPARE(m_ctx->dialogs().shown(), told);
     }
 
     void theUsageWaitEndsAtTheLimit() {

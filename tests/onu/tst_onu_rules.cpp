@@ -64,6 +64,44 @@ private slots:
         QTEST(onu::isMtnl(service), "mtnl");
     }
 
+    // "U" changed a row, "N" found none, "F" failed with "gone".
+    void theMacReportSaysWhereItWent_data() {
+        QTest::addColumn<QString>("outcomes");
+        QTest::addColumn<QString>("report");
+        QTest::addRow("both") << "UU"
+                              << "MAC UPDATED";
+        QTest::addRow("main only") << "UN"
+                                   << "MAC UPDATED ON THE MAIN DATABASE ONLY";
+        QTest::addRow("second only") << "NU"
+                                     << "MAC UPDATED ON THE SECOND DATABASE ONLY";
+        QTest::addRow("no row") << "NN"
+                                << "NO OLT ROW FOR id7";
+        QTest::addRow("both failing") << "FF"
+                                      << "MAC NOT UPDATED ON THE MAIN DATABASE: gone\n"
+                                         "MAC NOT UPDATED ON THE SECOND DATABASE: gone";
+        QTest::addRow("second failing") << "UF"
+                                        << "MAC UPDATED ON THE MAIN DATABASE\n"
+                                           "MAC NOT UPDATED ON THE SECOND DATABASE: gone";
+        QTest::addRow("main failing, no row on the second")
+            << "FN"
+            << "MAC NOT UPDATED ON THE MAIN DATABASE: gone\n"
+               "NO OLT ROW FOR id7 ON THE SECOND DATABASE";
+    }
+    void theMacReportSaysWhereItWent() {
+        QFETCH(QString, outcomes);
+        const auto write = [](QChar outcome) {
+            onu::MacWrite w;
+            if (outcome == u'U')
+                w.changed = 1;
+            if (outcome == u'F')
+                w.failure = QStringLiteral("gone");
+            return w;
+        };
+        QTEST(onu::macUpdateReport(write(outcomes.at(0)), write(outcomes.at(1)),
+                                   QStringLiteral("id7")),
+              "report");
+    }
+
     void valuesAreMadeFitForTheOnu() {
         QCOMPARE(onu::phoneForPage(QStringLiteral("+9148+1")), QStringLiteral("k9148k1"));
         QCOMPARE(onu::wifiNameForOnu(QStringLiteral("My Home  Net")),

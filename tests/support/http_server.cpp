@@ -39,7 +39,11 @@ QString LocalHttpServer::hostPort() const {
 
 void LocalHttpServer::answer(const QString& path, const QByteArray& body,
                              const QByteArray& contentType, int status) {
-    m_answers.insert(path, {body, contentType, status});
+    m_answers.insert(path, {body, contentType, status, {}});
+}
+
+void LocalHttpServer::redirect(const QString& path, const QUrl& to) {
+    m_answers.insert(path, {{}, "text/html", 302, to.toEncoded()});
 }
 
 bool LocalHttpServer::waitForRequests(int n, int timeoutMs) {
@@ -72,13 +76,18 @@ bool LocalHttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocke
         break;
     }
     m_requests.append({method, request.url(), request.headers(), request.body()});
-    const Answer a = m_answers.value(request.url().path(), Answer{{}, "text/html", 200});
+    const Answer a = m_answers.value(request.url().path(), Answer{{}, "text/html", 200, {}});
     auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
     QPointer<QTcpSocket> alive(socket);
     auto reply = [responder, a, alive] {
         if (!alive) // the client gave up waiting
             return;
-        responder->write(a.body, a.contentType, QHttpServerResponder::StatusCode(a.status));
+        const auto status = QHttpServerResponder::StatusCode(a.status);
+        if (a.location.isEmpty())
+            responder->write(a.body, a.contentType, status);
+        else
+            responder->write(a.body, {{"Content-Type", a.contentType}, {"Location", a.location}},
+                             status);
     };
     if (m_delayMs > 0)
         QTimer::singleShot(m_delayMs, this, reply); // later, without holding up the event loop

@@ -33,6 +33,8 @@ public:
 
     void answer(const QString& path, const QByteArray& body,
                 const QByteArray& contentType = "text/html; charset=utf-8", int status = 200);
+    // Answers the path with a redirect (302 Found) to `to`.
+    void redirect(const QString& path, const QUrl& to);
     // Holds every answer back this many milliseconds (the UI stays live).
     void setDelay(int ms) { m_delayMs = ms; }
 
@@ -49,6 +51,7 @@ private:
         QByteArray body;
         QByteArray contentType;
         int status = 200;
+        QByteArray location; // a redirect's target, when set
     };
     QHash<QString, Answer> m_answers;
     QList<Request> m_requests;
