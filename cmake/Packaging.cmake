@@ -32,7 +32,30 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              ${CMAKE_SOURCE_DIR}/etc/zelcrm-oltd.service)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/zelcrm-oltd.service DESTINATION lib/systemd/system)
 
-install(FILES README.md docs/guide.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES README.md docs/guide.md data/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# Debian wants the manual pages and the changelog gzipped, and reproducibly
+# (-n: no name or time in the header, so the same sources give the same .deb).
+find_program(ZEL_GZIP gzip REQUIRED)
+set(zel_gzipped)
+function(zel_gzip source output)
+  add_custom_command(OUTPUT ${output}
+                     COMMAND ${ZEL_GZIP} -9 -n -c ${source} > ${output}
+                     DEPENDS ${source} VERBATIM)
+  set(zel_gzipped ${zel_gzipped} ${output} PARENT_SCOPE)
+endfunction()
+
+set(zel_manual_pages zelcrm zelcrm-admin zelcrm-oltd)
+if(TARGET zelcrm-sandbox)
+  list(APPEND zel_manual_pages zelcrm-sandbox)
+endif()
+foreach(program ${zel_manual_pages})
+  zel_gzip(${CMAKE_SOURCE_DIR}/data/man/${program}.1 ${CMAKE_BINARY_DIR}/packaging/${program}.1.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+zel_gzip(${CMAKE_SOURCE_DIR}/data/debian/changelog ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+add_custom_target(zel_package_docs ALL DEPENDS ${zel_gzipped})
 install(DIRECTORY docs/screenshots DESTINATION ${CMAKE_INSTALL_DOCDIR} FILES_MATCHING
         PATTERN "*.png")
 
@@ -41,12 +64,13 @@ set(CPACK_PACKAGE_NAME "zelcrm")
 set(CPACK_PACKAGE_VENDOR "ZEL")
 set(CPACK_PACKAGE_CONTACT "ZEL NOC tools <noc-tools@zel.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "NOC and customer-care desk client for a broadband franchise")
+# Debian shows the description as it is: lines of at most 80 characters.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Registers subscribers and their network resources, logs and closes complaints, \
-follows site faults and OLT outages with SMS, WhatsApp and mail notices, and \
-configures subscribers' ONUs through the OLT management web service \
-(zelcrm-oltd, included with its systemd unit). Works on SQL Server through \
-ODBC or on an embedded SQLite database (zelcrm-admin creates one).")
+    "Registers subscribers and their network resources, logs and closes
+complaints, follows site faults and OLT outages with SMS, WhatsApp and mail
+notices, and configures subscribers' ONUs through the OLT management web
+service (zelcrm-oltd, included with its systemd unit). Works on SQL Server
+through ODBC or on an embedded SQLite database (zelcrm-admin creates one).")
 set(CPACK_PACKAGING_INSTALL_PREFIX "${ZEL_PACKAGE_PREFIX}")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPair>
 #include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QUrl>
 #include <optional>
 
@@ -21,10 +22,19 @@ struct HttpAnswer {
 
 using HttpHeaders = QList<QPair<QByteArray, QByteArray>>;
 
+// The services answer with a status and a short page; anything longer is not
+// theirs to send. Reading stops as soon as an answer declares or delivers
+// more, and the answer is reported as not read.
+constexpr qint64 answerLimitBytes = 1024 * 1024;
+
 HttpAnswer httpGet(const QUrl& url, int waitLimitSeconds);
 // extraTrusted: certificates trusted for this request only, beside the
 // system's.
 HttpAnswer httpPost(const QUrl& url, const QByteArray& body, const HttpHeaders& headers,
                     int waitLimitSeconds, const QList<QSslCertificate>& extraTrusted = {});
+
+// The TLS configuration of a request that trusts extraTrusted beside the
+// system's certificates (and any the application made default).
+QSslConfiguration tlsTrusting(const QList<QSslCertificate>& extraTrusted);
 
 } // namespace integrations

@@ -1,9 +1,45 @@
 #include "integrations/web_request.h"
 #include "support/event_loop_ticks.h"
 #include "support/http_server.h"
+#include "support/test_certificate.h"
 
 #include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
+
+namespace {
+
+// Answers the first request of each connection with `answer`, byte for byte,
+// and then holds the connection open: an answer that never ends shows
+// whether the client stopped reading on its own.
+class RawServer {
+public:
+    explicit RawServer(const QByteArray& answer) {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this, answer] {
+            QTcpSocket* socket = m_server.nextPendingConnection();
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, answer] {
+                socket->readAll();
+                if (!socket->property("answered").toBool())
+                    socket->write(answer);
+                socket->setProperty("answered", true);
+            });
+        });
+    }
+    QUrl url() const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort()));
+    }
+
+private:
+    QTcpServer m_server;
+};
+
+QByteArray head(const QByteArray& fields) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n" + fields + "\r\n";
+}
+
+} // namespace
 
 class TestWebRequest : public QObject {
     Q_OBJECT
@@ -44,6 +80,59 @@ private slots:
         QCOMPARE(answer.status, 0);
         QVERIFY(clock.elapsed() < 2900);
         QVERIFY(ticks.count() > 5);
+    }
+
+    // Reading stops as soon as the answer is known to pass the cap, whether
+    // it says so or only delivers it; an answer that keeps coming must not
+    // hold the operator until the wait limit. What is read is never decoded.
+    void anAnswerOverTheCapIsNotRead_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<qsizetype>("bodySize");
+        const qsizetype cap = integrations::answerLimitBytes;
+        const QString tooLong = QStringLiteral("answer longer than 1 MB, not read");
+        QTest::addRow("declared over the cap, then silence")
+            << head("Content-Length: " + QByteArray::number(cap + 1) + "\r\n") + "<html>" << tooLong
+            << qsizetype(0);
+        QTest::addRow("delivered over the cap without a length, then silence")
+            << head("Transfer-Encoding: chunked\r\n") + QByteArray::number(cap + 1, 16) + "\r\n" +
+                   QByteArray(cap + 1, 'x') + "\r\n"
+            << tooLong << qsizetype(0);
+        QTest::addRow("exactly the cap")
+            << head("Content-Length: " + QByteArray::number(cap) + "\r\n") + QByteArray(cap, 'x')
+            << QString() << cap;
+        const QByteArray deflated = qCompress(QByteArray(2 * cap, ' ')).mid(4);
+        QTest::addRow("2 MB deflated to %lld bytes, taken as sent", qlonglong(deflated.size()))
+            << head("Content-Encoding: deflate\r\nContent-Length: " +
+                    QByteArray::number(deflated.size()) + "\r\n") +
+                   deflated
+            << QString() << deflated.size();
+    }
+
+    void anAnswerOverTheCapIsNotRead() {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, error);
+        QFETCH(qsizetype, bodySize);
+        RawServer server(answer);
+        const auto got = integrations::httpGet(server.url(), 30);
+        QCOMPARE(got.error, error);
+        QVERIFY(!got.timedOut);
+        QCOMPARE(got.body.size(), bodySize);
+    }
+
+    // A file of extra certificates widens what the message API request
+    // trusts; the system's certificates stay trusted beside it.
+    void extraCertificatesAreTrustedBesideTheSystems() {
+        const QList<QSslCertificate> system = QSslConfiguration::systemCaCertificates();
+        if (system.isEmpty())
+            QSKIP("this machine has no system certificates");
+        const support::TestCertificate extra;
+        QVERIFY(extra.isValid());
+        const QList<QSslCertificate> trusted =
+            integrations::tlsTrusting({extra.certificate()}).caCertificates();
+        QVERIFY(trusted.contains(extra.certificate()));
+        for (const QSslCertificate& c : system)
+            QVERIFY2(trusted.contains(c), qPrintable(c.subjectDisplayName()));
     }
 
     void aRefusedConnectionIsReported() {

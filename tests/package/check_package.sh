@@ -3,7 +3,8 @@
 # installation would get: the programs, the desktop entry and its icon, the
 # OLT service's unit naming the installed program, the example
 # configurations, the guide with every screenshot it shows, and the
-# dependencies loaded at run time that no linker line reveals.
+# dependencies loaded at run time that no linker line reveals; and Debian's
+# own check of the package (lintian) finds no error and no warning.
 #   check_package.sh BUILD_DIR SOURCE_DIR [--with-sandbox]
 set -euo pipefail
 
@@ -81,4 +82,10 @@ for needed in libqt6sql6-sqlite libqt6sql6-odbc tdsodbc libqt6webenginecore6-bin
 done
 
 dpkg-deb -I "$deb" postinst | grep -q 'adduser --system' || fail "postinst does not create the zelcrm-oltd user"
+# The copyright, the changelog and a manual page for every program are what
+# lintian asks of any package; anything else it finds is a fault too.
+command -v lintian >/dev/null || fail "lintian is not installed (scripts/setup installs it)"
+lintian --fail-on error,warning "$deb" >"$build/lintian.log" 2>&1 ||
+  { cat "$build/lintian.log" >&2; fail "lintian finds errors or warnings"; }
+
 echo "package $deb checked"

@@ -42,6 +42,7 @@ void checkBounded(const std::function<void()>& action) {
 class TstHostileScreens : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { support::startWebEngine(); }
     void cleanupTestCase() { qInfo("longest wait %s", qPrintable(support::longestBoundedRun())); }
     void policyPages_data();
     void policyPages();

@@ -81,6 +81,7 @@ private:
 
 void TstHostileServices::initTestCase() {
     QVERIFY(!m_certificate.certificatePath().isEmpty());
+    support::startWebEngine();
 }
 
 void TstHostileServices::cleanupTestCase() {

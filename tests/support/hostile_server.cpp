@@ -17,20 +17,28 @@ QByteArray httpAnswer(int status, const QByteArray& reason, const QByteArray& ex
 // Not UTF-8 at all: lone continuation bytes, an overlong form, a surrogate.
 const QByteArray invalidUtf8 = "\x80\xbf\xc0\xaf\xed\xa0\x80\xff\xfe answer \xc3\x28";
 
-// Writes `bytes` of filler in slices as the socket drains, so the server
-// (on the test's own thread) never stops the event loop to encrypt or copy
-// the whole flood at once.
+// Writes `bytes` of filler in slices as the client takes them, so the
+// server (on the test's own thread) never encrypts or copies more than a few
+// slices ahead of the client: a flood the client stops reading stops here
+// too, instead of filling the server's memory on the UI thread. Over TLS the
+// encrypted bytes wait in a buffer of their own, so both are counted.
 void flood(QTcpSocket* socket, qsizetype bytes) {
     static constexpr qsizetype slice = 64 * 1024;
+    auto* tls = qobject_cast<QSslSocket*>(socket);
     auto left = std::make_shared<qsizetype>(bytes);
-    auto feed = [socket, left] {
-        while (*left > 0 && socket->bytesToWrite() < 4 * slice) {
+    auto feed = [socket, tls, left] {
+        auto pending = [&] {
+            return socket->bytesToWrite() + (tls ? tls->encryptedBytesToWrite() : 0);
+        };
+        while (*left > 0 && pending() < 4 * slice) {
             const qsizetype n = qMin(slice, *left);
             socket->write(QByteArray(n, 'x'));
             *left -= n;
         }
     };
     QObject::connect(socket, &QTcpSocket::bytesWritten, socket, feed);
+    if (tls)
+        QObject::connect(tls, &QSslSocket::encryptedBytesWritten, socket, feed);
     feed();
 }
 

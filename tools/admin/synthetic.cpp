@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -87,13 +88,9 @@ enum Stream : std::uint64_t {
 
 // Times are seconds since 1970-01-01 00:00 on the wall clock; the data has no
 // time zone, just like the texts the client writes.
-constexpr std::int64_t daysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return std::int64_t(era) * 146097 + doe - 719468;
+std::int64_t secondsAt(int y, unsigned m, unsigned d) {
+    using namespace std::chrono;
+    return sys_seconds(sys_days(year(y) / month(m) / day(d))).time_since_epoch().count();
 }
 
 struct Civil {
@@ -101,17 +98,13 @@ struct Civil {
 };
 
 Civil civil(std::int64_t t) {
-    std::int64_t z = t / 86400 + 719468;
-    const int secs = static_cast<int>(t % 86400);
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int doe = static_cast<int>(z - era * 146097);
-    const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int mp = (5 * doy + 2) / 153;
-    const int day = doy - (153 * mp + 2) / 5 + 1;
-    const int month = mp < 10 ? mp + 3 : mp - 9;
-    const int year = static_cast<int>(yoe + era * 400) + (month <= 2);
-    return {year, month, day, secs / 3600, secs / 60 % 60, secs % 60};
+    using namespace std::chrono;
+    const sys_seconds at{seconds(t)};
+    const sys_days midnight = floor<days>(at);
+    const year_month_day date(midnight);
+    const hh_mm_ss time(at - midnight);
+    return {int(date.year()),          int(unsigned(date.month())), int(unsigned(date.day())),
+            int(time.hours().count()), int(time.minutes().count()), int(time.seconds().count())};
 }
 
 constexpr std::array<const char*, 12> months = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -355,11 +348,10 @@ constexpr std::array<const char*, 4> openStates = {"OPEN", "OPEN-FE", "SITE-DOWN
 
 // --- rows --------------------------------------------------------------------
 
-const std::int64_t registrationStart = daysFromCivil(2016, 1, 1) * 86400;
-const std::int64_t registrationSpan =
-    (daysFromCivil(2024, 1, 1) - daysFromCivil(2016, 1, 1)) * 86400;
-const std::int64_t complaintStart = daysFromCivil(2021, 1, 1) * 86400;
-const std::int64_t complaintSpan = (daysFromCivil(2024, 6, 30) - daysFromCivil(2021, 1, 1)) * 86400;
+const std::int64_t registrationStart = secondsAt(2016, 1, 1);
+const std::int64_t registrationSpan = secondsAt(2024, 1, 1) - registrationStart;
+const std::int64_t complaintStart = secondsAt(2021, 1, 1);
+const std::int64_t complaintSpan = secondsAt(2024, 6, 30) - complaintStart;
 
 struct Subscriber {
     const Area* area = nullptr;
@@ -661,8 +653,8 @@ void insertTickets(SqliteFile& file, std::uint64_t seed, std::int64_t count) {
 
 // --- outages -----------------------------------------------------------------
 
-const std::int64_t outageStart = daysFromCivil(2022, 1, 1) * 86400;
-const std::int64_t outageSpan = (daysFromCivil(2024, 6, 30) - daysFromCivil(2022, 1, 1)) * 86400;
+const std::int64_t outageStart = secondsAt(2022, 1, 1);
+const std::int64_t outageSpan = secondsAt(2024, 6, 30) - outageStart;
 
 constexpr std::array<const char*, 6> outageReasons = {"POWER FAILURE",       "FIBRE CUT",
                                                       "VUVA UPLINK DOWN",    "EQUIPMENT FAULTY",
