@@ -8,7 +8,7 @@ class Config;
 
 namespace db {
 
-enum class Backend { Sqlite, SqlServer };
+enum class Backend { Sqlite, SqlServer, PostgreSql };
 
 // Where the screens' connections go, read once from [database].
 struct DbSettings {
