@@ -1,5 +1,7 @@
 #include "db/dialect.h"
 
+#include "db/schema_definition.h"
+
 namespace db {
 
 QString postgreSqlText(const QString& sql) {
@@ -19,6 +21,22 @@ QString postgreSqlText(const QString& sql) {
         i = close;
     }
     return out;
+}
+
+QStringList postgreSqlIdentityResync() {
+    QStringList statements;
+    for (const schema::Table& table : schema::tables())
+        for (const schema::Column& column : table.columns) {
+            if (column.kind != schema::Kind::Identity)
+                continue;
+            const QString t = QString::fromLatin1(table.name).toLower();
+            const QString c = QString::fromLatin1(column.name).toLower();
+            statements << QStringLiteral("SELECT setval(pg_get_serial_sequence('\"%1\"', '%2'), "
+                                         "coalesce((SELECT max(\"%2\") FROM \"%1\"), 0) + 1, "
+                                         "false)")
+                              .arg(t, c);
+        }
+    return statements;
 }
 
 QString yesterdaysOutagesSql(Backend backend) {

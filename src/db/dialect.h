@@ -15,6 +15,11 @@ namespace db {
 // Quoted texts in the statement are left alone.
 QString postgreSqlText(const QString& sql);
 
+// Statements that move each identity of the PostgreSQL schema past the
+// highest number its table holds, after rows were loaded with their own
+// numbers (demo data, a migration, a test's fixture).
+QStringList postgreSqlIdentityResync();
+
 // The outages that went down yesterday, newest first. The server's text uses
 // DATEDIFF/GETDATE; SQLite gets the same calendar-day difference on the local
 // clock.

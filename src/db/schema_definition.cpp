@@ -1,5 +1,7 @@
 #include "db/schema_definition.h"
 
+#include <QRegularExpression>
+
 namespace db::schema {
 
 // The one definition every backend's schema script is made from
@@ -305,6 +307,58 @@ const std::vector<Table>& tables() {
              }},
     };
     return all;
+}
+
+namespace {
+
+const Table* tableNamed(const QString& name) {
+    for (const Table& table : tables())
+        if (name.compare(QLatin1String(table.name), Qt::CaseInsensitive) == 0)
+            return &table;
+    return nullptr;
+}
+
+QString columnOf(const Table& table, const QString& name) {
+    for (const Column& column : table.columns)
+        if (name.compare(QLatin1String(column.name), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(column.name);
+    return {};
+}
+
+QList<const Table*> tablesReadBy(const QString& sql) {
+    static const QRegularExpression from(QStringLiteral("\\b(?:from|join)\\s+(\\w+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    QList<const Table*> read;
+    for (auto it = from.globalMatch(sql); it.hasNext();)
+        if (const Table* table = tableNamed(it.next().captured(1)))
+            read << table;
+    return read;
+}
+
+bool isAggregate(const QString& sql, const QString& name) {
+    static const QStringList aggregates = {QStringLiteral("count"), QStringLiteral("max"),
+                                           QStringLiteral("min"), QStringLiteral("sum"),
+                                           QStringLiteral("avg")};
+    return aggregates.contains(name) && sql.contains(name + QLatin1Char('('), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+QStringList spelledAsDefined(const QString& sql, const QStringList& names) {
+    const QList<const Table*> read = tablesReadBy(sql);
+    QStringList spelled;
+    for (const QString& name : names) {
+        QString defined;
+        for (const Table* table : read)
+            if (defined = columnOf(*table, name); !defined.isEmpty())
+                break;
+        for (auto it = tables().begin(); defined.isEmpty() && it != tables().end(); ++it)
+            defined = columnOf(*it, name);
+        if (defined.isEmpty() && isAggregate(sql, name))
+            defined = QString(QLatin1String(""));
+        spelled << (defined.isNull() ? name : defined);
+    }
+    return spelled;
 }
 
 } // namespace db::schema

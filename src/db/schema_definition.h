@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
+
 #include <vector>
 
 namespace db::schema {
@@ -37,5 +40,13 @@ struct Table {
 // rows by position and some inserts carry no column list, so the order of
 // the columns is part of the definition.
 const std::vector<Table>& tables();
+
+// The names of a statement's result columns as the definition spells them.
+// PostgreSQL answers with its folded lower-case names; the grids and their
+// exports show the names as SQL Server and SQLite give them ("SITE_NAME",
+// "fault id"). A name is looked up first in the tables the statement reads
+// from, then in any table; an aggregate's column ("count") has no name, as
+// on SQL Server. Names the definition does not know stay as they are.
+QStringList spelledAsDefined(const QString& sql, const QStringList& names);
 
 } // namespace db::schema

@@ -3,6 +3,7 @@
 #include "db/dialect.h"
 #include "db/error.h"
 #include "db/grid_model.h"
+#include "db/schema_definition.h"
 
 #include <QAtomicInt>
 #include <QFile>
@@ -432,6 +433,8 @@ void ScreenDb::bindGrid(GridModel& grid, const QString& sql, const Params& param
     QStringList names;
     for (int c = 0; c < record.count(); ++c)
         names << record.fieldName(c);
+    if (m_settings.backend == Backend::PostgreSql)
+        names = schema::spelledAsDefined(sql, names);
     grid.beginFill(names);
     while (q->next())
         for (int c = 0; c < record.count(); ++c)

@@ -763,6 +763,35 @@ private slots:
             QVERIFY(err.isEmpty());
     }
 
+    // PostgreSQL answers with folded names; grids show them as defined.
+    void resultNamesAreSpelledAsDefined_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("spelled");
+        const auto list = [](const char* names) {
+            return QString::fromLatin1(names).split(QLatin1Char(','));
+        };
+        QTest::addRow("the table read decides")
+            << "select * from olt_status where Status <>'CLOSED'"
+            << list("fault_id,ssa,site_name,ip") << list("fault_id,SSA,SITE_NAME,IP");
+        QTest::addRow("the same name in another table")
+            << "select * from cdata where id=?" << list("id,ssa,mobile") << list("ID,ssa,Mobile");
+        QTest::addRow("a bracketed column")
+            << "select * from bts_fault" << list("fault id,user") << list("fault id,USER");
+        QTest::addRow("an aggregate has no name")
+            << "SELECT circle,ssa,equipment, COUNT(equipment) FROM olt_status where down_time "
+               "between ? AND ? GROUP BY circle,ssa, equipment"
+            << list("circle,ssa,equipment,count") << list("circle,SSA,equipment,");
+        QTest::addRow("a name nobody defines")
+            << "select 1 as surprise" << list("surprise") << list("surprise");
+    }
+    void resultNamesAreSpelledAsDefined() {
+        QFETCH(QString, sql);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, spelled);
+        QCOMPARE(db::schema::spelledAsDefined(sql, names), spelled);
+    }
+
     void printSchemaGivesEachBackendsScript() {
         for (const auto& [name, backend] : {std::pair{"sqlite", db::Backend::Sqlite},
                                             std::pair{"sqlserver", db::Backend::SqlServer},

@@ -166,6 +166,33 @@ QString TestDb::scalar(const QString& sql, const QVariantList& params) const {
     return r.isEmpty() ? QString() : r.first().section(QLatin1Char('|'), 0, 0);
 }
 
+void TestDb::refuse(const QString& table, const QString& event, const QString& message) const {
+    const QString name = QStringLiteral("refuse_%1_%2").arg(table, event).toLower();
+    QString quoted = message;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    if (backend() == db::Backend::Sqlite) {
+        exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN SELECT RAISE(ABORT, '%4'); "
+                            "END")
+                 .arg(name, event, table, quoted));
+        return;
+    }
+    exec(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN RAISE "
+                        "EXCEPTION '%2'; END$$")
+             .arg(name, quoted));
+    exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %1()")
+             .arg(name, event, table));
+}
+
+void TestDb::stopRefusing(const QString& table, const QString& event) const {
+    const QString name = QStringLiteral("refuse_%1_%2").arg(table, event).toLower();
+    if (backend() == db::Backend::Sqlite) {
+        exec(QStringLiteral("DROP TRIGGER %1").arg(name));
+        return;
+    }
+    exec(QStringLiteral("DROP TRIGGER %1 ON %2").arg(name, table));
+    exec(QStringLiteral("DROP FUNCTION %1()").arg(name));
+}
+
 void TestDb::run(bool secondary, const QString& sql, const QVariantList& params,
                  QStringList* out) const {
     if (backend() == db::Backend::Sqlite) {
@@ -182,6 +209,12 @@ void TestDb::run(bool secondary, const QString& sql, const QVariantList& params,
         c.setUserName(QStringLiteral("postgres"));
     });
     runOn(conn.get(), db::postgreSqlText(sql), params, out);
+    // A fixture that gives a row its number (an FT number, a complaint id)
+    // leaves the identity behind it; the next row the screen adds must
+    // still get a new number, as on the other backends.
+    if (sql.contains(QLatin1String("insert"), Qt::CaseInsensitive))
+        for (const QString& resync : db::postgreSqlIdentityResync())
+            runOn(conn.get(), resync, {}, nullptr);
 }
 
 } // namespace support

@@ -45,6 +45,11 @@ public:
     QString scalar(const QString& sql, const QVariantList& params = {}) const;
     QStringList rowsSecondary(const QString& sql, const QVariantList& params = {}) const;
 
+    // Makes every INSERT or UPDATE (event) on the table fail with the
+    // message, as a server refuses a write, until stopRefusing().
+    void refuse(const QString& table, const QString& event, const QString& message) const;
+    void stopRefusing(const QString& table, const QString& event) const;
+
 private:
     void run(bool secondary, const QString& sql, const QVariantList& params,
              QStringList* out) const;
