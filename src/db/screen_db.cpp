@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -27,8 +28,20 @@ namespace {
 
 QAtomicInt connectionCounter;
 
+// PostgreSQL's text carries a severity before the message and the context
+// and error code after it ("ERROR:  complaints are closed\nCONTEXT: ...");
+// the operator reads the message itself, as the other servers give it.
+QString serverMessage(const QString& text) {
+    static const QRegularExpression severity(QStringLiteral("^(?:ERROR|FATAL|PANIC):\\s+"));
+    QString message = text;
+    message.remove(severity);
+    if (message.size() < text.size())
+        message = message.section(QLatin1Char('\n'), 0, 0);
+    return message.trimmed();
+}
+
 QString errorText(const QSqlError& e) {
-    const QString server = e.databaseText().trimmed();
+    const QString server = serverMessage(e.databaseText().trimmed());
     return server.isEmpty() ? e.text().trimmed() : server;
 }
 
