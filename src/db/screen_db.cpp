@@ -464,6 +464,12 @@ void ScreenDb::begin(bool writeLock) {
         throw Error(errorText(connection(m_name).lastError()));
     }
     m_inTransaction = true;
+    // PostgreSQL's row locks do not keep another desk from adding the row a
+    // check looks for; the check-then-write transactions take one lock
+    // between them instead, held to the end of the transaction, as SQLite's
+    // BEGIN IMMEDIATE holds the whole database.
+    if (writeLock && m_settings.backend == Backend::PostgreSql)
+        run(QStringLiteral("SELECT pg_advisory_xact_lock(7432001)"), {}, true)->finish();
 }
 
 // A commit that fails leaves the transaction open, so the caller's rollback
