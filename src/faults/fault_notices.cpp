@@ -72,14 +72,26 @@ QString NoticeChannels::send(const Notice& notice) const {
     return QStringLiteral("no such channel");
 }
 
-QString NoticeChannels::send(const integrations::Mail& mail) const {
-    if (!m_mail)
-        return m_mailProblem;
-    return sent(Channel::Mail, integrations::mailSend(*m_mail, m_waitLimitSeconds, mail));
+integrations::MailResult NoticeChannels::send(const integrations::Mail& mail) const {
+    integrations::MailResult result;
+    if (!m_mail) {
+        result.error = m_mailProblem;
+        return result;
+    }
+    result = integrations::mailSend(*m_mail, m_waitLimitSeconds, mail);
+    sent(Channel::Mail, result);
+    return result;
 }
 
 QString failureLine(const Notice& notice, const QString& reason) {
     return channelName(notice.channel) + u' ' + notice.recipient + QStringLiteral(": ") + reason;
+}
+
+QStringList refusalLines(const QList<integrations::RefusedRecipient>& refused) {
+    QStringList lines;
+    for (const integrations::RefusedRecipient& r : refused)
+        lines << failureLine({Channel::Mail, r.address, {}}, r.reason);
+    return lines;
 }
 
 } // namespace faults

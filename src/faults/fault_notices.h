@@ -34,7 +34,8 @@ public:
     // asked again by this action: with a hung gateway and ten contacts the
     // operator would otherwise wait ten limits.
     QString send(const Notice& notice) const;
-    QString send(const integrations::Mail& mail) const;
+    // The mail may go without some recipients; the result names them.
+    integrations::MailResult send(const integrations::Mail& mail) const;
 
 private:
     std::optional<integrations::SmsAccount> m_sms;
@@ -49,5 +50,7 @@ private:
 
 // "SMS  9812345678: reason": one line of the list of notices not sent.
 QString failureLine(const Notice& notice, const QString& reason);
+// "MAIL gm@x: reason" for each recipient a mail went without.
+QStringList refusalLines(const QList<integrations::RefusedRecipient>& refused);
 
 } // namespace faults

@@ -1,5 +1,6 @@
 #include "faults/fault_tickets.h"
 
+#include "db/error.h"
 #include "db/screen_db.h"
 
 namespace faults {
@@ -100,6 +101,14 @@ FaultContacts readContacts(db::ScreenDb& db, const QString& ssa, const QString& 
         c.circleHeadMail = row.field(3).trimmed();
     }
     return c;
+}
+
+ContactsRead tryReadContacts(db::ScreenDb& db, const QString& ssa, const QString& circle) {
+    try {
+        return {readContacts(db, ssa, circle), {}};
+    } catch (const db::Error& e) {
+        return {{}, e.message()};
+    }
 }
 
 } // namespace faults

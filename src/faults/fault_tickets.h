@@ -60,4 +60,13 @@ QString operatorAt(db::ScreenDb& db, const QString& mac);
 // empty.
 FaultContacts readContacts(db::ScreenDb& db, const QString& ssa, const QString& circle);
 
+// The contacts, or the database's reason when they could not be read: a
+// ticket's notices then go to nobody rather than to the fixed list alone,
+// and the operator is told why.
+struct ContactsRead {
+    FaultContacts contacts;
+    QString problem; // empty when read
+};
+ContactsRead tryReadContacts(db::ScreenDb& db, const QString& ssa, const QString& circle);
+
 } // namespace faults

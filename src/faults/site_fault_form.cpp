@@ -175,7 +175,7 @@ void SiteFaultForm::colourSiteState() {
 void SiteFaultForm::lookUpTicket() {
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
-        if (const auto ticket = findTicket(m_db, m_ui->Text1->text())) {
+        if (const auto ticket = findTicket(m_db, ftNumber())) {
             // Only the texts change: the lists may still belong to an earlier choice.
             m_ui->Combo1->setEditText(ticket->circle);
             m_ui->Combo2->setEditText(ticket->ssa);
@@ -204,6 +204,10 @@ QString SiteFaultForm::history() const {
 
 void SiteFaultForm::setHistory(const QString& text) {
     m_ui->Text3->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+QString SiteFaultForm::ftNumber() const {
+    return m_ui->Text1->text().trimmed();
 }
 
 QString SiteFaultForm::workstationUser() {

@@ -3,6 +3,7 @@
 #include "core/app_context.h"
 #include "db/screen_db.h"
 #include "faults/fault_rules.h"
+#include "faults/fault_tickets.h"
 
 #include <QWidget>
 #include <memory>
@@ -55,17 +56,25 @@ private:
     QString history() const;
     void setHistory(const QString& text);
     QString workstationUser();
+    // The FT box's number, blanks around it dropped.
+    QString ftNumber() const;
 
     // The ticket actions (site_fault_tickets.cpp).
     void openFault();
     void updateFault();
     void closeFault();
+    void closeTicket(const QString& ftNumber, const QString& resolution);
+    void tellNotFound(const QString& ftNumber);
     bool allSelectionsFilled() const;
-    FaultContacts contactsOfSelection(bool remindVuva);
+    ContactsRead contactsOf(const QString& ssa, const QString& circle, bool remindVuva);
+    void tellContactsUnread(const QString& problem);
     // False when the screen went away meanwhile.
     bool announceNewTicket(const ui::WaitingAction& wait, const NoticeChannels& channels,
                            const FaultContacts& contacts, const QString& ftNumber,
                            const QString& openingTime);
+    void announceUpdate(const ui::WaitingAction& wait, const NoticeChannels& channels,
+                        const FaultContacts& contacts, const Ticket& ticket,
+                        const QString& ftNumber, const QString& updateText, qint64 downTime);
     // Sends in order; false when the screen went away meanwhile. Failures
     // are added to `failures` as lines for the operator.
     bool deliver(const ui::WaitingAction& wait, const NoticeChannels& channels,

@@ -29,17 +29,25 @@ bool SiteFaultForm::allSelectionsFilled() const {
     return true;
 }
 
-// The contacts are read afresh; one that cannot be read is left empty and so
-// gets nothing, as the rest of the action goes on.
-FaultContacts SiteFaultForm::contactsOfSelection(bool remindVuva) {
-    FaultContacts contacts;
-    ui::ContinueOnError steps;
-    steps.step([&] {
-        contacts = readContacts(m_db, m_ui->Combo2->currentText(), m_ui->Combo1->currentText());
-    });
+// The contacts are read afresh for every notice round.
+ContactsRead SiteFaultForm::contactsOf(const QString& ssa, const QString& circle, bool remindVuva) {
+    ContactsRead read = tryReadContacts(m_db, ssa, circle);
     if (!remindVuva)
-        contacts.dropVuva();
-    return contacts;
+        read.contacts.dropVuva();
+    return read;
+}
+
+// Nobody was told: without the contacts even the mail would reach only the
+// fixed Cc list, and the operator must know to pass the word on.
+void SiteFaultForm::tellContactsUnread(const QString& problem) {
+    m_app.dialogs.message(QStringLiteral("NOTICES NOT SENT: contacts could not be read: ") +
+                              problem,
+                          nocTitle, ui::Icon::Exclamation);
+}
+
+void SiteFaultForm::tellNotFound(const QString& ftNumber) {
+    m_app.dialogs.message(QStringLiteral("FT ") + ftNumber + QStringLiteral(" NOT FOUND"), nocTitle,
+                          ui::Icon::Exclamation);
 }
 
 void SiteFaultForm::setTicketButtonsEnabled(bool enabled) {
@@ -78,7 +86,7 @@ void SiteFaultForm::openFault() {
     const ui::WaitingAction wait(this);
     const NoticeChannels channels = NoticeChannels::fromConfig(m_app.config);
     bool opened = false;
-    FaultContacts contacts;
+    ContactsRead contacts;
     QString ftNumber;
     QString openingTime;
     const bool stored = ui::stopOnError(m_app.dialogs, &m_db, [&] {
@@ -104,12 +112,14 @@ void SiteFaultForm::openFault() {
                               vuvaTitle, ui::Icon::Information);
         const bool remind =
             m_app.dialogs.askYesNo(QStringLiteral("SEND REMINDER TO VUVA"), nocTitle);
-        contacts = contactsOfSelection(remind);
+        contacts = contactsOf(ticket.ssa, ticket.circle, remind);
         m_db.close();
     });
     if (!stored)
         return;
-    if (opened && !announceNewTicket(wait, channels, contacts, ftNumber, openingTime))
+    if (opened && !contacts.problem.isEmpty())
+        tellContactsUnread(contacts.problem);
+    else if (opened && !announceNewTicket(wait, channels, contacts.contacts, ftNumber, openingTime))
         return;
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
@@ -134,13 +144,13 @@ bool SiteFaultForm::announceNewTicket(const ui::WaitingAction& wait, const Notic
         newFaultBody(ftNumber, kind, openingTime, m_ui->Label10->text(), channels.nocPhones())};
     const QList<Notice> phones =
         phoneNotices(contacts, newFaultSms(ssa, site, kind), newFaultWhatsApp(ssa, site, kind));
-    const QString mailError = channels.send(mail);
+    const integrations::MailResult mailResult = channels.send(mail);
     if (wait.screenGone())
         return false;
-    if (!mailError.isEmpty())
-        m_app.dialogs.message(QStringLiteral("FAULT MAIL NOT SENT: ") + mailError, nocTitle,
+    if (!mailResult.ok())
+        m_app.dialogs.message(QStringLiteral("FAULT MAIL NOT SENT: ") + mailResult.error, nocTitle,
                               ui::Icon::Exclamation);
-    QStringList failures;
+    QStringList failures = refusalLines(mailResult.refused);
     if (!deliver(wait, channels, phones, failures))
         return false;
     setTicketButtonsEnabled(true);
@@ -153,22 +163,23 @@ bool SiteFaultForm::announceNewTicket(const ui::WaitingAction& wait, const Notic
 // A ticket that is not there, or a history that could not be stored, ends
 // the update before anyone is told of a change that did not happen. Past
 // that point a notice that cannot go is skipped, and the operator hears of
-// them all at the end.
+// them all at the end. The notices are about the ticket as stored, whatever
+// the lists have been turned to since its lookup.
 void SiteFaultForm::updateFault() {
     const ui::WaitingAction wait(this);
     const NoticeChannels channels = NoticeChannels::fromConfig(m_app.config);
-    FaultContacts contacts;
+    std::optional<Ticket> ticket;
+    ContactsRead contacts;
     qint64 downTime = 0;
-    const QString ftNumber = m_ui->Text1->text();
+    const QString ftNumber = this->ftNumber();
     const QString updateText = m_ui->Text2->text();
     bool stored = false;
     ui::stopOnError(m_app.dialogs, &m_db, [&] {
         m_db.open();
-        const auto ticket = findTicket(m_db, ftNumber);
+        ticket = findTicket(m_db, ftNumber);
         const auto notFound = [&] {
             m_db.close();
-            m_app.dialogs.message(QStringLiteral("FT ") + ftNumber + QStringLiteral(" NOT FOUND"),
-                                  nocTitle, ui::Icon::Exclamation);
+            tellNotFound(ftNumber);
         };
         if (!ticket)
             return notFound();
@@ -177,60 +188,77 @@ void SiteFaultForm::updateFault() {
             downTime = core::formats::hourBoundaries(*issued, now);
         const QString text = withUpdateEntry(history(), core::formats::usDateTime(now),
                                              workstationUser(), updateText);
-        setHistory(text);
         // Gone since the lookup (another desk, an administrator): nobody hears
         // of an update that was not stored.
         if (recordUpdate(m_db, ftNumber, text, downTime) == 0)
             return notFound();
+        // Only a stored entry shows: a retry after a failure must not add it twice.
+        setHistory(text);
         stored = true;
         const bool remind =
             m_app.dialogs.askYesNo(QStringLiteral("SEND REMINDER TO VUVA"), nocTitle);
-        contacts = contactsOfSelection(remind);
+        contacts = contactsOf(ticket->ssa, ticket->circle, remind);
         m_db.close();
     });
     if (!stored)
         return;
+    if (!contacts.problem.isEmpty())
+        return tellContactsUnread(contacts.problem);
+    announceUpdate(wait, channels, contacts.contacts, *ticket, ftNumber, updateText, downTime);
+}
+
+void SiteFaultForm::announceUpdate(const ui::WaitingAction& wait, const NoticeChannels& channels,
+                                   const FaultContacts& contacts, const Ticket& ticket,
+                                   const QString& ftNumber, const QString& updateText,
+                                   qint64 downTime) {
     setTicketButtonsEnabled(false);
-    const QString circle = m_ui->Combo1->currentText();
-    const QString ssa = m_ui->Combo2->currentText();
-    const QString site = m_ui->Combo3->currentText();
-    const QString message = updateMessage(ssa, site, updateText);
+    const QString message = updateMessage(ticket.ssa, ticket.site, updateText);
     QStringList failures;
     if (!deliver(wait, channels, phoneNotices(contacts, message, message), failures))
         return;
     const integrations::Mail mail{faultMailTo(contacts), faultMailCc(contacts, channels.updateCc()),
-                                  updateSubject({circle, ssa, site, ftNumber}),
+                                  updateSubject({ticket.circle, ticket.ssa, ticket.site, ftNumber}),
                                   updateBody(ftNumber, updateText, downTime, channels.nocPhones())};
-    const QString mailError = channels.send(mail);
+    const integrations::MailResult mailResult = channels.send(mail);
     if (wait.screenGone())
         return;
-    if (!mailError.isEmpty())
-        failures << channelName(Channel::Mail) + QStringLiteral(": ") + mailError;
+    if (!mailResult.ok())
+        failures << channelName(Channel::Mail) + QStringLiteral(": ") + mailResult.error;
+    failures << refusalLines(mailResult.refused);
     setTicketButtonsEnabled(true);
     reportUnsent(failures);
 }
 
 // --- close -----------------------------------------------------------------
 
+// A number that names no ticket is said so before anything is asked; the
+// history box is left as it was.
 void SiteFaultForm::closeFault() {
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
-        const QString ftNumber = m_ui->Text1->text();
+        const QString ftNumber = this->ftNumber();
         const QString resolution = m_ui->Text2->text();
-        if (ftNumber.isEmpty() || resolution.isEmpty()) {
+        if (ftNumber.isEmpty() || resolution.isEmpty())
             m_app.dialogs.message(QStringLiteral("PLEASE ENTER FT NUMBER AND RESOLUTION"), nocTitle,
                                   ui::Icon::Information);
-        } else if (m_app.dialogs.askYesNo(QStringLiteral("ARE YOU SURE TO CLOSE"), nocTitle)) {
-            const QDateTime now = m_app.clock.now();
-            const QString text = withClosingEntry(history(), core::formats::usDateTime(now),
-                                                  workstationUser(), resolution);
-            setHistory(text);
-            recordClosing(m_db, ftNumber, text, core::formats::shortDateTime(now));
-        }
+        else if (!findTicket(m_db, ftNumber))
+            tellNotFound(ftNumber);
+        else if (m_app.dialogs.askYesNo(QStringLiteral("ARE YOU SURE TO CLOSE"), nocTitle))
+            closeTicket(ftNumber, resolution);
         showOpenTickets();
         m_db.close();
         showCount();
     });
+}
+
+void SiteFaultForm::closeTicket(const QString& ftNumber, const QString& resolution) {
+    const QDateTime now = m_app.clock.now();
+    const QString text =
+        withClosingEntry(history(), core::formats::usDateTime(now), workstationUser(), resolution);
+    if (recordClosing(m_db, ftNumber, text, core::formats::shortDateTime(now)) == 0)
+        return tellNotFound(ftNumber);
+    // Only a stored entry shows: a retry after a failure must not add it twice.
+    setHistory(text);
 }
 
 } // namespace faults

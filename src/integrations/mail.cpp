@@ -7,6 +7,7 @@
 #include <QFutureWatcher>
 #include <QLocale>
 #include <QPromise>
+#include <QRegularExpression>
 #include <QThreadPool>
 #include <QTimer>
 #include <QUuid>
@@ -22,9 +23,11 @@ namespace {
 
 const QString service = QStringLiteral("mail server");
 
+// A place of the list may hold several addresses: contact columns are
+// filled by hand, "a@x, b@x" as often as "a@x;b@x".
 QStringList addressesOf(const QString& list) {
     QStringList out;
-    for (const QString& part : list.split(QLatin1Char(';'))) {
+    for (const QString& part : list.split(QRegularExpression(QStringLiteral("[;,]")))) {
         const QString address = part.trimmed();
         if (!address.isEmpty())
             out.append(address);
@@ -87,16 +90,46 @@ QByteArray domainOf(const QString& address) {
     return at < 0 ? QByteArray("localhost") : address.mid(at + 1).toUtf8();
 }
 
-// Why the addresses cannot go into a message, or empty when they can.
-QString addressProblem(const MailAccount& account, const QStringList& recipients) {
+// The header's addresses: those a mail can carry. One that is no mail
+// address is left out here as in the envelope; it must not reach a header.
+QByteArray addressHeader(const QString& list) {
+    QStringList usable;
+    for (const QString& address : addressesOf(list))
+        if (isMailAddress(address))
+            usable.append(address);
+    return usable.join(QStringLiteral(", ")).toUtf8();
+}
+
+const QString notAnAddress = QStringLiteral("not a mail address");
+
+// Why nothing can be sent, or empty when some recipient can be: the mail
+// then goes to the usable ones and names the others.
+QString addressProblem(const MailAccount& account, const QStringList& recipients,
+                       const QList<RefusedRecipient>& unusable) {
     if (recipients.isEmpty())
         return QStringLiteral("no recipient: To and Cc hold no mail address");
     if (!isMailAddress(account.from))
-        return QStringLiteral("not a mail address: sender \"%1\"").arg(account.from);
+        return notAnAddress + QStringLiteral(": sender \"%1\"").arg(account.from);
+    if (unusable.size() < recipients.size())
+        return {};
+    QStringList quoted;
+    for (const RefusedRecipient& r : unusable)
+        quoted << u'"' + r.address + u'"';
+    return notAnAddress + QStringLiteral(": ") + quoted.join(QStringLiteral(", "));
+}
+
+QList<RefusedRecipient> unusableOf(const QStringList& recipients) {
+    QList<RefusedRecipient> out;
     for (const QString& r : recipients)
         if (!isMailAddress(r))
-            return QStringLiteral("not a mail address: \"%1\"").arg(r);
-    return {};
+            out.append({r, notAnAddress});
+    return out;
+}
+
+// The fixed Cc list as the mail composes it: directly after the GM's
+// address, so it begins with ";" whether or not the file wrote one.
+QString fixedCcList(const QString& configured) {
+    return configured.startsWith(u';') ? configured : u';' + configured;
 }
 
 // What the worker thread needs, copied: the caller may stop waiting and
@@ -122,7 +155,49 @@ size_t readMessage(char* buffer, size_t size, size_t count, void* user) {
 }
 
 int stopWhenGivenUp(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<QPromise<SendResult>*>(user)->isCanceled() ? 1 : 0;
+    return static_cast<QPromise<MailResult>*>(user)->isCanceled() ? 1 : 0;
+}
+
+// libcurl goes on past a refused RCPT TO when told to, but says only whether
+// some recipient was left: which ones, and the server's reason, are read
+// from its protocol trace. It asks for the recipients one at a time, in list
+// order, and waits for each answer, so the n-th answer is the n-th
+// recipient's.
+struct RecipientAnswers {
+    const QStringList* recipients = nullptr;
+    qsizetype asked = 0;
+    bool awaiting = false;
+    QList<RefusedRecipient> refused;
+
+    void sent(const QByteArray& command) {
+        if (command.startsWith("RCPT TO:")) {
+            ++asked;
+            awaiting = true;
+        }
+    }
+    void received(const QByteArray& lines) {
+        for (const QByteArray& raw : lines.split('\n')) {
+            const QByteArray line = raw.trimmed();
+            // "250-..." continues a reply; its last line has a blank there.
+            if (!awaiting || line.size() < 3 || (line.size() > 3 && line.at(3) == '-'))
+                continue;
+            awaiting = false;
+            if (line.startsWith('4') || line.startsWith('5'))
+                refused.append(
+                    {recipients->value(asked - 1),
+                     QStringLiteral("refused by the mail server: ") + QString::fromUtf8(line)});
+        }
+    }
+};
+
+int traceProtocol(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+    auto* answers = static_cast<RecipientAnswers*>(user);
+    const QByteArray text(data, qsizetype(size));
+    if (type == CURLINFO_HEADER_OUT)
+        answers->sent(text);
+    else if (type == CURLINFO_HEADER_IN)
+        answers->received(text);
+    return 0;
 }
 
 void initCurlOnce() {
@@ -155,27 +230,70 @@ void setAccount(CURL* curl, const MailAccount& account) {
     }
 }
 
-SendResult resultOf(CURLcode code, const char* detail, const Transfer& t) {
-    if (code == CURLE_OK)
-        return {};
+// One refused mailbox must not cost everybody else the mail. The option
+// lost its third L in libcurl 8.2; Debian 12 has 7.88.
+void allowRefusedRecipients(CURL* curl) {
+#if LIBCURL_VERSION_NUM >= 0x080200
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT_ALLOWFAILS, 1L);
+#else
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT_ALLLOWFAILS, 1L);
+#endif
+}
+
+// The trace carries the AUTH exchange too; it is read here and nowhere else.
+void traceRecipients(CURL* curl, RecipientAnswers& answers) {
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, traceProtocol);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &answers);
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+}
+
+MailResult failed(const QString& error, bool unanswered = false) {
+    MailResult r;
+    r.error = error;
+    r.unanswered = unanswered;
+    return r;
+}
+
+QString refusalList(const QList<RefusedRecipient>& refused) {
+    QStringList parts;
+    for (const RefusedRecipient& r : refused)
+        parts << r.address + QStringLiteral(" (") + r.reason + u')';
+    return parts.join(QStringLiteral(", "));
+}
+
+MailResult resultOf(CURLcode code, const char* detail, const Transfer& t,
+                    const RecipientAnswers& answers) {
+    if (code == CURLE_OK) {
+        MailResult r;
+        r.refused = answers.refused;
+        return r;
+    }
     if (code == CURLE_OPERATION_TIMEDOUT)
-        return {service + QStringLiteral(": no answer within %1 s").arg(t.waitLimitSeconds), true};
+        return failed(service + QStringLiteral(": no answer within %1 s").arg(t.waitLimitSeconds),
+                      true);
+    if (!answers.refused.isEmpty() && answers.refused.size() == t.recipients.size())
+        return failed(service + QStringLiteral(": every recipient was refused: ") +
+                      refusalList(answers.refused));
     QString why = QString::fromUtf8(detail).trimmed();
     if (why.isEmpty())
         why = QString::fromUtf8(curl_easy_strerror(code));
-    return {service + QStringLiteral(": ") + withoutSecrets(why, {t.account.password})};
+    return failed(service + QStringLiteral(": ") + withoutSecrets(why, {t.account.password}));
 }
 
-SendResult transfer(const Transfer& t, QPromise<SendResult>& promise) {
+MailResult transfer(const Transfer& t, QPromise<MailResult>& promise) {
     const CurlHandle curl(curl_easy_init(), &curl_easy_cleanup);
     if (!curl)
-        return {service + QStringLiteral(": libcurl could not start")};
+        return failed(service + QStringLiteral(": libcurl could not start"));
     const CurlList recipients = recipientList(t.recipients);
     Upload upload{&t.message};
+    RecipientAnswers answers;
+    answers.recipients = &t.recipients;
     char detail[CURL_ERROR_SIZE] = {};
     CURL* c = curl.get();
     setAccount(c, t.account);
     curl_easy_setopt(c, CURLOPT_MAIL_RCPT, recipients.get());
+    allowRefusedRecipients(c);
+    traceRecipients(c, answers);
     curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(c, CURLOPT_READFUNCTION, readMessage);
     curl_easy_setopt(c, CURLOPT_READDATA, &upload);
@@ -185,7 +303,7 @@ SendResult transfer(const Transfer& t, QPromise<SendResult>& promise) {
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, stopWhenGivenUp);
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, &promise);
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
-    return resultOf(curl_easy_perform(c), detail, t);
+    return resultOf(curl_easy_perform(c), detail, t, answers);
 }
 
 } // namespace
@@ -203,8 +321,8 @@ MailAccount MailAccount::fromConfig(const core::Config& config) {
     a.from = config.required(QStringLiteral("mail/from"));
     a.username = config.value(QStringLiteral("mail/username"));
     a.password = config.value(QStringLiteral("mail/password"));
-    a.openCc = config.required(QStringLiteral("mail/open_cc"));
-    a.updateCc = config.required(QStringLiteral("mail/update_cc"));
+    a.openCc = fixedCcList(config.required(QStringLiteral("mail/open_cc")));
+    a.updateCc = fixedCcList(config.required(QStringLiteral("mail/update_cc")));
     a.nocPhones = config.required(QStringLiteral("mail/noc_phones"));
     a.caFile = config.value(QStringLiteral("mail/ca_file"));
     return a;
@@ -225,12 +343,10 @@ QByteArray mailMessage(const MailAccount& account, const Mail& mail, const QDate
     m += "Date: " + QLocale::c().toString(date, QStringLiteral("ddd, ")).toLatin1() +
          date.toString(Qt::RFC2822Date).toLatin1() + crlf;
     m += "From: " + account.from.toUtf8() + crlf;
-    const QStringList to = addressesOf(mail.to);
-    if (!to.isEmpty())
-        m += "To: " + to.join(QStringLiteral(", ")).toUtf8() + crlf;
-    const QStringList cc = addressesOf(mail.cc);
-    if (!cc.isEmpty())
-        m += "Cc: " + cc.join(QStringLiteral(", ")).toUtf8() + crlf;
+    if (const QByteArray to = addressHeader(mail.to); !to.isEmpty())
+        m += "To: " + to + crlf;
+    if (const QByteArray cc = addressHeader(mail.cc); !cc.isEmpty())
+        m += "Cc: " + cc + crlf;
     m += "Subject: " + encodedHeaderText(mail.subject) + crlf;
     m += "Message-ID: <" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + "@" +
          domainOf(account.from) + ">" + crlf;
@@ -242,16 +358,21 @@ QByteArray mailMessage(const MailAccount& account, const Mail& mail, const QDate
     return m;
 }
 
-SendResult mailSend(const MailAccount& account, int waitLimitSeconds, const Mail& mail) {
+MailResult mailSend(const MailAccount& account, int waitLimitSeconds, const Mail& mail) {
     const QStringList recipients = mailRecipients(mail);
-    if (const QString problem = addressProblem(account, recipients); !problem.isEmpty())
-        return {problem};
+    const QList<RefusedRecipient> unusable = unusableOf(recipients);
+    if (const QString problem = addressProblem(account, recipients, unusable); !problem.isEmpty())
+        return failed(problem);
+    QStringList usable;
+    for (const QString& r : recipients)
+        if (isMailAddress(r))
+            usable.append(r);
     initCurlOnce();
     auto job = std::make_shared<Transfer>(
-        Transfer{account, recipients, mailMessage(account, mail, QDateTime::currentDateTime()),
+        Transfer{account, usable, mailMessage(account, mail, QDateTime::currentDateTime()),
                  waitLimitSeconds});
-    auto promise = std::make_shared<QPromise<SendResult>>();
-    QFutureWatcher<SendResult> watcher;
+    auto promise = std::make_shared<QPromise<MailResult>>();
+    QFutureWatcher<MailResult> watcher;
     QEventLoop loop;
     QTimer limit;
     limit.setSingleShot(true);
@@ -269,9 +390,13 @@ SendResult mailSend(const MailAccount& account, int waitLimitSeconds, const Mail
         loop.exec();
     if (!watcher.isFinished()) {
         promise->future().cancel();
-        return {service + QStringLiteral(": no answer within %1 s").arg(waitLimitSeconds), true};
+        return failed(service + QStringLiteral(": no answer within %1 s").arg(waitLimitSeconds),
+                      true);
     }
-    return watcher.result();
+    MailResult result = watcher.result();
+    if (result.ok())
+        result.refused = unusable + result.refused;
+    return result;
 }
 
 } // namespace integrations

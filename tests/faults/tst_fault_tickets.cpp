@@ -77,6 +77,10 @@ class TestFaultTickets : public QObject {
         support::click(form(), QString::fromLatin1(button));
     }
     void update(const QString& ft, const QString& text) { act("Command2", ft, text); }
+    void lookUp(const QString& ft) {
+        support::type(form(), QStringLiteral("Text1"), ft);
+        support::leave(form(), QStringLiteral("Text1"));
+    }
 
 private slots:
     void init() {
@@ -303,12 +307,164 @@ private slots:
         QCOMPARE(textOf(form(), QStringLiteral("Label9")), QStringLiteral("OPEN FAULT: 4"));
     }
 
-    void closingATextThatIsNoFtNumberChangesNothing() {
+    // Nothing is asked about a ticket that is not there, and the history box
+    // keeps what the last lookup showed.
+    void closingAnFtNumberThatNamesNoTicket_data() {
+        QTest::addColumn<QString>("ft");
+        QTest::addRow("no such ticket") << QStringLiteral("999");
+        QTest::addRow("the box's prompt") << QStringLiteral("ENTER FT");
+        QTest::addRow("a quote after the number") << QStringLiteral("7'");
+    }
+    void closingAnFtNumberThatNamesNoTicket() {
+        QFETCH(QString, ft);
+        lookUp(QStringLiteral("7"));
+        const QString shown = fixture::historyOf(form());
         const QStringList before = m_ctx->db().rows(QStringLiteral("SELECT * FROM BTS_FAULT"));
-        dialogs().answer(true);
-        act("Command4", QStringLiteral("7'"), QStringLiteral("done"));
-        QCOMPARE(dialogs().texts(), support::strings({"ARE YOU SURE TO CLOSE"}));
+        act("Command4", ft, QStringLiteral("done"));
+        QCOMPARE(dialogs().shown(),
+                 (QList<support::ScriptedDialogs::Shown>{
+                     {QStringLiteral("FT ") + ft + QStringLiteral(" NOT FOUND"),
+                      QStringLiteral("ZEL NOC"), ui::Icon::Exclamation, false}}));
+        QCOMPARE(fixture::historyOf(form()), shown);
         QCOMPARE(m_ctx->db().rows(QStringLiteral("SELECT * FROM BTS_FAULT")), before);
+    }
+
+    // The box shows an entry only once it is stored, so trying again after a
+    // failed write stores it once.
+    void aHistoryThatCannotBeStoredStaysOutOfTheBox_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addRow("update") << QStringLiteral("Command2");
+        QTest::addRow("close") << QStringLiteral("Command4");
+    }
+    void aHistoryThatCannotBeStoredStaysOutOfTheBox() {
+        QFETCH(QString, button);
+        const bool closing = button == QLatin1String("Command4");
+        m_ctx->db().exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON BTS_FAULT BEGIN "
+                                        "SELECT RAISE(ABORT, 'history refused'); END"));
+        lookUp(QStringLiteral("7"));
+        const QString shown = fixture::historyOf(form());
+        support::type(form(), QStringLiteral("Text2"), QStringLiteral("power restored"));
+        if (closing)
+            dialogs().answer(true);
+        support::click(form(), button);
+        QVERIFY2(dialogs().last().contains(QStringLiteral("history refused")),
+                 qPrintable(dialogs().last()));
+        QCOMPARE(fixture::historyOf(form()), shown);
+
+        m_ctx->db().exec(QStringLiteral("DROP TRIGGER refuse"));
+        dialogs().answer(closing);
+        support::click(form(), button);
+        const QString stored = ticketRow(m_ctx->db(), QStringLiteral("7")).section(u'|', 0, 0);
+        QCOMPARE(stored.count(QStringLiteral("power restored")), 1);
+        QCOMPARE(fixture::historyOf(form()),
+                 QString(stored).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+
+    // Lookup, update and close all read the number without the blanks
+    // typed around it.
+    void anFtNumberWithBlanksAroundIt() {
+        lookUp(QStringLiteral(" 7 "));
+        QCOMPARE(fixture::historyOf(form()),
+                 QStringLiteral("1-Dec-21 9:0 AM FAULT OPEN BY: RAVI\nFAULT: SITE DOWN"));
+        dialogs().answer(false);
+        update(QStringLiteral(" 7 "), QStringLiteral("checked"));
+        dialogs().answer(true);
+        act("Command4", QStringLiteral("7  "), QStringLiteral("restored"));
+        QCOMPARE(dialogs().texts(),
+                 support::strings({"SEND REMINDER TO VUVA", "ARE YOU SURE TO CLOSE"}));
+        const QString row = ticketRow(m_ctx->db(), QStringLiteral("7"));
+        QVERIFY2(row.contains(QStringLiteral("UPDATE: checked\r\n")), qPrintable(row));
+        QCOMPARE(row.section(u'|', 4, 4), QStringLiteral("CLOSED"));
+    }
+
+    // The ticket stands; nobody is told, not even the fixed Cc list alone,
+    // and the operator learns why.
+    void contactsThatCannotBeReadAreReported_data() {
+        QTest::addColumn<bool>("opening");
+        QTest::addRow("opening") << true;
+        QTest::addRow("update") << false;
+    }
+    void contactsThatCannotBeReadAreReported() {
+        QFETCH(bool, opening);
+        selectEdappally();
+        m_ctx->db().exec(QStringLiteral("ALTER TABLE ssa RENAME TO ssa_away"));
+        dialogs().answer(true);
+        if (opening)
+            support::click(form(), QStringLiteral("Command1"));
+        else
+            update(QStringLiteral("7"), QStringLiteral("checking"));
+        const auto last = dialogs().shown().last();
+        QVERIFY2(last.text.startsWith(
+                     QStringLiteral("NOTICES NOT SENT: contacts could not be read: ")) &&
+                     last.text.contains(QStringLiteral("ssa")),
+                 qPrintable(last.text));
+        QCOMPARE(last.title, QStringLiteral("ZEL NOC"));
+        QCOMPARE(last.icon, ui::Icon::Exclamation);
+        QCOMPARE(m_services->noticesSent(), 0);
+        if (opening) {
+            QCOMPARE(ticketRow(m_ctx->db(), QStringLiteral("10")).section(u'|', 4, 4),
+                     QStringLiteral("OPEN"));
+            QCOMPARE(textOf(form(), QStringLiteral("Label9")), QStringLiteral("OPEN FAULT: 4"));
+        } else {
+            QVERIFY(ticketRow(m_ctx->db(), QStringLiteral("7"))
+                        .contains(QStringLiteral("UPDATE: checking")));
+        }
+    }
+
+    // A contact column with two mailboxes reaches both; a mailbox the
+    // server refuses costs only itself, and the operator is told which.
+    void aMailboxThatCannotTakeTheMailIsNamed_data() {
+        QTest::addColumn<bool>("opening");
+        QTest::addRow("opening") << true;
+        QTest::addRow("update") << false;
+    }
+    void aMailboxThatCannotTakeTheMailIsNamed() {
+        QFETCH(bool, opening);
+        m_ctx->db().exec(QStringLiteral("UPDATE ssa SET SDE_BB_EMAIL='sde1@vuva.in, sde2@vuva.in' "
+                                        "WHERE ssa='KOCHI'"));
+        m_services->smtp.refuseRecipient(QStringLiteral("sde.tx@vuva.in"));
+        selectEdappally();
+        dialogs().answer(true);
+        if (opening)
+            support::click(form(), QStringLiteral("Command1"));
+        else
+            update(QStringLiteral("7"), QStringLiteral("checking"));
+        const auto& mails = m_services->smtp.mails();
+        QCOMPARE(mails.size(), 1);
+        QCOMPARE(
+            mails[0].recipients,
+            support::strings({"sde1@vuva.in", "sde2@vuva.in", "head@zel.in", "gm@vuva.in",
+                              "noc1@zel.in", "ops@zel.in", opening ? "mgr@zel.in" : "cto@zel.in"}));
+        QCOMPARE(mails[0].header("To"),
+                 QStringLiteral("sde1@vuva.in, sde2@vuva.in, sde.tx@vuva.in, head@zel.in"));
+        QCOMPARE(dialogs().shown().last(),
+                 (support::ScriptedDialogs::Shown{
+                     QStringLiteral("NOTICES NOT SENT:\nMAIL sde.tx@vuva.in: refused by the mail "
+                                    "server: 550 5.1.1 Mailbox unavailable"),
+                     QStringLiteral("ZEL NOC"), ui::Icon::Exclamation, false}));
+    }
+
+    // After a lookup the update's notices follow the ticket, not the lists
+    // the operator has turned since.
+    void updateNoticesFollowTheTicketLookedUp() {
+        lookUp(QStringLiteral("8"));
+        choose(form(), QStringLiteral("Combo1"), QStringLiteral("PUNJAB"));
+        choose(form(), QStringLiteral("Combo2"), QStringLiteral("AMRITSAR"));
+        dialogs().answer(true);
+        support::type(form(), QStringLiteral("Text2"), QStringLiteral("power back"));
+        support::click(form(), QStringLiteral("Command2"));
+        const QString text = QStringLiteral(
+            "message=Fault%20updated%20by%20zel%20NOC%20for%20TRIVANDRUM%20KOVALAM%20update%20power"
+            "%20back");
+        QCOMPARE(m_services->smsQueries(),
+                 (QStringList{QStringLiteral("sendto=%209800000011&") + text,
+                              QStringLiteral("sendto=%209800000005&") + text}));
+        const auto& mails = m_services->smtp.mails();
+        QCOMPARE(mails.size(), 1);
+        QCOMPARE(mails[0].header("Subject"),
+                 QStringLiteral("ZEL##KERALA##TRIVANDRUM##KOVALAM##8##UPDATE"));
+        QCOMPARE(mails[0].recipients,
+                 support::strings({"head@zel.in", "noc1@zel.in", "ops@zel.in", "cto@zel.in"}));
     }
 
     void aRefusedFaultMailIsReportedOnOpening() {

@@ -67,6 +67,10 @@ private slots:
             << "A@Z.IN;c@z.in" << support::strings({"a@z.in", "b@z.in", "c@z.in"});
         QTest::addRow("nothing but separators") << ";;"
                                                 << ";" << QStringList{};
+        QTest::addRow("a place with two addresses")
+            << "a@z.in, b@z.in;;head@z.in"
+            << "gm@z.in;c@z.in,d@z.in"
+            << support::strings({"a@z.in", "b@z.in", "head@z.in", "gm@z.in", "c@z.in", "d@z.in"});
     }
     void recipientsAreTheNonEmptyAddressesOfToAndCc() {
         QFETCH(QString, to);
@@ -225,6 +229,76 @@ private slots:
         QVERIFY(server.mails().isEmpty());
     }
 
+    // One address that cannot take the mail costs the others nothing: the
+    // headers still show the mail as composed, the envelope leaves it out,
+    // and the result names it. With nobody left, nothing is sent.
+    void aRecipientThatCannotTakeTheMailIsLeftOut_data() {
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QStringList>("refusedByServer");
+        QTest::addColumn<bool>("sent");
+        QTest::addColumn<QStringList>("delivered");
+        QTest::addColumn<QStringList>("leftOut");
+        QTest::addColumn<QString>("toHeader");
+        QTest::addRow("one mailbox refused")
+            << ";trans@zel.example;head@zel.example" << support::strings({"HEAD@zel.example"})
+            << true << support::strings({"trans@zel.example", "gm@zel.example", "cc1@zel.example"})
+            << support::strings({"head@zel.example"}) << "trans@zel.example, head@zel.example";
+        QTest::addRow("two mailboxes in one contact column")
+            << "a@zel.example, b@zel.example;;head@zel.example" << QStringList{} << true
+            << support::strings({"a@zel.example", "b@zel.example", "head@zel.example",
+                                 "gm@zel.example", "cc1@zel.example"})
+            << QStringList{} << "a@zel.example, b@zel.example, head@zel.example";
+        QTest::addRow("a contact column that holds no address")
+            << "RAJ;;head@zel.example" << QStringList{} << true
+            << support::strings({"head@zel.example", "gm@zel.example", "cc1@zel.example"})
+            << support::strings({"RAJ"}) << "head@zel.example";
+        QTest::addRow("every mailbox refused")
+            << ";;head@zel.example"
+            << support::strings({"head@zel.example", "gm@zel.example", "cc1@zel.example"}) << false
+            << QStringList{}
+            << support::strings({"head@zel.example", "gm@zel.example", "cc1@zel.example"}) << "";
+    }
+    void aRecipientThatCannotTakeTheMailIsLeftOut() {
+        QFETCH(QString, to);
+        QFETCH(QStringList, refusedByServer);
+        QFETCH(bool, sent);
+        QFETCH(QStringList, delivered);
+        QFETCH(QStringList, leftOut);
+        QFETCH(QString, toHeader);
+        LocalSmtpServer server;
+        for (const QString& address : refusedByServer)
+            server.refuseRecipient(address);
+        Mail mail = faultMail();
+        mail.to = to;
+        mail.cc = QStringLiteral("gm@zel.example;cc1@zel.example");
+
+        const auto result = integrations::mailSend(accountFor(server), 5, mail);
+
+        if (!sent) {
+            QVERIFY(!result.ok());
+            for (const QString& address : leftOut)
+                QVERIFY2(result.error.contains(address), qPrintable(result.error));
+            QVERIFY2(result.error.contains(QStringLiteral("550")), qPrintable(result.error));
+            QVERIFY(server.mails().isEmpty());
+            return;
+        }
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        QCOMPARE(server.mails().size(), 1);
+        QCOMPARE(server.mails().first().recipients, delivered);
+        QCOMPARE(server.mails().first().header("To"), toHeader);
+        QCOMPARE(server.mails().first().header("Cc"),
+                 QStringLiteral("gm@zel.example, cc1@zel.example"));
+        QStringList named;
+        for (const auto& refused : result.refused) {
+            named << refused.address;
+            const QString expected = refusedByServer.isEmpty()
+                                         ? QStringLiteral("not a mail address")
+                                         : QStringLiteral("550 5.1.1");
+            QVERIFY2(refused.reason.contains(expected), qPrintable(refused.reason));
+        }
+        QCOMPARE(named, leftOut);
+    }
+
     void aSilentServerEndsAtTheWaitLimitWithTheUiLive() {
         LocalSmtpServer server;
         server.setSilent(true);
@@ -285,6 +359,11 @@ private slots:
         QTest::addRow("server without scheme")
             << "mail/smtp_url=mail.zel.example:587"
             << "Setting [mail] smtp_url in zel.ini must begin with smtp:// or smtps://";
+        // The lists follow the GM's address; written without their leading
+        // ";" they get one rather than gluing onto it.
+        QTest::addRow("Cc lists without the leading separator")
+            << "mail/open_cc=a@z.in;b@z.in mail/update_cc=a@z.in;c@z.in"
+            << "";
         QTest::addRow("starttls neither true nor false")
             << "mail/starttls=sometimes"
             << "Setting [mail] starttls in zel.ini must be true or false";

@@ -93,10 +93,8 @@ private:
             return auth(argument);
         if (verb == "MAIL")
             return mailFrom(argument);
-        if (verb == "RCPT") {
-            m_mail.recipients.append(addressIn(argument));
-            return reply("250 2.1.5 OK");
-        }
+        if (verb == "RCPT")
+            return rcptTo(addressIn(argument));
         if (verb == "DATA") {
             if (m_mail.recipients.isEmpty())
                 return reply("554 5.5.1 No valid recipients");
@@ -178,6 +176,14 @@ private:
         reply("250 2.1.0 OK");
     }
 
+    void rcptTo(const QString& address) {
+        const auto refused = m_server.m_refusedRecipients.constFind(address.toLower());
+        if (refused != m_server.m_refusedRecipients.cend())
+            return reply(*refused);
+        m_mail.recipients.append(address);
+        reply("250 2.1.5 OK");
+    }
+
     void dataLine(const QByteArray& line) {
         if (line == ".") {
             m_state = State::Command;
@@ -226,6 +232,10 @@ void LocalSmtpServer::requireLogin(const QString& user, const QString& password)
 void LocalSmtpServer::refuse(const QByteArray& command, const QByteArray& reply) {
     m_refusedCommand = command.toUpper();
     m_refusal = reply;
+}
+
+void LocalSmtpServer::refuseRecipient(const QString& address, const QByteArray& reply) {
+    m_refusedRecipients.insert(address.toLower(), reply);
 }
 
 bool LocalSmtpServer::waitForMails(int n, int timeoutMs) {

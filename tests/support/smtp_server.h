@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QSslConfiguration>
 #include <QString>
@@ -43,6 +44,9 @@ public:
     void requireLogin(const QString& user, const QString& password);
     // Answers the named command ("MAIL", "RCPT", "DATA", "EHLO") with reply.
     void refuse(const QByteArray& command, const QByteArray& reply = "550 5.7.1 Relaying denied");
+    // Answers RCPT TO for this mailbox (any case) with reply; the others go on.
+    void refuseRecipient(const QString& address,
+                         const QByteArray& reply = "550 5.1.1 Mailbox unavailable");
     // Takes connections and never answers.
     void setSilent(bool silent) { m_silent = silent; }
 
@@ -62,6 +66,7 @@ private:
     QByteArray m_mechanisms = "PLAIN LOGIN";
     QString m_user, m_password;
     QByteArray m_refusedCommand, m_refusal;
+    QHash<QString, QByteArray> m_refusedRecipients; // lower-case address -> reply
     bool m_silent = false;
     QList<Mail> m_mails;
     int m_connections = 0;
