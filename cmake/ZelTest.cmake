@@ -4,7 +4,7 @@
 # it with CTest. Every test runs on the offscreen platform; WEB marks tests
 # that drive the embedded browser, which as root needs Chromium's sandbox off.
 function(zel_add_test)
-  cmake_parse_arguments(ARG "WEB" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "WEB;DB" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   target_link_libraries(${ARG_NAME} PRIVATE zel_test_support ${ARG_LIBS} Qt6::Test zel_settings)
   add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
@@ -23,4 +23,11 @@ function(zel_add_test)
     list(APPEND env "ASAN_OPTIONS=${asan}" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
   endif()
   set_tests_properties(${ARG_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+  # A test of database behaviour runs again on the run's PostgreSQL cluster.
+  if(ARG_DB)
+    add_test(NAME ${ARG_NAME}_pg COMMAND ${ARG_NAME})
+    list(APPEND env "ZELCRM_TEST_PG_STATE=${ZEL_PG_STATE}")
+    set_tests_properties(${ARG_NAME}_pg PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600
+                         FIXTURES_REQUIRED pg_cluster)
+  endif()
 endfunction()

@@ -3,7 +3,9 @@
 #include "core/config.h"
 #include "db/error.h"
 
+#include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace db {
@@ -49,7 +51,61 @@ QString firstOf(const QHash<QString, QString>& keys, std::initializer_list<const
     return {};
 }
 
+const QStringList sslModes = {QStringLiteral("disable"),   QStringLiteral("allow"),
+                              QStringLiteral("prefer"),    QStringLiteral("require"),
+                              QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
+
+// The password file holds the password on its first line. It must be the
+// owner's alone: a password others can read is refused, not used.
+QString readPasswordFile(const QString& path, const QString& configPath) {
+    const QString where =
+        QStringLiteral("Setting [database] pg_password_file in %1: ").arg(configPath);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw core::ConfigError(where +
+                                QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    if (core::readableByOthers(path))
+        throw core::ConfigError(where + QStringLiteral("%1 can be read by other users; make it "
+                                                       "the owner's alone (chmod 600 %1)")
+                                            .arg(path));
+    QString password = QString::fromUtf8(file.readLine(4096));
+    while (password.endsWith(QLatin1Char('\n')) || password.endsWith(QLatin1Char('\r')))
+        password.chop(1);
+    return password;
+}
+
+void readPostgreSql(const core::Config& config, DbSettings& s) {
+    s.backend = Backend::PostgreSql;
+    s.primaryServer = config.required(QStringLiteral("database/primary_server"));
+    s.secondaryServer = config.value(QStringLiteral("database/secondary_server"));
+    s.statusServer = config.value(QStringLiteral("database/status_server"));
+    s.pgDatabase = config.required(QStringLiteral("database/pg_database"));
+    s.pgSecondaryDatabase =
+        config.value(QStringLiteral("database/pg_secondary_database"), s.pgDatabase);
+    s.pgUser = config.required(QStringLiteral("database/pg_user"));
+    s.pgSslMode = config.value(QStringLiteral("database/pg_sslmode"), s.pgSslMode);
+    if (!sslModes.contains(s.pgSslMode))
+        throw core::ConfigError(QStringLiteral("Setting [database] pg_sslmode in %1 must be one "
+                                               "of %2")
+                                    .arg(config.path(), sslModes.join(QStringLiteral(", "))));
+    const QString passwordFile = config.value(QStringLiteral("database/pg_password_file"));
+    if (!passwordFile.isEmpty())
+        s.pgPassword = readPasswordFile(passwordFile, config.path());
+}
+
 } // namespace
+
+ServerAddress serverAddress(const QString& text) {
+    const QString t = text.trimmed();
+    static const QRegularExpression bracketed(QStringLiteral("^\\[([^\\]]+)\\](?::(\\d+))?$"));
+    if (const auto m = bracketed.match(t); m.hasMatch())
+        return {m.captured(1), m.captured(2).toInt()};
+    // A bare IPv6 address has several colons and no port.
+    static const QRegularExpression withPort(QStringLiteral("^([^:]+):(\\d+)$"));
+    if (const auto m = withPort.match(t); m.hasMatch())
+        return {m.captured(1), m.captured(2).toInt()};
+    return {t, 0};
+}
 
 QString odbcConnectionString(const QString& providerText, const QString& server,
                              const QString& driver, bool encrypt) {
@@ -102,13 +158,16 @@ DbSettings DbSettings::fromConfig(const core::Config& config) {
         s.statusServer = config.value(QStringLiteral("database/status_server"));
         s.odbcDriver = config.value(QStringLiteral("database/odbc_driver"), s.odbcDriver);
         s.encrypt = config.flag(QStringLiteral("database/encrypt"), false);
+    } else if (backend.compare(QLatin1String("postgresql"), Qt::CaseInsensitive) == 0) {
+        readPostgreSql(config, s);
     } else if (backend.compare(QLatin1String("sqlite"), Qt::CaseInsensitive) == 0) {
         s.backend = Backend::Sqlite;
         s.sqlitePath = config.required(QStringLiteral("database/sqlite_path"));
         s.secondarySqlitePath = config.value(QStringLiteral("database/secondary_sqlite_path"));
     } else {
         throw core::ConfigError(
-            QStringLiteral("Setting [database] backend in %1 must be sqlite or sqlserver")
+            QStringLiteral("Setting [database] backend in %1 must be sqlite, sqlserver or "
+                           "postgresql")
                 .arg(config.path()));
     }
     return s;
@@ -116,7 +175,7 @@ DbSettings DbSettings::fromConfig(const core::Config& config) {
 
 DbSettings statusServerSettings(const DbSettings& settings) {
     DbSettings status = settings;
-    if (settings.backend != Backend::SqlServer)
+    if (settings.backend == Backend::Sqlite)
         return status;
     if (settings.statusServer.trimmed().isEmpty())
         throw Error(QStringLiteral("Setting [database] status_server in %1 is missing")

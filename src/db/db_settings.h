@@ -8,7 +8,7 @@ class Config;
 
 namespace db {
 
-enum class Backend { Sqlite, SqlServer };
+enum class Backend { Sqlite, SqlServer, PostgreSql };
 
 // Where the screens' connections go, read once from [database].
 struct DbSettings {
@@ -26,6 +26,13 @@ struct DbSettings {
     // the configuration sets it; it lets the ODBC path run against a driver
     // other than SQL Server's (the tests use SQLite's).
     QString odbcConnection;
+    // postgresql: database, role and TLS mode on each server; the password
+    // from pg_password_file, or else libpq's own (~/.pgpass, PGPASSFILE).
+    QString pgDatabase;
+    QString pgSecondaryDatabase;
+    QString pgUser;
+    QString pgSslMode = QStringLiteral("prefer");
+    QString pgPassword;
     QString configPath; // named in the message about a missing key
 
     // Reads [database]; a key the chosen backend needs and the file lacks is
@@ -38,6 +45,15 @@ struct DbSettings {
 // the configured database. Throws db::Error naming the key when the server
 // is not configured.
 DbSettings statusServerSettings(const DbSettings& settings);
+
+// A PostgreSQL server as the configuration names it: "host", "host:port",
+// "[v6 address]:port", or a Unix socket folder ("/run/postgresql[:port]").
+// Port 0: libpq's default.
+struct ServerAddress {
+    QString host;
+    int port = 0;
+};
+ServerAddress serverAddress(const QString& text);
 
 // Turns the provider-form connection text ("Provider=SQLOLEDB.1;User ID=sa;
 // password=...;Initial Catalog=test;Data Source = «server»;...;Packet Size=4096")

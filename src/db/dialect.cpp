@@ -1,13 +1,59 @@
 #include "db/dialect.h"
 
+#include "db/schema_definition.h"
+
 namespace db {
 
+QString postgreSqlText(const QString& sql) {
+    QString out;
+    out.reserve(sql.size());
+    bool inLiteral = false;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('\''))
+            inLiteral = !inLiteral;
+        const qsizetype close = c == QLatin1Char('[') && !inLiteral ? sql.indexOf(u']', i) : -1;
+        if (close < 0) {
+            out += c;
+            continue;
+        }
+        out += QLatin1Char('"') + sql.mid(i + 1, close - i - 1).toLower() + QLatin1Char('"');
+        i = close;
+    }
+    return out;
+}
+
+QStringList postgreSqlIdentityResync() {
+    QStringList statements;
+    for (const schema::Table& table : schema::tables())
+        for (const schema::Column& column : table.columns) {
+            if (column.kind != schema::Kind::Identity)
+                continue;
+            const QString t = QString::fromLatin1(table.name).toLower();
+            const QString c = QString::fromLatin1(column.name).toLower();
+            statements << QStringLiteral("SELECT setval(pg_get_serial_sequence('\"%1\"', '%2'), "
+                                         "coalesce((SELECT max(\"%2\") FROM \"%1\"), 0) + 1, "
+                                         "false)")
+                              .arg(t, c);
+        }
+    return statements;
+}
+
 QString yesterdaysOutagesSql(Backend backend) {
-    if (backend == Backend::SqlServer)
+    switch (backend) {
+    case Backend::SqlServer:
         return QStringLiteral(
             "select * from olt_status where (DATEDIFF(day,down_time ,GETDATE()) = 1 or "
             "DATEDIFF(day,up_time ,GETDATE()) = 1) or (DATEDIFF(day,down_time ,GETDATE()) <> 0 "
             "AND status='open')");
+    case Backend::PostgreSql:
+        // Calendar days on the server's clock, as DATEDIFF(day, ...) counts them.
+        return QStringLiteral("select * from olt_status where (current_date - down_time::date = 1 "
+                              "or current_date - up_time::date = 1) or (current_date - "
+                              "down_time::date <> 0 AND status='open')");
+    case Backend::Sqlite:
+        break;
+    }
     // The same calendar-day differences on the local clock: julianday of the
     // dates alone, so a time of day never tips the count.
     return QStringLiteral("select * from olt_status where (julianday(date('now','localtime')) - "
@@ -17,9 +63,16 @@ QString yesterdaysOutagesSql(Backend backend) {
 }
 
 QString duplicateCandidatesSql(Backend backend) {
-    if (backend == Backend::SqlServer)
+    switch (backend) {
+    case Backend::SqlServer:
         return QStringLiteral("SELECT ID FROM CDATA WITH (UPDLOCK, HOLDLOCK) WHERE ID LIKE ? "
                               "ESCAPE '!' OR ID LIKE ' %'");
+    case Backend::PostgreSql:
+        return QStringLiteral(
+            "SELECT ID FROM CDATA WHERE ID LIKE ? ESCAPE '!' OR ID LIKE ' %' FOR UPDATE");
+    case Backend::Sqlite:
+        break;
+    }
     return QStringLiteral("SELECT ID FROM CDATA WHERE ID LIKE ? ESCAPE '!' OR ID LIKE ' %'");
 }
 
@@ -31,11 +84,13 @@ QString rowsChangedSql(const QString& dbmsName) {
     return {};
 }
 
-bool isSqliteOnlyText(const QString& sql) {
+bool isOtherDialectText(const QString& sql) {
     // A caller may add clauses (an order) after a dialect text.
-    return sql.startsWith(yesterdaysOutagesSql(Backend::Sqlite)) ||
-           sql.startsWith(duplicateCandidatesSql(Backend::Sqlite)) ||
-           sql == rowsChangedSql(QStringLiteral("SQLite"));
+    for (const Backend backend : {Backend::Sqlite, Backend::PostgreSql})
+        if (sql.startsWith(yesterdaysOutagesSql(backend)) ||
+            sql.startsWith(duplicateCandidatesSql(backend)))
+            return true;
+    return sql == rowsChangedSql(QStringLiteral("SQLite"));
 }
 
 QStringList serverOnlyTexts() {

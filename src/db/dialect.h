@@ -7,6 +7,19 @@
 
 namespace db {
 
+// A statement as PostgreSQL must get it. The statements name tables and
+// columns as SQL Server's collation lets them: in any case, and in brackets
+// where a name has a blank or is a keyword ("[fault id]", "[user]"). The
+// PostgreSQL schema folds every name to lower case, so a bracketed name
+// becomes the same name quoted in lower case; plain names fold by themselves.
+// Quoted texts in the statement are left alone.
+QString postgreSqlText(const QString& sql);
+
+// Statements that move each identity of the PostgreSQL schema past the
+// highest number its table holds, after rows were loaded with their own
+// numbers (demo data, a migration, a test's fixture).
+QStringList postgreSqlIdentityResync();
+
 // The outages that went down yesterday, newest first. The server's text uses
 // DATEDIFF/GETDATE; SQLite gets the same calendar-day difference on the local
 // clock.
@@ -24,10 +37,10 @@ QString duplicateCandidatesSql(Backend backend);
 // database is not one we know how to ask.
 QString rowsChangedSql(const QString& dbmsName);
 
-// The statement texts only SQLite runs, and their SQL Server counterparts:
-// the statement recorder leaves the former out and adds the latter, so the
-// grammar check sees every text the server would get.
-bool isSqliteOnlyText(const QString& sql);
+// The statement texts only SQLite or PostgreSQL runs, and their SQL Server
+// counterparts: the statement recorder leaves the former out and adds the
+// latter, so the grammar check sees every text SQL Server would get.
+bool isOtherDialectText(const QString& sql);
 QStringList serverOnlyTexts();
 
 } // namespace db

@@ -45,14 +45,6 @@ private:
 
 } // namespace
 
-QString schemaScript(bool sqlServer) {
-    QFile f(sqlServer ? QStringLiteral(":/db/schema/sqlserver.sql")
-                      : QStringLiteral(":/db/schema/sqlite.sql"));
-    if (!f.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("The schema script is missing from this build"));
-    return QString::fromUtf8(f.readAll());
-}
-
 QStringList splitStatements(const QString& script) {
     QStringList out;
     QString current;
@@ -78,7 +70,7 @@ void createSqliteDatabase(const QString& path) {
     RawSqlite raw(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     raw.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     raw.exec(QStringLiteral("BEGIN"));
-    raw.exec(schemaScript(false));
+    raw.exec(schemaScript(Backend::Sqlite));
     raw.exec(QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion));
     raw.exec(QStringLiteral("COMMIT"));
 }

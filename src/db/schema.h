@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/db_settings.h"
+
 #include <QString>
 
 namespace db {
@@ -8,9 +10,9 @@ namespace db {
 // own in PRAGMA user_version.
 constexpr int schemaVersion = 1;
 
-// The statements that create every table and index (schema/sqlite.sql and
-// schema/sqlserver.sql, compiled into the program).
-QString schemaScript(bool sqlServer);
+// The statements that create every table and index on a backend, made from
+// the one schema definition (schema_definition.cpp).
+QString schemaScript(Backend backend);
 
 // Creates a new SQLite database file with the whole schema and records the
 // schema version. Throws db::Error when the file exists or cannot be written.

@@ -3,6 +3,7 @@
 #include "db/dialect.h"
 #include "db/error.h"
 #include "db/grid_model.h"
+#include "db/schema_definition.h"
 
 #include <QAtomicInt>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -26,8 +28,20 @@ namespace {
 
 QAtomicInt connectionCounter;
 
+// PostgreSQL's text carries a severity before the message and the context
+// and error code after it ("ERROR:  complaints are closed\nCONTEXT: ...");
+// the operator reads the message itself, as the other servers give it.
+QString serverMessage(const QString& text) {
+    static const QRegularExpression severity(QStringLiteral("^(?:ERROR|FATAL|PANIC):\\s+"));
+    QString message = text;
+    message.remove(severity);
+    if (message.size() < text.size())
+        message = message.section(QLatin1Char('\n'), 0, 0);
+    return message.trimmed();
+}
+
 QString errorText(const QSqlError& e) {
-    const QString server = e.databaseText().trimmed();
+    const QString server = serverMessage(e.databaseText().trimmed());
     return server.isEmpty() ? e.text().trimmed() : server;
 }
 
@@ -114,7 +128,7 @@ QString dbmsName(const QSqlDatabase& db) {
 
 // ZELCRM_RECORD_STATEMENTS=FILE appends every distinct statement text this
 // process runs to FILE, one JSON string a line, for the grammar check of the
-// texts SQL Server would get. SQLite-only texts are swapped for the server's.
+// texts SQL Server would get. Other dialects' texts are swapped for the server's.
 class StatementRecorder {
 public:
     static StatementRecorder& instance() {
@@ -122,7 +136,7 @@ public:
         return recorder;
     }
     void record(const QString& sql) {
-        if (m_path.isEmpty() || isSqliteOnlyText(sql))
+        if (m_path.isEmpty() || isOtherDialectText(sql))
             return;
         const QMutexLocker lock(&m_mutex);
         if (m_seen.isEmpty())
@@ -212,6 +226,78 @@ void ScreenDb::openSecondary() {
     openOn(true);
 }
 
+namespace {
+
+QString driverName(Backend backend) {
+    switch (backend) {
+    case Backend::Sqlite:
+        return QStringLiteral("QSQLITE");
+    case Backend::SqlServer:
+        return QStringLiteral("QODBC");
+    case Backend::PostgreSql:
+        return QStringLiteral("QPSQL");
+    }
+    return {};
+}
+
+QString driverPackage(Backend backend) {
+    switch (backend) {
+    case Backend::Sqlite:
+        return QStringLiteral("libqt6sql6-sqlite");
+    case Backend::SqlServer:
+        return QStringLiteral("libqt6sql6-odbc");
+    case Backend::PostgreSql:
+        return QStringLiteral("libqt6sql6-psql");
+    }
+    return {};
+}
+
+QString missingServer(bool secondary, const QString& configPath) {
+    return QStringLiteral("Missing setting [database] %1 in %2")
+        .arg(secondary ? QStringLiteral("secondary_server") : QStringLiteral("primary_server"),
+             configPath);
+}
+
+void setUpSqlite(QSqlDatabase& db, const DbSettings& settings, bool secondary) {
+    const QString path = secondary ? settings.secondarySqlitePath : settings.sqlitePath;
+    if (path.isEmpty())
+        throw Error(QStringLiteral("Missing setting [database] secondary_sqlite_path in %1")
+                        .arg(settings.configPath));
+    // Qt would quietly create an empty file; a missing database is an error.
+    if (!QFileInfo::exists(path))
+        throw Error(QStringLiteral("Database file %1 not found").arg(path));
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+}
+
+void setUpOdbc(QSqlDatabase& db, const DbSettings& settings, bool secondary) {
+    const QString server = secondary ? settings.secondaryServer : settings.primaryServer;
+    if (server.isEmpty())
+        throw Error(missingServer(secondary, settings.configPath));
+    const bool given = !secondary && !settings.odbcConnection.isEmpty();
+    db.setDatabaseName(given ? settings.odbcConnection
+                             : odbcConnectionString(settings.connectionText, server,
+                                                    settings.odbcDriver, settings.encrypt));
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15"));
+}
+
+void setUpPostgreSql(QSqlDatabase& db, const DbSettings& settings, bool secondary) {
+    const QString server = secondary ? settings.secondaryServer : settings.primaryServer;
+    if (server.isEmpty())
+        throw Error(missingServer(secondary, settings.configPath));
+    const ServerAddress address = serverAddress(server);
+    db.setHostName(address.host);
+    if (address.port > 0)
+        db.setPort(address.port);
+    db.setDatabaseName(secondary ? settings.pgSecondaryDatabase : settings.pgDatabase);
+    db.setUserName(settings.pgUser);
+    db.setPassword(settings.pgPassword);
+    db.setConnectOptions(QStringLiteral("connect_timeout=15;application_name=zelcrm;sslmode=") +
+                         settings.pgSslMode);
+}
+
+} // namespace
+
 void ScreenDb::openOn(bool secondary) {
     if (m_depth > 0) {
         // An action that starts while another waits shares its connection.
@@ -220,37 +306,28 @@ void ScreenDb::openOn(bool secondary) {
         ++m_depth;
         return;
     }
-    const bool sqlite = m_settings.backend == Backend::Sqlite;
+    const QString driver = driverName(m_settings.backend);
+    if (!QSqlDatabase::isDriverAvailable(driver))
+        throw Error(QStringLiteral("The Qt database driver %1 is not installed (Debian: %2)")
+                        .arg(driver, driverPackage(m_settings.backend)));
     if (!QSqlDatabase::contains(m_name))
-        QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"),
-                                  m_name);
+        QSqlDatabase::addDatabase(driver, m_name);
     QSqlDatabase db = connection(m_name);
-    if (sqlite) {
-        const QString path = secondary ? m_settings.secondarySqlitePath : m_settings.sqlitePath;
-        if (path.isEmpty())
-            throw Error(QStringLiteral("Missing setting [database] secondary_sqlite_path in %1")
-                            .arg(m_settings.configPath));
-        // Qt would quietly create an empty file; a missing database is an error.
-        if (!QFileInfo::exists(path))
-            throw Error(QStringLiteral("Database file %1 not found").arg(path));
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    } else {
-        const QString server = secondary ? m_settings.secondaryServer : m_settings.primaryServer;
-        if (server.isEmpty())
-            throw Error(QStringLiteral("Missing setting [database] %1 in %2")
-                            .arg(secondary ? QStringLiteral("secondary_server")
-                                           : QStringLiteral("primary_server"),
-                                 m_settings.configPath));
-        const bool given = !secondary && !m_settings.odbcConnection.isEmpty();
-        db.setDatabaseName(given ? m_settings.odbcConnection
-                                 : odbcConnectionString(m_settings.connectionText, server,
-                                                        m_settings.odbcDriver, m_settings.encrypt));
-        db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15"));
+    switch (m_settings.backend) {
+    case Backend::Sqlite:
+        setUpSqlite(db, m_settings, secondary);
+        break;
+    case Backend::SqlServer:
+        setUpOdbc(db, m_settings, secondary);
+        break;
+    case Backend::PostgreSql:
+        setUpPostgreSql(db, m_settings, secondary);
+        break;
     }
     if (!db.open())
         throw Error(errorText(db.lastError()));
-    m_rowsChangedSql = sqlite ? QString() : rowsChangedSql(dbmsName(db));
+    m_rowsChangedSql =
+        m_settings.backend == Backend::SqlServer ? rowsChangedSql(dbmsName(db)) : QString();
     m_secondary = secondary;
     m_depth = 1;
 }
@@ -300,9 +377,10 @@ std::shared_ptr<QSqlQuery> ScreenDb::run(const QString& sql, const Params& param
     passTestHook();
     auto q = std::make_shared<QSqlQuery>(connection(m_name));
     q->setForwardOnly(forwardOnly);
-    if (!q->prepare(separatePlaceholders(sql)))
+    const QString text = m_settings.backend == Backend::PostgreSql ? postgreSqlText(sql) : sql;
+    if (!q->prepare(separatePlaceholders(text)))
         throw Error(errorText(q->lastError()));
-    const bool native = m_settings.backend == Backend::SqlServer;
+    const bool native = m_settings.backend != Backend::Sqlite;
     for (const Value& v : params)
         q->addBindValue(v.bound(native));
     if (!q->exec())
@@ -368,6 +446,8 @@ void ScreenDb::bindGrid(GridModel& grid, const QString& sql, const Params& param
     QStringList names;
     for (int c = 0; c < record.count(); ++c)
         names << record.fieldName(c);
+    if (m_settings.backend == Backend::PostgreSql)
+        names = schema::spelledAsDefined(sql, names);
     grid.beginFill(names);
     while (q->next())
         for (int c = 0; c < record.count(); ++c)
@@ -384,6 +464,12 @@ void ScreenDb::begin(bool writeLock) {
         throw Error(errorText(connection(m_name).lastError()));
     }
     m_inTransaction = true;
+    // PostgreSQL's row locks do not keep another desk from adding the row a
+    // check looks for; the check-then-write transactions take one lock
+    // between them instead, held to the end of the transaction, as SQLite's
+    // BEGIN IMMEDIATE holds the whole database.
+    if (writeLock && m_settings.backend == Backend::PostgreSql)
+        run(QStringLiteral("SELECT pg_advisory_xact_lock(7432001)"), {}, true)->finish();
 }
 
 // A commit that fails leaves the transaction open, so the caller's rollback

@@ -43,8 +43,9 @@ public:
     void bindGrid(GridModel& grid, const QString& sql, const Params& params = {});
 
     // Statements that must not be left half done. begin(true) takes the write
-    // lock at once (SQLite: BEGIN IMMEDIATE), so a check read inside the
-    // transaction cannot race another workstation's write.
+    // lock at once (SQLite: BEGIN IMMEDIATE; PostgreSQL: one transaction lock
+    // every check-then-write takes), so a check read inside the transaction
+    // cannot race another workstation's write.
     void begin(bool writeLock = false);
     void commit();
     void rollback();

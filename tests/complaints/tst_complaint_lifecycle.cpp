@@ -92,8 +92,8 @@ private slots:
     }
 
     void aFailingSubscriberUpdateLeavesNoComplaint() {
-        m_ctx->db().exec(QStringLiteral("create trigger no_change before update on cdata begin "
-                                        "select raise(abort, 'subscriber record is locked'); end"));
+        m_ctx->db().refuse(QStringLiteral("cdata"), QStringLiteral("UPDATE"),
+                           QStringLiteral("subscriber record is locked"));
         searchAndFill();
         click(form(), QStringLiteral("Command1"));
         QCOMPARE(m_ctx->dialogs().texts().size(), 1);
@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(complaints(), QString());
         QCOMPARE(textOf(form(), QStringLiteral("Label16")), QStringLiteral("5555"));
         // The connection is usable again afterwards.
-        m_ctx->db().exec(QStringLiteral("drop trigger no_change"));
+        m_ctx->db().stopRefusing(QStringLiteral("cdata"), QStringLiteral("UPDATE"));
         click(form(), QStringLiteral("Command1"));
         QCOMPARE(m_ctx->dialogs().last(),
                  QStringLiteral("Complain Submitted Successfully with Complain No1"));
@@ -343,7 +343,7 @@ private:
         secondary.openSecondary();
         QStringList out;
         for (auto row = secondary.query(QStringLiteral("select id, LDR, FS from offline_user order "
-                                                       "by rowid"));
+                                                       "by id"));
              !row.atEnd(); row.next())
             out << QStringList{row.field(0), row.field(1), row.field(2)}.join(QLatin1Char('|'));
         secondary.close();

@@ -42,10 +42,10 @@ class TestContactDetails : public QObject {
 
     void open(const QString& screen) { m_form.reset(build(m_ctx->app(), screen)); }
     QStringList circles() const {
-        return m_ctx->db().rows(QStringLiteral("SELECT * FROM circle ORDER BY rowid"));
+        return m_ctx->db().rows(QStringLiteral("SELECT * FROM circle ORDER BY circle"));
     }
     QStringList ssas() const {
-        return m_ctx->db().rows(QStringLiteral("SELECT * FROM ssa ORDER BY rowid"));
+        return m_ctx->db().rows(QStringLiteral("SELECT * FROM ssa ORDER BY SSA"));
     }
 
 private slots:

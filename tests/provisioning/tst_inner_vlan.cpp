@@ -20,7 +20,7 @@ namespace {
 const provisioning::RouterAccounts accounts{QStringLiteral("tavrin"), QStringLiteral("k2m@vdtr"),
                                             QStringLiteral("t@vkq5ne")};
 
-const QString pairs = QStringLiteral("select SITE, IN_VLAN, ID, MAC from OLT order by rowid");
+const QString pairs = QStringLiteral("select SITE, IN_VLAN, ID, MAC from OLT order by IN_VLAN");
 
 } // namespace
 

@@ -216,8 +216,8 @@ private slots:
     }
 
     void aRefusedStatementLeavesNothingWritten() {
-        m_ctx->db().exec(QStringLiteral("create trigger no_complaints before insert on complain "
-                                        "begin select raise(abort, 'complaints are closed'); end"));
+        m_ctx->db().refuse(QStringLiteral("complain"), QStringLiteral("INSERT"),
+                           QStringLiteral("complaints are closed"));
         fillCustomer(QStringLiteral("102"));
         submit();
         QCOMPARE(m_ctx->dialogs().texts(), strings({"complaints are closed"}));
@@ -226,7 +226,7 @@ private slots:
         QVERIFY(!submitEnabled());
 
         // The connection is left fit for the next try.
-        m_ctx->db().exec(QStringLiteral("drop trigger no_complaints"));
+        m_ctx->db().stopRefusing(QStringLiteral("complain"), QStringLiteral("INSERT"));
         m_ctx->dialogs().clear();
         support::choose(m_form.get(), QStringLiteral("Combo4"), QStringLiteral("EKM-KAKKANAD-OLT"));
         support::choose(m_form.get(), QStringLiteral("Combo6"), QStringLiteral("102"));

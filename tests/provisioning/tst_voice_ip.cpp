@@ -14,7 +14,7 @@ using Shown = support::ScriptedDialogs::Shown;
 
 namespace {
 
-const QString addresses = QStringLiteral("select IP, ID from VOIP order by rowid");
+const QString addresses = QStringLiteral("select IP, ID from VOIP order by trim(IP)");
 
 } // namespace
 

@@ -5,12 +5,8 @@ namespace support {
 namespace {
 
 core::Config configFor(const TestDb& db, const QHash<QString, QString>& extra) {
-    QHash<QString, QString> values{
-        {QStringLiteral("database/backend"), QStringLiteral("sqlite")},
-        {QStringLiteral("database/sqlite_path"), db.path()},
-        {QStringLiteral("database/secondary_sqlite_path"), db.secondaryPath()},
-        {QStringLiteral("app/wait_limit_seconds"), QStringLiteral("5")},
-    };
+    QHash<QString, QString> values = db.configValues();
+    values.insert(QStringLiteral("app/wait_limit_seconds"), QStringLiteral("5"));
     for (auto it = extra.begin(); it != extra.end(); ++it)
         values.insert(it.key(), it.value());
     return core::Config::fromValues(values, QStringLiteral("test.ini"));

@@ -2,21 +2,37 @@
 
 #include "db/db_settings.h"
 
+#include <QHash>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 
 namespace support {
 
-// A fresh SQLite database made from the real schema in a temporary folder,
-// with a secondary one beside it. The test writes its fixture with exec() and
-// reads back with rows()/scalar(); screens reach it through settings().
+// A fresh database made from the real schema, with a secondary one beside it.
+// The test writes its fixture with exec() and reads back with rows()/scalar();
+// screens reach it through settings() (or the configuration values()).
+//
+// SQLite files in a temporary folder, or, when the test runs on PostgreSQL
+// (ZELCRM_TEST_PG_STATE names the state file of the run's throwaway cluster,
+// scripts/pg-cluster), two new databases made from the cluster's schema
+// template and dropped again at the end. Fixture statements are written as
+// the screens write theirs and reach PostgreSQL through the same translation.
 class TestDb {
 public:
     TestDb();
     ~TestDb();
+    TestDb(const TestDb&) = delete;
+    TestDb& operator=(const TestDb&) = delete;
 
+    // True when the tests of this process run on PostgreSQL.
+    static bool onPostgreSql();
+
+    db::Backend backend() const;
     db::DbSettings settings() const;
+    // The [database] keys that reach this database.
+    QHash<QString, QString> configValues() const;
+    // SQLite only: the database files.
     QString path() const;
     QString secondaryPath() const;
 
@@ -29,10 +45,17 @@ public:
     QString scalar(const QString& sql, const QVariantList& params = {}) const;
     QStringList rowsSecondary(const QString& sql, const QVariantList& params = {}) const;
 
+    // Makes every INSERT or UPDATE (event) on the table fail with the
+    // message, as a server refuses a write, until stopRefusing().
+    void refuse(const QString& table, const QString& event, const QString& message) const;
+    void stopRefusing(const QString& table, const QString& event) const;
+
 private:
-    void run(const QString& file, const QString& sql, const QVariantList& params,
+    void run(bool secondary, const QString& sql, const QVariantList& params,
              QStringList* out) const;
     QTemporaryDir m_dir;
+    QString m_pgHost;     // the cluster's socket folder
+    QString m_pgDatabase; // the primary database; the secondary adds "_s"
 };
 
 } // namespace support

@@ -153,11 +153,17 @@ int seed(const QStringList& args, QTextStream& out) {
 }
 
 int printSchema(const QStringList& args, QTextStream& out) {
-    if (args.size() != 1 ||
-        (args.first() != QLatin1String("sqlite") && args.first() != QLatin1String("sqlserver")))
-        throw UsageError{QStringLiteral("print-schema takes sqlite or sqlserver")};
-    out << db::schemaScript(args.first() == QLatin1String("sqlserver"));
-    return Ok;
+    static const QList<std::pair<QString, db::Backend>> backends = {
+        {QStringLiteral("sqlite"), db::Backend::Sqlite},
+        {QStringLiteral("sqlserver"), db::Backend::SqlServer},
+        {QStringLiteral("postgresql"), db::Backend::PostgreSql},
+    };
+    for (const auto& [name, backend] : backends)
+        if (args.size() == 1 && args.first() == name) {
+            out << db::schemaScript(backend);
+            return Ok;
+        }
+    throw UsageError{QStringLiteral("print-schema takes sqlite, sqlserver or postgresql")};
 }
 
 } // namespace
@@ -176,8 +182,9 @@ QString usage() {
         "      still open, and K outages, one in a hundred not closed, for\n"
         "      benchmarks. The same arguments give the same data. FILE is created\n"
         "      when missing.\n"
-        "  zelcrm-admin print-schema sqlite|sqlserver\n"
-        "      Print the schema script, e.g. for sqlcmd on the production server.\n"
+        "  zelcrm-admin print-schema sqlite|sqlserver|postgresql\n"
+        "      Print the schema script, e.g. for sqlcmd or psql on the production\n"
+        "      server.\n"
         "\n"
         "Exit status: 0 done, 1 failed, 2 bad arguments.\n");
 }
