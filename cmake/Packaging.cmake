@@ -77,12 +77,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "net")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zel.invalid/crm")
 # Libraries the programs link come from dpkg-shlibdeps; the list below is what
-# is loaded at run time instead: the Qt SQL drivers (SQLite, ODBC), the ODBC
+# is loaded at run time instead: the Qt SQL drivers (SQLite, ODBC, PostgreSQL), the ODBC
 # driver for SQL Server, adduser for the service account of zelcrm-oltd, and
 # openssl, which zelcrm-sandbox runs to make its certificate.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, libqt6sql6-odbc, tdsodbc, adduser, openssl")
+    "libqt6sql6-sqlite, libqt6sql6-odbc, libqt6sql6-psql, tdsodbc, adduser, openssl")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_SOURCE_DIR}/data/debian/postinst")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
