@@ -6,6 +6,7 @@
 #include "core/workstation.h"
 #include "integrations/external_programs.h"
 #include "ui/dialogs.h"
+#include "ui/enter_navigation.h"
 #include "ui/screen_registry.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelcrm"));
+    ui::enterPressesButtons();
 
     const app::Startup startup = app::loadStartup(QApplication::arguments());
     ui::MessageBoxDialogs dialogs(startup.ok() ? startup.config.appTitle()

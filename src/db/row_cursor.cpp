@@ -1,5 +1,7 @@
 #include "db/row_cursor.h"
 
+#include <QSqlError>
+
 #include "core/text_formats.h"
 #include "db/error.h"
 
@@ -53,15 +55,26 @@ QString fieldText(const QVariant& v) {
     }
 }
 
+bool fetchNext(QSqlQuery& query) {
+    if (query.next())
+        return true;
+    const QSqlError error = query.lastError();
+    if (error.isValid()) {
+        const QString server = error.databaseText().trimmed();
+        throw Error(server.isEmpty() ? error.text().trimmed() : server);
+    }
+    return false;
+}
+
 RowCursor::RowCursor(std::shared_ptr<QSqlQuery> query)
     : m_query(std::move(query))
     , m_columns(m_query ? m_query->record() : QSqlRecord()) {
-    m_onRow = m_query && m_query->next();
+    m_onRow = m_query && fetchNext(*m_query);
 }
 
 void RowCursor::next() {
     if (m_onRow)
-        m_onRow = current().next();
+        m_onRow = fetchNext(current());
 }
 
 QSqlQuery& RowCursor::current() const {

@@ -11,6 +11,12 @@ namespace db {
 // The text without the blanks (spaces) at either end.
 QString trimBlanks(const QString& text);
 
+// Moves the query to its next row. The end of the answer is false; a failure
+// on the way (the server or the connection gives out part-way through a
+// result set) throws db::Error, so a grid or a count never comes out short
+// without a word.
+bool fetchNext(QSqlQuery& query);
+
 // The answer of one SELECT, read forward only. It stays readable until the
 // next statement starts on its connection (see ScreenDb). A fresh cursor stands on the
 // first row (or at its end when the answer is empty). Every field reads as

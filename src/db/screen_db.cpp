@@ -449,7 +449,7 @@ void ScreenDb::bindGrid(GridModel& grid, const QString& sql, const Params& param
     if (m_settings.backend == Backend::PostgreSql)
         names = schema::spelledAsDefined(sql, names);
     grid.beginFill(names);
-    while (q->next())
+    while (fetchNext(*q))
         for (int c = 0; c < record.count(); ++c)
             grid.appendCell(fieldText(q->value(c)));
     grid.endFill();

@@ -1,5 +1,6 @@
 #include "ui/enter_navigation.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -44,9 +45,37 @@ protected:
     }
 };
 
+// Enter (or Return) on a focused button presses it, on every window: Qt's
+// buttons only answer Space outside a dialog, and an operator who moved to a
+// button with Enter presses it with Enter. The key is taken here, so a
+// dialog's own default-button handling never presses it a second time.
+class EnterPressesButton final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button || !isEnter(event) || !button->hasFocus() || !button->isEnabled())
+            return QObject::eventFilter(watched, event);
+        if (!static_cast<QKeyEvent*>(event)->isAutoRepeat())
+            button->click();
+        return true;
+    }
+};
+
 } // namespace
 
+void enterPressesButtons() {
+    static QPointer<EnterPressesButton> instance;
+    if (instance || !QCoreApplication::instance())
+        return;
+    instance = new EnterPressesButton(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(instance);
+}
+
 void enterMovesFocus(QWidget* control) {
+    enterPressesButtons();
     if (!control)
         return;
     EnterToTab* filter = EnterToTab::shared();

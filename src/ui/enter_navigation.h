@@ -12,4 +12,9 @@ namespace ui {
 void enterMovesFocus(std::initializer_list<QWidget*> controls);
 void enterMovesFocus(QWidget* control);
 
+// Enter or Return on a focused, enabled button presses it, once, in every
+// window of the application. Installed once; the screen registry, the Enter
+// navigation above and the client's start all ask for it.
+void enterPressesButtons();
+
 } // namespace ui

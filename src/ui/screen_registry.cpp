@@ -1,5 +1,7 @@
 #include "ui/screen_registry.h"
 
+#include "ui/enter_navigation.h"
+
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -50,6 +52,7 @@ QWidget* ScreenRegistry::open(const QString& name, const std::function<QWidget*(
         bringToFront(existing);
         return existing;
     }
+    enterPressesButtons();
     QWidget* screen = factory();
     if (!screen)
         return nullptr;

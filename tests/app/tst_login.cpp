@@ -2,6 +2,7 @@
 #include "support/test_context.h"
 #include "support/widgets.h"
 
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -127,6 +128,29 @@ private slots:
                  QLineEdit::Password);
         support::pressEnter(m_form.get(), QStringLiteral("Text1"));
         QVERIFY(support::findWidget(m_form.get(), QStringLiteral("Text2"))->hasFocus());
+    }
+
+    // As an operator signs in with the keyboard alone: user id, Enter,
+    // password, Enter (the focus is then on LOGIN), Enter.
+    void signsInWithTheKeyboardAlone() {
+        QSignalSpy signedIn(m_form.get(), &app::LoginForm::signedIn);
+        QWidget* userBox = support::findWidget(m_form.get(), QStringLiteral("Text1"));
+        QApplication::setActiveWindow(m_form.get());
+        userBox->setFocus(Qt::OtherFocusReason);
+        const auto keys = [](const QString& text) {
+            QWidget* focused = QApplication::focusWidget();
+            QVERIFY(focused);
+            QTest::keyClicks(focused, text);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        };
+        keys(QStringLiteral("9876500001"));
+        keys(QStringLiteral("asha@123"));
+        QCOMPARE(QApplication::focusWidget(),
+                 support::findWidget(m_form.get(), QStringLiteral("Command1")));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+        QCOMPARE(signedIn.count(), 1);
+        QCOMPARE(m_ctx->dialogs().texts(),
+                 QStringList({QStringLiteral("WELCOME Asha Verma TO ZEL CRM PORTAL")}));
     }
 
 private:

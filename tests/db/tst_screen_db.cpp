@@ -284,6 +284,32 @@ private slots:
         QCOMPARE(ids, QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
     }
 
+    // A failure part-way through an answer is the failure it is: neither the
+    // cursor nor a grid may take it for the end and come out short.
+    void aFailurePartWayThroughAnAnswerIsNoEnd() {
+        m_db->exec(QStringLiteral("insert into engineer values ('A', '1', 'N'), ('B', '2', 'N'), "
+                                  "('C', '3', 'N'), ('D', '4', 'N')"));
+        // The third row cannot be computed: SQLite fails at that row, a
+        // server may fail before the first.
+        const QString sql =
+            m_db->backend() == db::Backend::Sqlite
+                ? QStringLiteral("select case when Engineer='C' then json('not json') else "
+                                 "Engineer end from engineer order by Engineer")
+                : QStringLiteral("select case when Engineer='C' then (1/0)::text else "
+                                 "Engineer end from engineer order by Engineer");
+        ScreenDb s(m_db->settings());
+        s.open();
+        QStringList read;
+        QVERIFY_THROWS_EXCEPTION(db::Error, [&] {
+            for (auto row = s.query(sql); !row.atEnd(); row.next())
+                read << row.field(0);
+        }());
+        QVERIFY(read.size() < 3);
+        db::GridModel grid;
+        QVERIFY_THROWS_EXCEPTION(db::Error, s.bindGrid(grid, sql));
+        s.close();
+    }
+
     void placeholdersGluedToAWordStillBind_data() {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("sent");

@@ -5,10 +5,12 @@
 #include "ui/waiting_action.h"
 
 #include <QAbstractItemView>
+#include <QDialog>
 #include <QEventLoop>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -65,6 +67,8 @@ private slots:
     void enterMovesToNextControl_data();
     void enterMovesToNextControl();
     void enterStaysWithControlsNotAskedFor();
+    void enterPressesTheFocusedButtonOnce_data();
+    void enterPressesTheFocusedButtonOnce();
 
     void labelClick();
     void labelPressDraggedAwayIsNoClick();
@@ -167,6 +171,39 @@ void TstWidgets::enterStaysWithControlsNotAskedFor() {
 
     QCOMPARE(form.focused(), last);
     QCOMPARE(returned.count(), 1);
+}
+
+void TstWidgets::enterPressesTheFocusedButtonOnce_data() {
+    QTest::addColumn<bool>("inDialog");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("clicks");
+    QTest::addRow("Return in a window") << false << true << int(Qt::Key_Return) << 1;
+    QTest::addRow("keypad Enter in a window") << false << true << int(Qt::Key_Enter) << 1;
+    // A dialog's default button answers Enter itself; it must not go twice.
+    QTest::addRow("Return in a dialog") << true << true << int(Qt::Key_Return) << 1;
+    QTest::addRow("a disabled button") << false << false << int(Qt::Key_Return) << 0;
+}
+
+void TstWidgets::enterPressesTheFocusedButtonOnce() {
+    QFETCH(bool, inDialog);
+    QFETCH(bool, enabled);
+    QFETCH(int, key);
+    QFETCH(int, clicks);
+    ui::enterPressesButtons();
+    std::unique_ptr<QWidget> window =
+        inDialog ? std::make_unique<QDialog>() : std::make_unique<QWidget>();
+    auto* layout = new QVBoxLayout(window.get());
+    layout->addWidget(new QLineEdit);
+    auto* button = new QPushButton(QStringLiteral("LOGIN"));
+    layout->addWidget(button);
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    button->setFocus(Qt::OtherFocusReason);
+    button->setEnabled(enabled);
+    QSignalSpy clicked(button, &QPushButton::clicked);
+    QTest::keyClick(button, Qt::Key(key));
+    QCOMPARE(clicked.count(), clicks);
 }
 
 void TstWidgets::labelClick() {
