@@ -34,6 +34,13 @@ template <class Screen> void onListPick(QComboBox* box, Screen* screen, void (Sc
 void keepTypedText(QComboBox* box);
 void keepTypedText(QWidget* screen);
 
+// Every list box of the screen is at least as wide as its longest entry (up
+// to a sane limit), also when its list is refilled later; and a value that
+// grows (a label with an accessible description) takes the spare width of its
+// row or grid, so the lists beside it keep their place. The screen registry
+// applies it to every screen it opens.
+void fitListBoxes(QWidget* screen);
+
 // True for a focus-out that moves to another control of the screen; focus
 // taken by another window (a message box, a menu, a popup) is no leaving.
 bool leavesForAnotherControl(const QEvent* event);
