@@ -48,8 +48,9 @@ int widthToShow(const QComboBox* box, const QString& text) {
 // Qt measures every entry for this policy, and again whenever the list
 // changes, so the box is never narrower than its longest entry. A text the
 // screen puts in the box that is no entry (a prompt such as "UP/DOWN TIME",
-// a value looked up) widens it as well; text the operator types scrolls
-// inside the box instead, so the controls beside it stay where they are.
+// a value looked up) widens it as well, and the box stays that wide, so
+// picking a shorter entry later moves nothing. Text the operator types
+// scrolls inside the box instead: the controls beside it stay where they are.
 void fitToEntries(QComboBox* box) {
     box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     box->setMaximumWidth(box->fontMetrics().averageCharWidth() * widestListInCharacters);
@@ -57,9 +58,11 @@ void fitToEntries(QComboBox* box) {
     if (!edit)
         return;
     const auto fitText = [box, edit] {
-        if (!edit->isModified())
-            box->setMinimumWidth(
-                std::min(widthToShow(box, box->currentText()), box->maximumWidth()));
+        if (edit->isModified())
+            return;
+        const int needed = std::min(widthToShow(box, box->currentText()), box->maximumWidth());
+        if (needed > box->minimumWidth())
+            box->setMinimumWidth(needed);
     };
     QObject::connect(box, &QComboBox::editTextChanged, box, fitText);
     fitText();

@@ -439,20 +439,29 @@ void TstWidgets::listsShowTheirWholeTextAndKeepTheirPlace() {
     form.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form.window));
 
-    // Filled once the screen is up, as the lists cascade, and picked.
+    // Filled once the screen is up, as the lists cascade: the box is then
+    // wide enough for its longest entry, so picking it moves nothing.
     const QString site = QStringLiteral("TVM-KAZHAKUTTAM-AP");
     ui::replaceEntries(form.site, {QStringLiteral("KOCHI-AP"), site}, QString());
+    form.settle();
+    const QList<QRect> filled = form.listPlaces();
     form.site->setCurrentIndex(1);
     form.settle();
     QCOMPARE(form.site->currentText(), site);
     QVERIFY(showsWholeText(form.site));
+    QCOMPARE(form.listPlaces(), filled);
     QVERIFY(showsWholeText(form.period));
 
     // A text the screen puts in the box that is none of its entries (a
-    // ticket's site, looked up) is shown whole too.
+    // ticket's site, looked up) is shown whole too; a shorter one picked
+    // afterwards leaves the box as wide.
     form.site->setEditText(QStringLiteral("TVM-KAZHAKUTTAM-OLD-EXCHANGE-AP"));
     form.settle();
     QVERIFY(showsWholeText(form.site));
+    const QList<QRect> widened = form.listPlaces();
+    form.site->setCurrentIndex(0);
+    form.settle();
+    QCOMPARE(form.listPlaces(), widened);
 
     // A value that grows beside the lists leaves them where they are.
     const QList<QRect> places = form.listPlaces();
