@@ -34,35 +34,51 @@ const char* const typedTextKept = "zelTypedTextKept";
 // entry this long is cut rather than the whole screen.
 constexpr int widestListInCharacters = 60;
 
-// The width a box needs to show this text whole, measured the way the box
-// measures its entries.
-int widthToShow(const QComboBox* box, const QString& text) {
+// The width a box needs to show a text this many pixels wide, with its frame
+// and its arrow, measured the way the box measures its entries.
+int boxWidthFor(const QComboBox* box, int textWidth) {
     QStyleOptionComboBox option;
     option.initFrom(box);
     option.editable = box->isEditable();
     option.frame = box->hasFrame();
-    const QSize contents(box->fontMetrics().horizontalAdvance(text), 0);
-    return box->style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, box).width();
+    return box->style()
+        ->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(textWidth, 0), box)
+        .width();
 }
 
-// Qt measures every entry for this policy, and again whenever the list
-// changes, so the box is never narrower than its longest entry. A text the
-// screen puts in the box that is no entry (a prompt such as "UP/DOWN TIME",
-// a value looked up) widens it as well, and the box stays that wide, so
-// picking a shorter entry later moves nothing. Text the operator types
-// scrolls inside the box instead: the controls beside it stay where they are.
+// Only ever wider, up to the box's limit: a box that narrowed would move the
+// controls beside it.
+void widenToShow(QComboBox* box, int textWidth) {
+    const int needed = std::min(boxWidthFor(box, textWidth), box->maximumWidth());
+    if (needed > box->minimumWidth())
+        box->setMinimumWidth(needed);
+}
+
+void widenToShowEntries(QComboBox* box, int first, int last) {
+    int widest = 0;
+    for (int i = first; i <= last; ++i)
+        widest = std::max(widest, box->fontMetrics().horizontalAdvance(box->itemText(i)));
+    widenToShow(box, widest);
+}
+
+// The box widens to show every entry it is given and every text the screen
+// puts in it that is no entry (a prompt such as "UP/DOWN TIME", a value
+// looked up), and stays that wide while the screen is open, so picking an
+// entry or refilling the list moves nothing beside it. Text the operator types
+// scrolls inside the box instead.
 void fitToEntries(QComboBox* box) {
-    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    box->setMaximumWidth(box->fontMetrics().averageCharWidth() * widestListInCharacters);
+    box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('X')) *
+                         widestListInCharacters);
+    widenToShowEntries(box, 0, box->count() - 1);
+    QObject::connect(
+        box->model(), &QAbstractItemModel::rowsInserted, box,
+        [box](const QModelIndex&, int first, int last) { widenToShowEntries(box, first, last); });
     QLineEdit* edit = box->lineEdit();
     if (!edit)
         return;
     const auto fitText = [box, edit] {
-        if (edit->isModified())
-            return;
-        const int needed = std::min(widthToShow(box, box->currentText()), box->maximumWidth());
-        if (needed > box->minimumWidth())
-            box->setMinimumWidth(needed);
+        if (!edit->isModified())
+            widenToShow(box, box->fontMetrics().horizontalAdvance(box->currentText()));
     };
     QObject::connect(box, &QComboBox::editTextChanged, box, fitText);
     fitText();
