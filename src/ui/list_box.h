@@ -34,11 +34,12 @@ template <class Screen> void onListPick(QComboBox* box, Screen* screen, void (Sc
 void keepTypedText(QComboBox* box);
 void keepTypedText(QWidget* screen);
 
-// Every list box of the screen is at least as wide as its longest entry (up
-// to a sane limit), also when its list is refilled later; and a value that
-// grows (a label with an accessible description) takes the spare width of its
-// row or grid, so the lists beside it keep their place. The screen registry
-// applies it to every screen it opens.
+// Every list box of the screen is wide enough for its longest entry and for
+// any text the screen puts in it (up to a sane limit), also as its list is
+// refilled, and never narrows while the screen is open; and a value that grows
+// (a label with an accessible description) takes the spare width of its row or
+// grid. So the lists keep their place. The screen registry applies it to every
+// screen it opens.
 void fitListBoxes(QWidget* screen);
 
 // True for a focus-out that moves to another control of the screen; focus
