@@ -103,10 +103,18 @@ bool hasStretch(const QBoxLayout* box) {
     return false;
 }
 
-bool holdsValue(const QBoxLayout* box) {
-    for (int i = 0; i < box->count(); ++i)
-        if (showsValue(box->itemAt(i)->widget()))
+bool isList(const QLayoutItem* item) {
+    return qobject_cast<const QComboBox*>(item->widget()) != nullptr;
+}
+
+// A value that stands after a list, so its growing could push the list.
+bool holdsValueAfterList(const QBoxLayout* box) {
+    bool list = false;
+    for (int i = 0; i < box->count(); ++i) {
+        if (list && showsValue(box->itemAt(i)->widget()))
             return true;
+        list = list || isList(box->itemAt(i));
+    }
     return false;
 }
 
@@ -116,7 +124,7 @@ bool holdsValue(const QBoxLayout* box) {
 // width given to the row's spacer, or else to its values, every control before
 // a value keeps its width. A stretch the form sets itself stays.
 void giveSpareWidthToValues(QBoxLayout* box) {
-    if (!isHorizontal(box) || hasStretch(box) || !holdsValue(box))
+    if (!isHorizontal(box) || hasStretch(box) || !holdsValueAfterList(box))
         return;
     bool spacer = false;
     for (int i = 0; i < box->count(); ++i)
@@ -128,18 +136,43 @@ void giveSpareWidthToValues(QBoxLayout* box) {
     }
 }
 
-// The same in a grid: the columns that show values take the spare width.
+struct Columns {
+    int first = 0;
+    int last = 0;
+};
+
+Columns columnsOf(QGridLayout* grid, int index) {
+    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+    grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+    return {column, column + columnSpan - 1};
+}
+
+// The same in a grid: the columns of values that stand right of every list
+// take the spare width, so the columns up to the lists keep theirs. Where
+// values share columns with lists, the form is left as it is: its columns
+// share the spare width, and a value moves the lists only once it outgrows
+// its column's share.
 void giveSpareWidthToValues(QGridLayout* grid) {
     for (int c = 0; c < grid->columnCount(); ++c)
         if (grid->columnStretch(c) != 0)
             return;
+    int lastListColumn = -1;
+    for (int i = 0; i < grid->count(); ++i)
+        if (isList(grid->itemAt(i)))
+            lastListColumn = std::max(lastListColumn, columnsOf(grid, i).last);
+    if (lastListColumn < 0)
+        return;
     for (int i = 0; i < grid->count(); ++i) {
-        if (!showsValue(grid->itemAt(i)->widget()))
+        QWidget* value = grid->itemAt(i)->widget();
+        const Columns columns = columnsOf(grid, i);
+        if (!showsValue(value) || columns.first <= lastListColumn)
             continue;
-        int row, column, rowSpan, columnSpan;
-        grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
-        for (int c = column; c < column + columnSpan; ++c)
+        for (int c = columns.first; c <= columns.last; ++c)
             grid->setColumnStretch(c, 1);
+        // As wide as its text, not the column: a value shown on a colour (a
+        // site's state) would otherwise paint a bar across the screen.
+        if (!grid->itemAt(i)->alignment())
+            grid->setAlignment(value, Qt::AlignLeft | Qt::AlignVCenter);
     }
 }
 

@@ -85,7 +85,7 @@ private slots:
 
     void listsShowTheirWholeTextAndKeepTheirPlace_data();
     void listsShowTheirWholeTextAndKeepTheirPlace();
-    void aStretchTheFormSetsStays();
+    void theFormsOwnSpreadStays();
 
     void closingDuringAWaitIsDeferred_data();
     void closingDuringAWaitIsDeferred();
@@ -468,6 +468,10 @@ void TstWidgets::listsShowTheirWholeTextAndKeepTheirPlace() {
     form.value->setText(QStringLiteral("IP: 10.200.30.40 / 10.200.30.41"));
     form.settle();
     QCOMPARE(form.listPlaces(), places);
+    // ...and takes no more room than its text: a value shown on a colour
+    // paints no bar across the screen.
+    if (arrangement == Arrangement::Grid)
+        QCOMPARE(form.value->width(), form.value->sizeHint().width());
     QVERIFY(showsWholeText(form.site));
 
     // So does the operator's typing: the text scrolls inside its box.
@@ -477,18 +481,33 @@ void TstWidgets::listsShowTheirWholeTextAndKeepTheirPlace() {
     QCOMPARE(form.listPlaces(), places);
 }
 
-// A stretch the form itself sets is its designer's choice and stays.
-void TstWidgets::aStretchTheFormSetsStays() {
+// A stretch the form itself sets is its designer's choice and stays; a grid
+// whose values share columns with lists (the customer record: lists and
+// values in every column) keeps Qt's own sharing of the spare width.
+void TstWidgets::theFormsOwnSpreadStays() {
     QWidget window;
     auto* row = new QHBoxLayout(&window);
-    auto* value = new QLabel;
-    value->setAccessibleDescription(QStringLiteral("count"));
+    auto* count = new QLabel;
+    count->setAccessibleDescription(QStringLiteral("count"));
     row->addWidget(new QComboBox);
-    row->addWidget(value);
+    row->addWidget(count);
     row->addStretch(2);
+
+    QWidget form;
+    auto* grid = new QGridLayout(&form);
+    auto* vlan = new QLabel;
+    vlan->setAccessibleDescription(QStringLiteral("outer VLAN"));
+    grid->addWidget(new QLineEdit, 0, 0);
+    grid->addWidget(new QComboBox, 0, 1);
+    grid->addWidget(new QComboBox, 1, 0);
+    grid->addWidget(vlan, 1, 1);
+
     ui::fitListBoxes(&window);
+    ui::fitListBoxes(&form);
     QCOMPARE(row->stretch(1), 0);
     QCOMPARE(row->stretch(2), 2);
+    QCOMPARE(grid->columnStretch(0), 0);
+    QCOMPARE(grid->columnStretch(1), 0);
 }
 
 void TstWidgets::closingDuringAWaitIsDeferred_data() {
