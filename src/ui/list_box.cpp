@@ -67,8 +67,9 @@ void widenToShowEntries(QComboBox* box, int first, int last) {
 // entry or refilling the list moves nothing beside it. Text the operator types
 // scrolls inside the box instead.
 void fitToEntries(QComboBox* box) {
-    box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('X')) *
-                         widestListInCharacters);
+    const int widest =
+        box->fontMetrics().horizontalAdvance(QLatin1Char('X')) * widestListInCharacters;
+    box->setMaximumWidth(std::min(box->maximumWidth(), widest)); // a form's own limit holds
     widenToShowEntries(box, 0, box->count() - 1);
     QObject::connect(
         box->model(), &QAbstractItemModel::rowsInserted, box,
