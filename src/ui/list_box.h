@@ -34,6 +34,14 @@ template <class Screen> void onListPick(QComboBox* box, Screen* screen, void (Sc
 void keepTypedText(QComboBox* box);
 void keepTypedText(QWidget* screen);
 
+// Every list box of the screen is wide enough for its longest entry and for
+// any text the screen puts in it (up to a sane limit), also as its list is
+// refilled, and never narrows while the screen is open; and a value that grows
+// (a label with an accessible description) takes the spare width of its row or
+// grid. So the lists keep their place. The screen registry applies it to every
+// screen it opens.
+void fitListBoxes(QWidget* screen);
+
 // True for a focus-out that moves to another control of the screen; focus
 // taken by another window (a message box, a menu, a popup) is no leaving.
 bool leavesForAnotherControl(const QEvent* event);

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <algorithm>
 
 namespace ui {
 
@@ -17,6 +18,8 @@ QueryGrid::QueryGrid(QWidget* parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setDefaultSectionSize(twipsToPixels(1200, logicalDpiX()));
+    // Fitting a column measures rows around the visible ones, up to this many.
+    horizontalHeader()->setResizeContentsPrecision(measuredRows);
     connect(&m_model, &QAbstractItemModel::modelReset, this, &QueryGrid::applyWidths);
 }
 
@@ -25,9 +28,17 @@ void QueryGrid::setColumnWidthsTwips(std::initializer_list<int> twips) {
     applyWidths();
 }
 
+// A width the screen sets is kept unless the values need more; without one,
+// the column is as wide as its values need, within the limit.
 void QueryGrid::applyWidths() {
-    for (int column = 0; column < m_twips.size(); ++column)
-        setColumnWidth(column, twipsToPixels(m_twips.at(column), logicalDpiX()));
+    const int widest = twipsToPixels(widestColumnTwips, logicalDpiX());
+    for (int column = 0; column < m_model.columnCount(); ++column) {
+        resizeColumnToContents(column);
+        int width = std::min(columnWidth(column), widest);
+        if (column < m_twips.size())
+            width = std::max(width, twipsToPixels(m_twips.at(column), logicalDpiX()));
+        setColumnWidth(column, width);
+    }
 }
 
 QString rowCountCaption(int rowsWithHeader) {

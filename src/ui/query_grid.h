@@ -25,8 +25,16 @@ public:
     QString cellText(int row, int column) const { return m_model.cell(row, column); }
 
     // Column widths given in twips (1440 to the inch), turned into pixels at
-    // the screen's resolution. They hold for every later binding too.
+    // the screen's resolution. They hold for every later binding too, as the
+    // least width of their columns.
     void setColumnWidthsTwips(std::initializer_list<int> twips);
+
+    // Every binding fits each column to its header and its values, measured
+    // on at most this many rows, however many the answer has...
+    static constexpr int measuredRows = 200;
+    // ...and never wider than this, so one long text (a history) does not
+    // push the other columns out of sight.
+    static constexpr int widestColumnTwips = 5760;
 
 private:
     void applyWidths();

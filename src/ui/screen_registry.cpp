@@ -1,6 +1,7 @@
 #include "ui/screen_registry.h"
 
 #include "ui/enter_navigation.h"
+#include "ui/list_box.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -59,6 +60,7 @@ QWidget* ScreenRegistry::open(const QString& name, const std::function<QWidget*(
     screen->setAttribute(Qt::WA_DeleteOnClose);
     if (screen->objectName().isEmpty())
         screen->setObjectName(name);
+    fitListBoxes(screen);
     m_open.insert(name, screen);
     if (placement == Placement::Child && m_area)
         showInArea(m_area, screen);

@@ -5,10 +5,12 @@
 #include "support/strings.h"
 #include "support/test_context.h"
 #include "support/widgets.h"
+#include "ui/query_grid.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QCompleter>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -51,6 +53,106 @@ QStringList conventionFaults(QWidget* screen) {
     if (screen->windowTitle().isEmpty())
         faults << form + QStringLiteral(" has no caption");
     return faults;
+}
+
+// Lets the layouts follow what just changed, as the event loop does.
+void settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+// The whole text of a list box is in sight: with the cursor at its end, its
+// first character is still at the box's left edge.
+bool showsWholeText(QComboBox* box) {
+    QLineEdit* edit = box->lineEdit();
+    edit->end(false);
+    edit->grab(); // the box scrolls its text as it paints
+    return edit->cursorPositionAt(QPoint(edit->contentsRect().left() + 1, edit->height() / 2)) == 0;
+}
+
+QList<QRect> listPlaces(QWidget* screen) {
+    QList<QRect> places;
+    for (const QComboBox* box : screen->findChildren<QComboBox*>())
+        places << QRect(box->mapTo(screen, QPoint()), box->size());
+    return places;
+}
+
+int longestEntry(const QComboBox* box) {
+    int longest = -1;
+    for (int i = 0; i < box->count(); ++i)
+        if (longest < 0 || box->itemText(i).size() > box->itemText(longest).size())
+            longest = i;
+    return longest;
+}
+
+// The list boxes of a screen that cut what they show, or that cut their
+// longest entry or move a list when it is picked; a box held at the widest a
+// list may be cuts what is longer.
+QStringList listFaults(QWidget* screen) {
+    QStringList faults;
+    for (QComboBox* box : screen->findChildren<QComboBox*>()) {
+        const QString name = screen->objectName() + QLatin1Char('.') + box->objectName();
+        const QString shown = box->currentText();
+        const auto showsWholeText = [box] {
+            return box->width() == box->maximumWidth() || ::showsWholeText(box);
+        };
+        if (!showsWholeText())
+            faults << name + QStringLiteral(" cuts ") + shown;
+        const int longest = longestEntry(box);
+        if (longest < 0)
+            continue;
+        const QList<QRect> places = listPlaces(screen);
+        const int chosen = box->currentIndex();
+        box->setCurrentIndex(longest);
+        settle();
+        if (!showsWholeText())
+            faults << name + QStringLiteral(" cuts its entry ") + box->itemText(longest);
+        if (listPlaces(screen) != places)
+            faults << name + QStringLiteral(" moves the lists on picking ") +
+                          box->itemText(longest);
+        box->setCurrentIndex(chosen);
+        box->setEditText(shown);
+        settle();
+    }
+    return faults;
+}
+
+// The grid's columns narrower than their header or a value, unless held at
+// the widest a column may be.
+QStringList columnFaults(ui::QueryGrid* grid) {
+    QStringList faults;
+    const int widest = ui::twipsToPixels(ui::QueryGrid::widestColumnTwips, grid->logicalDpiX());
+    for (int column = 0; column < grid->gridModel().columnCount(); ++column) {
+        int needed = grid->horizontalHeader()->sectionSizeHint(column);
+        for (int row = 0; row < grid->gridModel().rowCount(); ++row)
+            needed = std::max(needed,
+                              grid->sizeHintForIndex(grid->gridModel().index(row, column)).width());
+        if (grid->columnWidth(column) < std::min(needed, widest))
+            faults
+                << grid->gridModel().columns().at(column) +
+                       QStringLiteral(": %1 px of %2").arg(grid->columnWidth(column)).arg(needed);
+    }
+    return faults;
+}
+
+void addFaultDesk(const support::TestDb& db) {
+    db.exec(QStringLiteral("INSERT INTO circle (circle) VALUES ('KERALA'), ('MAHARASHTRA')"));
+    db.exec(QStringLiteral("INSERT INTO ssa (circle, SSA) VALUES ('KERALA', 'TRIVANDRUM')"));
+    db.exec(QStringLiteral(
+        "INSERT INTO af_site (circle, ssa, site, status, SERVICE, ip, VLAN, [user], LIVE) VALUES "
+        "('KERALA', 'TRIVANDRUM', 'TVM-KAZHAKUTTAM-AP', 'ACTIVE', 'FTTH-BNG-TRIVANDRUM-CORE-02', "
+        "'2001:db8:85a3::8a2e:370:7334', '3101', '117', 'UP'), "
+        "('KERALA', 'TRIVANDRUM', 'KOVALAM', 'ACTIVE', 'AF', '10.2.1.1', '2100', '9', 'UP')"));
+    const QString reason =
+        QStringLiteral("FIBER CUT BY NATIONAL HIGHWAY WIDENING WORK NEAR KAZHAKUTTAM JUNCTION");
+    db.exec(QStringLiteral("INSERT INTO AP_RFO (RFO) VALUES ('POWER'), (?)"), {reason});
+    db.exec(QStringLiteral(
+                "INSERT INTO olt_status (fault_id, circle, SSA, SITE_NAME, equipment, down_time, "
+                "up_time, TOTAL_TIME_DOWN, rfo, on_the_part_of, status, IP) VALUES "
+                "(41, 'MAHARASHTRA', 'PUNE', 'TVM-KAZHAKUTTAM-AP', 'OLT-ZTE-C320-01', "
+                "'2026-12-01 08:15:00', '2026-12-31 23:59:59', '735:44', ?, 'VUVA', 'OPEN', "
+                "'2001:db8:85a3::8a2e:370:7334')"),
+            {reason});
 }
 
 } // namespace
@@ -120,6 +222,60 @@ private slots:
               "Form11", "Form12", "Form15", "Form17", "Form18"})
             QVERIFY2(seen.contains(QString::fromLatin1(form)), qPrintable(seen.join(u' ')));
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+    }
+
+    // The site fault screen and the SLA board as an operator meets them, in
+    // the main window on a 1280 x 800 display: lists show their whole
+    // entries and stay put while the values beside them grow, and the grid's
+    // columns show their headers and values.
+    void theFaultScreensShowWholeTexts() {
+        addFaultDesk(m_ctx->db());
+        app::MainWindow main(m_ctx->app(), app::standardMenu());
+        main.resize(1280, 800);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+
+        main.menuAction(QStringLiteral("m7"))->trigger();
+        QWidget* bts = m_ctx->screens().find(QStringLiteral("Form8"));
+        QVERIFY(bts);
+        support::choose(bts, QStringLiteral("Combo1"), QStringLiteral("KERALA"));
+        support::choose(bts, QStringLiteral("Combo2"), QStringLiteral("TRIVANDRUM"));
+        support::choose(bts, QStringLiteral("Combo3"), QStringLiteral("TVM-KAZHAKUTTAM-AP"));
+        settle();
+        auto* site = support::find<QComboBox>(bts, QStringLiteral("Combo3"));
+        QCOMPARE(site->currentText(), QStringLiteral("TVM-KAZHAKUTTAM-AP"));
+        QVERIFY(showsWholeText(site));
+        const QList<QRect> places = listPlaces(bts);
+        support::choose(bts, QStringLiteral("Combo4"), QStringLiteral("TVM-KAZHAKUTTAM-AP"));
+        settle();
+        QCOMPARE(support::textOf(bts, QStringLiteral("Label2")),
+                 QStringLiteral("IP: 2001:db8:85a3::8a2e:370:7334"));
+        QCOMPARE(listPlaces(bts), places);
+        QStringList faults = listFaults(bts);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+
+        main.menuAction(QStringLiteral("SLA"))->trigger();
+        QWidget* sla = m_ctx->screens().find(QStringLiteral("Form5"));
+        QVERIFY(sla);
+        settle();
+        faults = listFaults(sla);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        auto* grid = support::find<ui::QueryGrid>(sla, QStringLiteral("MSHFlexGrid1"));
+        QCOMPARE(grid->cellText(0, 1), QStringLiteral("MAHARASHTRA"));
+        faults = columnFaults(grid);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+
+        // The outage looked up: its reason and address beside the lists.
+        const QList<QRect> board = listPlaces(sla);
+        support::type(sla, QStringLiteral("Text1"), QStringLiteral("41"));
+        support::leave(sla, QStringLiteral("Text1"));
+        settle();
+        QCOMPARE(support::textOf(sla, QStringLiteral("Label2")),
+                 QStringLiteral("2001:db8:85a3::8a2e:370:7334"));
+        QCOMPARE(listPlaces(sla), board);
+        faults = listFaults(sla);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        QVERIFY(m_ctx->dialogs().shown().isEmpty());
     }
 
     // The menu's screens open by their names and captions, inside the main

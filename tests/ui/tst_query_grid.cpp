@@ -3,6 +3,7 @@
 #include "ui/query_grid.h"
 
 #include <QAbstractItemModelTester>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTest>
 
@@ -84,6 +85,79 @@ private slots:
         QFETCH(int, dpi);
         QFETCH(int, pixels);
         QCOMPARE(ui::twipsToPixels(twips, dpi), pixels);
+    }
+
+    // Columns fit their header and their values as the grid is filled, within
+    // a limit; a width the screen sets stays unless it is what cuts them.
+    void columnsFitTheirContents_data() {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("twips");    // set by the screen; 0: none
+        QTest::addColumn<QString>("fits"); // "header", "value", "limit" or "set"
+        const QString history =
+            QStringLiteral("4/12/2026 9:5 AM FIBER CUT NEAR POLE 14 ").repeated(8);
+        QTest::addRow("long header") << QStringLiteral("reason_on_the_part_of_the_vendor")
+                                     << QStringLiteral("NA") << 0 << QStringLiteral("header");
+        QTest::addRow("long value") << QStringLiteral("circle") << QStringLiteral("MAHARASHTRA")
+                                    << 0 << QStringLiteral("value");
+        QTest::addRow("date-time") << QStringLiteral("d") << QStringLiteral("2026-12-31 23:59:59")
+                                   << 0 << QStringLiteral("value");
+        QTest::addRow("beyond the limit")
+            << QStringLiteral("history") << history << 0 << QStringLiteral("limit");
+        QTest::addRow("set width holds")
+            << QStringLiteral("id") << QStringLiteral("7") << 4000 << QStringLiteral("set");
+        QTest::addRow("set width that cuts")
+            << QStringLiteral("circle") << QStringLiteral("MAHARASHTRA") << 300
+            << QStringLiteral("value");
+    }
+    void columnsFitTheirContents() {
+        QFETCH(QString, header);
+        QFETCH(QString, value);
+        QFETCH(int, twips);
+        QFETCH(QString, fits);
+        ui::QueryGrid grid;
+        if (twips)
+            grid.setColumnWidthsTwips({twips});
+        auto& model = grid.gridModel();
+        model.beginFill({header, QStringLiteral("next")});
+        for (const QString& cell :
+             {QStringLiteral("1"), QStringLiteral("x"), value, QStringLiteral("y")})
+            model.appendCell(cell);
+        model.endFill();
+
+        const int width = grid.columnWidth(0);
+        const int headerNeeds = grid.horizontalHeader()->sectionSizeHint(0);
+        const int valueNeeds = grid.sizeHintForIndex(model.index(1, 0)).width();
+        const int limit = ui::twipsToPixels(ui::QueryGrid::widestColumnTwips, grid.logicalDpiX());
+        if (fits == QLatin1String("limit")) {
+            QCOMPARE(width, limit);
+            return;
+        }
+        QVERIFY2(
+            width >= headerNeeds && width >= valueNeeds,
+            qPrintable(
+                QStringLiteral("%1 px for %2 and %3").arg(width).arg(headerNeeds).arg(valueNeeds)));
+        if (fits == QLatin1String("set"))
+            QCOMPARE(width, ui::twipsToPixels(twips, grid.logicalDpiX()));
+        else
+            QVERIFY(width <= std::max(headerNeeds, valueNeeds) + 1);
+    }
+
+    // Only a bounded number of rows is measured, so an answer of a million
+    // rows binds as fast as one of a few hundred: a long value far down the
+    // list does not widen its column. (Qt by itself would measure the first
+    // thousand rows.)
+    void fittingMeasuresABoundedNumberOfRows() {
+        ui::QueryGrid grid;
+        auto& model = grid.gridModel();
+        model.beginFill({QStringLiteral("site")});
+        const int rows = 1000;
+        const QString far = QStringLiteral("TVM-KAZHAKUTTAM-AP-FAR-DOWN-THE-LIST");
+        for (int row = 0; row < rows; ++row)
+            model.appendCell(row == rows - 1 ? far : QStringLiteral("AP"));
+        model.endFill();
+        QVERIFY(ui::QueryGrid::measuredRows < rows);
+        QVERIFY(grid.columnWidth(0) < grid.sizeHintForIndex(model.index(rows - 1, 0)).width());
     }
 
     void widthsHoldAcrossBindings() {

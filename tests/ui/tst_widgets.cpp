@@ -7,6 +7,8 @@
 #include <QAbstractItemView>
 #include <QDialog>
 #include <QEventLoop>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -80,6 +82,10 @@ private slots:
     void typedTextIsNoPick_data();
     void typedTextIsNoPick();
     void pickingFromTheListRunsTheHandler();
+
+    void listsShowTheirWholeTextAndKeepTheirPlace_data();
+    void listsShowTheirWholeTextAndKeepTheirPlace();
+    void theFormsOwnSpreadStays();
 
     void closingDuringAWaitIsDeferred_data();
     void closingDuringAWaitIsDeferred();
@@ -351,6 +357,157 @@ void TstWidgets::pickingFromTheListRunsTheHandler() {
         QCOMPARE(form.picks, 2);
         QCOMPARE(form.box->currentText(), QStringLiteral("WIRE DOWN"));
     }
+}
+
+namespace {
+
+enum class Arrangement { Grid, RowWithSpacer, Row };
+
+// The arrangements the screens use: the site fault screen's grid of captions,
+// lists and the site's values beside them, over a text box that takes any
+// width on offer; or a row of a text box, lists, a value and a button, with
+// or without a spacer closing it.
+struct ListForm {
+    QWidget window;
+    QComboBox* site = new QComboBox;
+    QComboBox* period = new QComboBox;
+    QLabel* value = new QLabel(QStringLiteral("IP:"));
+
+    explicit ListForm(Arrangement arrangement) {
+        site->setEditable(true);
+        period->setEditable(true);
+        value->setAccessibleDescription(QStringLiteral("IP address of the site"));
+        auto* caption = new QLabel(QStringLiteral("SELECT SITE"));
+        if (arrangement == Arrangement::Grid) {
+            auto* grid = new QGridLayout(&window);
+            grid->addWidget(caption, 0, 0);
+            grid->addWidget(site, 0, 1);
+            grid->addWidget(new QLabel(QStringLiteral("BNG:")), 0, 2);
+            grid->addWidget(new QLabel(QStringLiteral("SELECT FAULT")), 1, 0);
+            grid->addWidget(period, 1, 1);
+            grid->addWidget(value, 1, 2);
+            grid->addWidget(new QLineEdit, 2, 0);
+            grid->addWidget(new QPushButton(QStringLiteral("CLOSE FT")), 2, 3);
+            grid->addWidget(new QLineEdit, 3, 2, 1, 2);
+        } else {
+            auto* row = new QHBoxLayout(&window);
+            row->addWidget(new QLineEdit);
+            row->addWidget(site);
+            row->addWidget(period);
+            row->addWidget(value);
+            row->addWidget(new QPushButton(QStringLiteral("CLOSE")));
+            if (arrangement == Arrangement::RowWithSpacer)
+                row->addStretch();
+        }
+        // What the screen's constructor puts in a box before the screen opens.
+        ui::replaceEntries(period, {QStringLiteral("UP_TIME"), QStringLiteral("DOWN_TIME")},
+                           QStringLiteral("UP/DOWN TIME"));
+        window.resize(1000, 200);
+    }
+
+    void settle() {
+        window.layout()->activate();
+        QCoreApplication::processEvents();
+    }
+    QList<QRect> listPlaces() const { return {site->geometry(), period->geometry()}; }
+};
+
+// The whole text is in sight: with the cursor at its end, its first
+// character is still at the left edge of the box.
+bool showsWholeText(QComboBox* box) {
+    QLineEdit* edit = box->lineEdit();
+    edit->end(false);
+    edit->grab(); // the box scrolls its text as it paints
+    return edit->cursorPositionAt(QPoint(edit->contentsRect().left() + 1, edit->height() / 2)) == 0;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Arrangement)
+
+void TstWidgets::listsShowTheirWholeTextAndKeepTheirPlace_data() {
+    QTest::addColumn<Arrangement>("arrangement");
+    QTest::addRow("grid of captions, lists and values") << Arrangement::Grid;
+    QTest::addRow("row closed by a spacer") << Arrangement::RowWithSpacer;
+    QTest::addRow("row") << Arrangement::Row;
+}
+
+void TstWidgets::listsShowTheirWholeTextAndKeepTheirPlace() {
+    QFETCH(Arrangement, arrangement);
+    ListForm form(arrangement);
+    ui::fitListBoxes(&form.window);
+    form.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form.window));
+
+    // Filled once the screen is up, as the lists cascade: the box is then
+    // wide enough for its longest entry, so picking it moves nothing.
+    const QString site = QStringLiteral("TVM-KAZHAKUTTAM-AP");
+    ui::replaceEntries(form.site, {QStringLiteral("KOCHI-AP"), site}, QString());
+    form.settle();
+    const QList<QRect> filled = form.listPlaces();
+    form.site->setCurrentIndex(1);
+    form.settle();
+    QCOMPARE(form.site->currentText(), site);
+    QVERIFY(showsWholeText(form.site));
+    QCOMPARE(form.listPlaces(), filled);
+    QVERIFY(showsWholeText(form.period));
+
+    // A text the screen puts in the box that is none of its entries (a
+    // ticket's site, looked up) is shown whole too; a shorter one picked
+    // afterwards leaves the box as wide.
+    form.site->setEditText(QStringLiteral("TVM-KAZHAKUTTAM-OLD-EXCHANGE-AP"));
+    form.settle();
+    QVERIFY(showsWholeText(form.site));
+    const QList<QRect> widened = form.listPlaces();
+    form.site->setCurrentIndex(0);
+    form.settle();
+    QCOMPARE(form.listPlaces(), widened);
+
+    // A value that grows beside the lists leaves them where they are.
+    const QList<QRect> places = form.listPlaces();
+    form.value->setText(QStringLiteral("IP: 10.200.30.40 / 10.200.30.41"));
+    form.settle();
+    QCOMPARE(form.listPlaces(), places);
+    // ...and takes no more room than its text: a value shown on a colour
+    // paints no bar across the screen.
+    if (arrangement == Arrangement::Grid)
+        QCOMPARE(form.value->width(), form.value->sizeHint().width());
+    QVERIFY(showsWholeText(form.site));
+
+    // So does the operator's typing: the text scrolls inside its box.
+    form.site->setFocus();
+    QTest::keyClicks(form.site, QStringLiteral(" NEAR THE RAILWAY STATION"));
+    form.settle();
+    QCOMPARE(form.listPlaces(), places);
+}
+
+// A stretch the form itself sets is its designer's choice and stays; a grid
+// whose values share columns with lists (the customer record: lists and
+// values in every column) keeps Qt's own sharing of the spare width.
+void TstWidgets::theFormsOwnSpreadStays() {
+    QWidget window;
+    auto* row = new QHBoxLayout(&window);
+    auto* count = new QLabel;
+    count->setAccessibleDescription(QStringLiteral("count"));
+    row->addWidget(new QComboBox);
+    row->addWidget(count);
+    row->addStretch(2);
+
+    QWidget form;
+    auto* grid = new QGridLayout(&form);
+    auto* vlan = new QLabel;
+    vlan->setAccessibleDescription(QStringLiteral("outer VLAN"));
+    grid->addWidget(new QLineEdit, 0, 0);
+    grid->addWidget(new QComboBox, 0, 1);
+    grid->addWidget(new QComboBox, 1, 0);
+    grid->addWidget(vlan, 1, 1);
+
+    ui::fitListBoxes(&window);
+    ui::fitListBoxes(&form);
+    QCOMPARE(row->stretch(1), 0);
+    QCOMPARE(row->stretch(2), 2);
+    QCOMPARE(grid->columnStretch(0), 0);
+    QCOMPARE(grid->columnStretch(1), 0);
 }
 
 void TstWidgets::closingDuringAWaitIsDeferred_data() {
