@@ -295,7 +295,7 @@ private slots:
             m_db->backend() == db::Backend::Sqlite
                 ? QStringLiteral("select case when Engineer='C' then json('not json') else "
                                  "Engineer end from engineer order by Engineer")
-                : QStringLiteral("select case when Engineer='C' then (1/0)::text else "
+                : QStringLiteral("select case when Engineer='C' then cast(1/0 as varchar) else "
                                  "Engineer end from engineer order by Engineer");
         ScreenDb s(m_db->settings());
         s.open();
