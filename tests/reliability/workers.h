@@ -49,6 +49,7 @@ inline QString iniFor(const support::TestDb& db, const QDir& folder) {
     for (auto it = values.begin(); it != values.end(); ++it)
         text += it.key().section(QLatin1Char('/'), 1).toUtf8() + '=' + it.value().toUtf8() + '\n';
     file.write(text);
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return path;
 }
 
