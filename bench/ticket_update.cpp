@@ -54,7 +54,8 @@ double updateOne(Target& target, int i) {
     const QString user = faults::operatorAt(screen, QStringLiteral("02:AB:CD:00:00:01"));
     const QString history = faults::withUpdateEntry(ticket->history, core::formats::usDateTime(now),
                                                     user, QStringLiteral("bench update"));
-    if (faults::recordUpdate(screen, ft, history, downTime) != 1)
+    if (faults::recordUpdate(screen, ft, ticket->storedHistory, history, downTime) !=
+        faults::HistoryWrite::Written)
         throw db::Error(QStringLiteral("ticket %1 in %2 was not updated").arg(ft, target.path));
     const faults::FaultContacts contacts =
         faults::readContacts(screen, ticket->ssa, ticket->circle);

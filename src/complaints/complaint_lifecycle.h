@@ -32,22 +32,43 @@ struct NewComplaint {
     QString voiceIp;
 };
 
+struct LoggedComplaint {
+    QString number;     // the new complaint's, as the database gave it
+    QString openBefore; // else: the subscriber's complaint that is still open
+};
+
 // Inserts the complaint as "NEW", writes the subscriber's name, mobile,
-// address and voice IP, and reads back the subscriber's first open complaint
-// number, all in one transaction: a subscriber update that fails leaves no
-// complaint behind.
-QString logComplaint(db::ScreenDb& db, const NewComplaint& complaint);
+// address and voice IP, all in one transaction: a subscriber update that
+// fails leaves no complaint behind. Nothing is written while the subscriber
+// has a complaint that is not closed, also one another desk logged a moment
+// ago: the check and the insert hold the write lock together.
+LoggedComplaint logComplaint(db::ScreenDb& db, const NewComplaint& complaint);
+
+// A history write is guarded: it holds only while the stored history is
+// still `lookedUp`, the one the screen showed, so an entry another desk made
+// since is never written over.
+enum class HistoryWrite {
+    Written,
+    Gone,    // no complaint has that number
+    Changed, // the stored history is no longer the one looked up
+};
 
 // Marks the complaint "OPEN" with its new history, hours and category.
-// False when no complaint has that number.
-bool recordUpdate(db::ScreenDb& db, const QString& number, qint64 hours, const QString& history,
-                  const QString& category);
+HistoryWrite recordUpdate(db::ScreenDb& db, const QString& number, const QString& lookedUp,
+                          qint64 hours, const QString& history, const QString& category);
 
-// Marks the complaint "CLOSED" with the closing entry, time, hours, closer and
-// category. False when no complaint has that number.
-bool recordClosing(db::ScreenDb& db, const QString& number, const QString& history,
-                   const QString& closingTime, qint64 hours, const QString& user,
-                   const QString& category);
+struct Closing {
+    QString history; // with the closing entry
+    QString time;
+    qint64 hours = 0;
+    QString user;
+    QString category;
+};
+
+// Marks the complaint "CLOSED" with the closing entry, time, hours, closer
+// and category.
+HistoryWrite recordClosing(db::ScreenDb& db, const QString& number, const QString& lookedUp,
+                           const Closing& closing);
 
 // Marks the subscriber's offline records that are not closed with the
 // category, on the secondary server. It uses a connection of its own: the

@@ -1,6 +1,7 @@
 #include "complaints/complaint_register_form.h"
 
 #include "complaints/complaint_lifecycle.h"
+#include "complaints/complaint_register_texts.h"
 #include "complaints/open_complaint_board_form.h"
 #include "complaints/subscriber_maintenance.h"
 #include "core/clock.h"
@@ -24,11 +25,10 @@
 
 namespace complaints {
 
+using namespace register_texts;
+
 namespace {
 
-const QString vuva = QStringLiteral("VUVA");
-const QString zel = QStringLiteral("ZEL");
-const QString zelCrm = QStringLiteral("ZEL CRM");
 const QString alvenVelmora = QStringLiteral("ALVEN VELMORA");
 
 void setControlText(QWidget* control, const QString& text) {
@@ -48,13 +48,6 @@ void emptyList(QComboBox* combo) {
     const QString text = combo->currentText();
     combo->clear();
     combo->setEditText(text);
-}
-
-qint64 hoursOrFail(const QString& issueTime, const QDateTime& now) {
-    const auto hours = hoursPending(issueTime, now);
-    if (!hours)
-        throw db::Error(db::dateConversionMessage());
-    return *hours;
 }
 
 } // namespace
@@ -222,7 +215,7 @@ void ComplaintRegisterForm::lookUpComplaint() {
         m_ui->Command3->setEnabled(true);
         m_db.open();
         for (auto row = m_db.query(QStringLiteral("select * from complain WHERE ID= ?"),
-                                   {db::text(m_ui->Text6->text())});
+                                   {db::rowNumber(m_ui->Text6->text())});
              !row.atEnd(); row.next())
             showComplaint(row, ComplaintRead::Lookup);
         showHistoryGrid(m_ui->Text15->text());
@@ -245,6 +238,10 @@ void ComplaintRegisterForm::showComplaint(const db::RowCursor& row, ComplaintRea
                                   : (f.trimmed ? row.trimmed(f.column) : row.field(f.column));
         setControlText(findChild<QWidget*>(f.control), value);
     }
+    // The history exactly as stored: an update or closing writes only while
+    // it is still this text.
+    m_lookedUpNumber = row.trimmed(0);
+    m_lookedUpHistory = row.field(4);
 }
 
 void ComplaintRegisterForm::showHistoryGrid(const QString& subscriberId) {
@@ -345,163 +342,6 @@ bool ComplaintRegisterForm::mobileRefused(const QString& mobile) {
         return false;
     m_app.dialogs.message(QStringLiteral("MOBILE NUMBER MUST BE NUMERIC"), vuva,
                           ui::Icon::Information);
-    return true;
-}
-
-// --- complaints -----------------------------------------------------------------
-
-void ComplaintRegisterForm::submitComplaint() {
-    ui::stopOnError(m_app.dialogs, &m_db, [this] {
-        if (openComplaintShown()) {
-            m_app.dialogs.message(QStringLiteral(" HAS ALREADY AN OPEN COMPLAIN"), vuva,
-                                  ui::Icon::Information);
-            return;
-        }
-        if (submitFieldsMissing()) {
-            m_app.dialogs.message(QStringLiteral("PLEASE FILL ALL THE DATA"), vuva,
-                                  ui::Icon::Information);
-            return;
-        }
-        // Checked before anything is written: the subscriber record takes the
-        // mobile as a number, and a half-logged complaint helps nobody.
-        if (mobileRefused(m_ui->Text4->text().trimmed()))
-            return;
-        logNewComplaint();
-    });
-}
-
-// Also true while any complaint number is on the screen, even a closed one's.
-bool ComplaintRegisterForm::openComplaintShown() {
-    m_db.open();
-    for (auto row = m_db.query(QStringLiteral("select * from complain WHERE [User ID]= ? AND "
-                                              "STATUS<>'CLOSED'"),
-                               {db::text(m_ui->Text1->text())});
-         !row.atEnd(); row.next())
-        showComplaint(row, ComplaintRead::SubmitCheck);
-    m_db.close();
-    return !m_ui->Text6->text().isEmpty();
-}
-
-bool ComplaintRegisterForm::submitFieldsMissing() const {
-    for (const QString& text :
-         {m_ui->Text1->text(), m_ui->Text2->text(), m_ui->Text4->text(),
-          m_ui->Combo1->currentText(), m_ui->Text12->text(), m_ui->Text13->text(),
-          m_ui->Combo4->currentText(), m_ui->Combo5->currentText()})
-        if (text.isEmpty())
-            return true;
-    return false;
-}
-
-void ComplaintRegisterForm::logNewComplaint() {
-    NewComplaint c;
-    c.name = m_ui->Text2->text();
-    c.mobile = m_ui->Text4->text().trimmed();
-    c.issueTime = core::formats::shortDateTime(m_app.clock.now());
-    c.description = m_ui->Combo1->currentText();
-    c.ssa = m_ui->Combo5->currentText();
-    c.fe = m_ui->Text12->text();
-    c.feMobile = m_ui->Text13->text();
-    c.address = m_ui->Text8->text();
-    c.subscriberId = m_ui->Text1->text();
-    c.circle = m_ui->Combo4->currentText();
-    c.ap = m_ui->Text18->text();
-    c.user = signedInUser();
-    c.service = m_ui->Label22->text();
-    c.voiceIp = m_ui->Text20->text();
-    m_db.open();
-    const QString number = logComplaint(m_db, c);
-    m_db.close();
-    m_ui->Label16->setText(number);
-    m_app.dialogs.message(QStringLiteral("Complain Submitted Successfully with Complain No") +
-                              number,
-                          vuva, ui::Icon::Information);
-}
-
-void ComplaintRegisterForm::updateComplaint() {
-    ui::stopOnError(m_app.dialogs, &m_db, [this] {
-        const QString number = m_ui->Text6->text();
-        m_db.open();
-        if (m_ui->Text10->toPlainText().isEmpty())
-            m_app.dialogs.message(QStringLiteral("PLEASE FILL UPDATE"), zel, ui::Icon::Information);
-        else
-            recordComplaintUpdate(number);
-        m_db.close();
-        // A wire fault takes the subscriber's offline records with it, whether
-        // or not the update text was given.
-        const QString category = m_ui->Combo2->currentText();
-        if (category == QLatin1String("WIRE DOWN"))
-            markOfflineRecords(m_db.settings(), category, m_ui->Text15->text());
-    });
-}
-
-void ComplaintRegisterForm::recordComplaintUpdate(const QString& number) {
-    const QDateTime now = m_app.clock.now();
-    const QString history =
-        m_ui->Label7->text() +
-        updateEntry(core::formats::shortDateTime(now), signedInUser(), m_ui->Text10->toPlainText());
-    m_ui->Label7->setText(history);
-    QString issueTime;
-    bool found = false;
-    for (auto row =
-             m_db.query(QStringLiteral("SELECT * FROM COMPLAIN WHERE ID=?"), {db::text(number)});
-         !row.atEnd(); row.next()) {
-        issueTime = row.trimmed(3);
-        found = true;
-    }
-    const bool updated = found && recordUpdate(m_db, number, hoursOrFail(issueTime, now), history,
-                                               m_ui->Combo2->currentText());
-    if (!updated) {
-        m_app.dialogs.message(QStringLiteral("COMPLAINT %1 NOT FOUND").arg(number), zelCrm,
-                              ui::Icon::Information);
-        return;
-    }
-    m_app.dialogs.message(QStringLiteral("COMPLAINT UPDATED"), zelCrm, ui::Icon::Information);
-}
-
-void ComplaintRegisterForm::closeComplaint() {
-    ui::stopOnError(m_app.dialogs, &m_db, [this] {
-        const QString number = m_ui->Text6->text();
-        // Asked first, so a workstation without the portal's address closes
-        // nothing it could not announce.
-        const QString portal = m_app.config.required(QStringLiteral("services/portal_server"));
-        m_db.open();
-        const bool closed = closeShownComplaint(number);
-        m_db.close();
-        if (!closed)
-            return;
-        sendClosingNotice(closingNoticeUrl(portal, m_ui->Text9->text(), number),
-                          m_app.config.waitLimitSeconds());
-        m_app.dialogs.message(QStringLiteral("CLOSED SUCCESSFULLY"), zel, ui::Icon::Information);
-        m_ui->Command2->setEnabled(false);
-        m_ui->Command3->setEnabled(false);
-        m_ui->Text3->setFocus();
-    });
-}
-
-bool ComplaintRegisterForm::closeShownComplaint(const QString& number) {
-    const QDateTime now = m_app.clock.now();
-    const QString closingTime = core::formats::shortDateTime(now);
-    const auto row =
-        m_db.query(QStringLiteral("select * from complain where id=?"), {db::text(number)});
-    const QString notFound = QStringLiteral("COMPLAINT %1 NOT FOUND").arg(number);
-    if (row.atEnd()) {
-        m_app.dialogs.message(notFound, zelCrm, ui::Icon::Information);
-        return false;
-    }
-    const QString issueTime = row.trimmed(3);
-    const QString user = signedInUser();
-    if (user.isEmpty()) {
-        m_app.dialogs.message(
-            QStringLiteral("YOU ARE NOT LOGIN PLEASE CLOSE WINDO AND LOGIN AGAIN"), zel,
-            ui::Icon::Information);
-        return false;
-    }
-    const QString history = m_ui->Label7->text() + closingEntry(closingTime, user);
-    if (!recordClosing(m_db, number, history, closingTime, hoursOrFail(issueTime, now), user,
-                       m_ui->Combo2->currentText())) {
-        m_app.dialogs.message(notFound, zelCrm, ui::Icon::Information);
-        return false;
-    }
     return true;
 }
 

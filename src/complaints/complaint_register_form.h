@@ -1,5 +1,6 @@
 #pragma once
 
+#include "complaints/complaint_lifecycle.h"
 #include "complaints/complaint_rules.h"
 #include "core/app_context.h"
 #include "db/screen_db.h"
@@ -60,6 +61,11 @@ private:
     void recordComplaintUpdate(const QString& number);
     void closeComplaint();
     bool closeShownComplaint(const QString& number);
+    void tellAlreadyOpen();
+    // The guard on the stored history (complaint_register_actions.cpp).
+    QString lookedUpHistory(const QString& number) const;
+    void rememberStored(const QString& number, const QString& history);
+    void tellMissedWrite(HistoryWrite written, const QString& number);
 
     // The subscriber's record
     void saveSubscriber();
@@ -79,6 +85,9 @@ private:
     QTimer* m_timer;
     // The subscriber's AP site address, found by the last search.
     QString m_apAddress;
+    // The complaint last shown or written, and its history as stored.
+    QString m_lookedUpNumber;
+    QString m_lookedUpHistory;
 };
 
 } // namespace complaints

@@ -175,7 +175,7 @@ void OpenComplaintBoardForm::lookUpComplaint() {
     ui::stopOnError(m_app.dialogs, &m_db, [this] {
         m_db.open();
         for (auto row = m_db.query(QStringLiteral("select * from complain WHERE ID= ?"),
-                                   {db::text(m_ui->Text1->text())});
+                                   {db::rowNumber(m_ui->Text1->text())});
              !row.atEnd(); row.next()) {
             m_ui->Label3->setText(row.trimmed(1));
             m_ui->Combo3->setEditText(row.trimmed(5));

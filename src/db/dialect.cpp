@@ -2,6 +2,9 @@
 
 #include "db/schema_definition.h"
 
+#include <QRegularExpression>
+#include <optional>
+
 namespace db {
 
 QString postgreSqlText(const QString& sql) {
@@ -76,6 +79,36 @@ QString duplicateCandidatesSql(Backend backend) {
     return QStringLiteral("SELECT ID FROM CDATA WHERE ID LIKE ? ESCAPE '!' OR ID LIKE ' %'");
 }
 
+QString openComplaintsSql(Backend backend) {
+    if (backend == Backend::SqlServer)
+        return QStringLiteral("select id from complain WITH (UPDLOCK, HOLDLOCK) WHERE [user id]=? "
+                              "and status<>'CLOSED'");
+    return QStringLiteral("select id from complain WHERE [user id]=? and status<>'CLOSED'");
+}
+
+QString insertReturningKey(Backend backend, const QString& insert, const QString& key) {
+    if (backend != Backend::SqlServer)
+        return insert + QStringLiteral(" RETURNING ") + key;
+    const qsizetype values = insert.lastIndexOf(QLatin1String(" VALUES"), -1, Qt::CaseInsensitive);
+    return insert.left(values) + QStringLiteral(" OUTPUT INSERTED.") + key + insert.mid(values);
+}
+
+namespace {
+
+// The SQL Server form of an insert that reads back its key with RETURNING;
+// nothing for any other text.
+std::optional<QString> sqlServerKeyedInsert(const QString& sql) {
+    static const QRegularExpression returning(
+        QStringLiteral("^(INSERT .* VALUES\\s*\\(.*\\)) RETURNING (\\[[^\\]]+\\]|\\w+)$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = returning.match(sql.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    return insertReturningKey(Backend::SqlServer, match.captured(1), match.captured(2));
+}
+
+} // namespace
+
 QString rowsChangedSql(const QString& dbmsName) {
     if (dbmsName.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive))
         return QStringLiteral("SELECT @@ROWCOUNT");
@@ -85,9 +118,11 @@ QString rowsChangedSql(const QString& dbmsName) {
 }
 
 bool isOtherDialectText(const QString& sql) {
+    if (sqlServerKeyedInsert(sql))
+        return true;
     // A caller may add clauses (an order) after a dialect text.
     for (const Backend backend : {Backend::Sqlite, Backend::PostgreSql})
-        if (sql.startsWith(yesterdaysOutagesSql(backend)) ||
+        if (sql.startsWith(yesterdaysOutagesSql(backend)) || sql == openComplaintsSql(backend) ||
             sql.startsWith(duplicateCandidatesSql(backend)))
             return true;
     return sql == rowsChangedSql(QStringLiteral("SQLite"));
@@ -95,7 +130,12 @@ bool isOtherDialectText(const QString& sql) {
 
 QStringList serverOnlyTexts() {
     return {yesterdaysOutagesSql(Backend::SqlServer), duplicateCandidatesSql(Backend::SqlServer),
+            openComplaintsSql(Backend::SqlServer),
             rowsChangedSql(QStringLiteral("Microsoft SQL Server"))};
+}
+
+QString sqlServerCounterpart(const QString& sql) {
+    return sqlServerKeyedInsert(sql).value_or(QString());
 }
 
 } // namespace db

@@ -31,6 +31,19 @@ QString yesterdaysOutagesSql(Backend backend);
 // SQLite's BEGIN IMMEDIATE already holds the whole database.
 QString duplicateCandidatesSql(Backend backend);
 
+// The subscriber's complaints that are not closed, read before a new one is
+// logged. The read holds to the end of the write-locked transaction: update
+// and range locks on SQL Server; PostgreSQL's and SQLite's write-locked
+// transactions already keep a second desk out until the first commits.
+QString openComplaintsSql(Backend backend);
+
+// The insert `insert` ("INSERT INTO t(...) VALUES(...)") with the new row's
+// key column `key` read back as its one answer, as the database itself gives
+// it: SQL Server's OUTPUT INSERTED before the VALUES, RETURNING on SQLite and
+// PostgreSQL. Another session's row stored at the same moment can never be
+// taken for this one, as a MAX(...) read afterwards can be.
+QString insertReturningKey(Backend backend, const QString& insert, const QString& key);
+
 // The statement that asks the database how many rows the last statement on
 // the connection changed, for a driver that answers "unknown" (-1). Chosen by
 // the name the ODBC driver gives its database (SQL_DBMS_NAME); empty when the
@@ -42,5 +55,9 @@ QString rowsChangedSql(const QString& dbmsName);
 // latter, so the grammar check sees every text SQL Server would get.
 bool isOtherDialectText(const QString& sql);
 QStringList serverOnlyTexts();
+// The SQL Server text standing for an other-dialect text made from a
+// statement of the caller's (an insert reading back its key); empty when
+// the text has none.
+QString sqlServerCounterpart(const QString& sql);
 
 } // namespace db

@@ -66,7 +66,9 @@ public:
     void bind(const Params& params) {
         for (int i = 0; i < params.size(); ++i) {
             const QVariant v = params.at(i).bound(false);
-            if (v.typeId() == QMetaType::LongLong) {
+            if (v.isNull()) {
+                sqlite3_bind_null(m_st, i + 1);
+            } else if (v.typeId() == QMetaType::LongLong) {
                 sqlite3_bind_int64(m_st, i + 1, v.toLongLong());
             } else {
                 const QByteArray utf8 = v.toString().toUtf8();
@@ -136,13 +138,16 @@ public:
         return recorder;
     }
     void record(const QString& sql) {
-        if (m_path.isEmpty() || isOtherDialectText(sql))
+        if (m_path.isEmpty())
+            return;
+        const QString counterpart = sqlServerCounterpart(sql);
+        if (counterpart.isEmpty() && isOtherDialectText(sql))
             return;
         const QMutexLocker lock(&m_mutex);
         if (m_seen.isEmpty())
             for (const QString& text : serverOnlyTexts())
                 write(separatePlaceholders(text));
-        write(separatePlaceholders(sql));
+        write(separatePlaceholders(counterpart.isEmpty() ? sql : counterpart));
     }
 
 private:
@@ -480,7 +485,7 @@ void ScreenDb::commit() {
         return;
     if (m_settings.backend == Backend::Sqlite)
         run(QStringLiteral("COMMIT"), {}, true);
-    else if (!connection(m_name).commit())
+    else if (passTestHook(); !connection(m_name).commit())
         throw Error(errorText(connection(m_name).lastError()));
     m_inTransaction = false;
 }

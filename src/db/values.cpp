@@ -25,6 +25,16 @@ QString dateConversionMessage() {
         "Conversion failed when converting date and/or time from character string.");
 }
 
+bool isRowNumber(const QString& text) {
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 10)
+        return false;
+    for (const QChar c : digits)
+        if (c < u'0' || c > u'9')
+            return false;
+    return digits.toLongLong() <= 2147483647;
+}
+
 Value Value::number(const QString& v) {
     if (!isNumber(v))
         throw Error(QStringLiteral("%1 is not a number").arg(v));
@@ -46,6 +56,9 @@ QVariant Value::bound(bool nativeDateTime) const {
     switch (m_kind) {
     case Kind::Number:
         return QVariant(m_text.toLongLong());
+    case Kind::RowNumber:
+        return isRowNumber(m_text) ? QVariant(m_text.trimmed().toLongLong())
+                                   : QVariant(QMetaType(QMetaType::LongLong));
     case Kind::DateTime:
         return nativeDateTime ? QVariant(m_when) : QVariant(core::formats::isoDateTime(m_when));
     case Kind::Text:

@@ -1,77 +1,66 @@
 #include "faults/fault_tickets.h"
 
+#include "db/dialect.h"
 #include "db/error.h"
 #include "db/screen_db.h"
 
 namespace faults {
 
-namespace {
-
-// FT numbers are the table's integer identity. Any other text names no
-// ticket; the production server would refuse to compare it at all.
-bool isFtNumber(const QString& text) {
-    if (text.isEmpty() || text.size() > 9)
-        return false;
-    for (const QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
-}
-
-} // namespace
-
 std::optional<Ticket> findTicket(db::ScreenDb& db, const QString& ftNumber) {
     std::optional<Ticket> found;
-    if (!isFtNumber(ftNumber))
+    if (!db::isRowNumber(ftNumber))
         return found;
     for (auto row = db.query(QStringLiteral("select * from bts_fault where [fault id]=?"),
                              {db::text(ftNumber)});
          !row.atEnd(); row.next())
         found = Ticket{row.trimmed(1), row.trimmed(2), row.trimmed(3),
-                       row.trimmed(4), row.trimmed(5), row.trimmed(QStringLiteral("id"))};
+                       row.trimmed(4), row.trimmed(5), row.trimmed(QStringLiteral("id")),
+                       row.field(4)};
     return found;
 }
 
 QString openTicket(db::ScreenDb& db, const NewTicket& t) {
-    db.begin(true);
-    try {
-        db.execute(QStringLiteral(" INSERT INTO BTS_FAULT(CIRCLE,SSA,[SITE NAME],FAULT,"
-                                  "[ISSUE DATE],[CLOSE DATE],[DOWN TIME],STATUS,ID,[USER]) "
-                                  "VALUES(?,?,?,?,?,?,?,'OPEN',?,?)"),
-                   {db::text(t.circle), db::text(t.ssa), db::text(t.site), db::text(t.history),
-                    db::text(t.openingTime), db::text(QStringLiteral("4/4/1970")),
-                    db::text(QStringLiteral("0")), db::text(t.tunnelId),
-                    db::text(t.usersAffected)});
-        QString number;
-        for (auto row = db.query(QStringLiteral(
-                 "SELECT [fault id] FROM bts_fault WHERE [fault id] = (SELECT MAX([fault id]) "
-                 "FROM bts_fault)"));
-             !row.atEnd(); row.next())
-            number = row.trimmed(0);
-        db.commit();
-        return number;
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    const QString insert = QStringLiteral(
+        " INSERT INTO BTS_FAULT(CIRCLE,SSA,[SITE NAME],FAULT,[ISSUE DATE],[CLOSE DATE],"
+        "[DOWN TIME],STATUS,ID,[USER]) VALUES(?,?,?,?,?,?,?,'OPEN',?,?)");
+    const auto row =
+        db.query(db::insertReturningKey(db.backend(), insert, QStringLiteral("[fault id]")),
+                 {db::text(t.circle), db::text(t.ssa), db::text(t.site), db::text(t.history),
+                  db::text(t.openingTime), db::text(QStringLiteral("4/4/1970")),
+                  db::text(QStringLiteral("0")), db::text(t.tunnelId), db::text(t.usersAffected)});
+    return row.trimmed(0);
 }
 
-int recordUpdate(db::ScreenDb& db, const QString& ftNumber, const QString& history,
-                 qint64 downTime) {
-    if (!isFtNumber(ftNumber))
-        return 0;
-    return db.execute(
-        QStringLiteral("update bts_fault  set fault=?,[DOWN TIME]=?where [FAULT ID]=?"),
-        {db::text(history), db::text(QString::number(downTime)), db::text(ftNumber)});
+namespace {
+
+// What a guarded write found when it changed no row.
+HistoryWrite missedWrite(db::ScreenDb& db, const QString& ftNumber) {
+    return findTicket(db, ftNumber) ? HistoryWrite::Changed : HistoryWrite::Gone;
 }
 
-int recordClosing(db::ScreenDb& db, const QString& ftNumber, const QString& history,
-                  const QString& closingTime) {
-    if (!isFtNumber(ftNumber))
-        return 0;
-    return db.execute(QStringLiteral("UPDATE BTS_FAULT SET FAULT=?,STATUS='CLOSED',[CLOSE DATE]=? "
-                                     "where [fault id]=?"),
-                      {db::text(history), db::text(closingTime), db::text(ftNumber)});
+} // namespace
+
+HistoryWrite recordUpdate(db::ScreenDb& db, const QString& ftNumber, const QString& lookedUp,
+                          const QString& history, qint64 downTime) {
+    if (!db::isRowNumber(ftNumber))
+        return HistoryWrite::Gone;
+    const int changed = db.execute(
+        QStringLiteral("update bts_fault  set fault=?,[DOWN TIME]=?where [FAULT ID]=? and "
+                       "coalesce(fault,'')=?"),
+        {db::text(history), db::text(QString::number(downTime)), db::text(ftNumber),
+         db::text(lookedUp)});
+    return changed > 0 ? HistoryWrite::Written : missedWrite(db, ftNumber);
+}
+
+HistoryWrite recordClosing(db::ScreenDb& db, const QString& ftNumber, const QString& lookedUp,
+                           const QString& history, const QString& closingTime) {
+    if (!db::isRowNumber(ftNumber))
+        return HistoryWrite::Gone;
+    const int changed = db.execute(
+        QStringLiteral("UPDATE BTS_FAULT SET FAULT=?,STATUS='CLOSED',[CLOSE DATE]=? "
+                       "where [fault id]=? and coalesce(fault,'')=?"),
+        {db::text(history), db::text(closingTime), db::text(ftNumber), db::text(lookedUp)});
+    return changed > 0 ? HistoryWrite::Written : missedWrite(db, ftNumber);
 }
 
 QString operatorAt(db::ScreenDb& db, const QString& mac) {

@@ -22,6 +22,8 @@ struct Ticket {
     QString history;
     QString issueTime;
     QString tunnelId;
+    // The history exactly as stored, the text a guarded write compares.
+    QString storedHistory;
 };
 
 struct NewTicket {
@@ -38,18 +40,26 @@ struct NewTicket {
 // that is no number names none, and is not sent to the server).
 std::optional<Ticket> findTicket(db::ScreenDb& db, const QString& ftNumber);
 
-// Stores the ticket as "OPEN" and returns its FT number. The number is read
-// back inside the same transaction, so another desk's ticket stored at the
-// same moment cannot be mistaken for this one.
+// Stores the ticket as "OPEN" and returns its FT number, the one the
+// database gave this row: another desk's ticket stored at the same moment
+// cannot be mistaken for it.
 QString openTicket(db::ScreenDb& db, const NewTicket& ticket);
 
-// Rows changed by writing the history and the down time (none for a text
-// that is no FT number).
-int recordUpdate(db::ScreenDb& db, const QString& ftNumber, const QString& history,
-                 qint64 downTime);
-// Rows changed by writing the closing entry, the status and the close date.
-int recordClosing(db::ScreenDb& db, const QString& ftNumber, const QString& history,
-                  const QString& closingTime);
+// A history write is guarded: it holds only while the stored history is
+// still `lookedUp`, the one the screen showed, so an entry another desk
+// made since is never written over.
+enum class HistoryWrite {
+    Written,
+    Gone,    // no ticket has that number (any more)
+    Changed, // the stored history is no longer the one looked up
+};
+
+// Writes the history and the down time.
+HistoryWrite recordUpdate(db::ScreenDb& db, const QString& ftNumber, const QString& lookedUp,
+                          const QString& history, qint64 downTime);
+// Writes the closing entry, the status and the close date.
+HistoryWrite recordClosing(db::ScreenDb& db, const QString& ftNumber, const QString& lookedUp,
+                           const QString& history, const QString& closingTime);
 
 // The operator whose login bound this workstation's MAC (the last such
 // row); empty when none did.

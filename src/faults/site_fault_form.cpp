@@ -181,6 +181,8 @@ void SiteFaultForm::lookUpTicket() {
             m_ui->Combo2->setEditText(ticket->ssa);
             m_ui->Combo3->setEditText(ticket->site);
             setHistory(ticket->history);
+            m_lookedUpNumber = ftNumber();
+            m_lookedUpHistory = ticket->storedHistory;
             m_ui->Label3->setText(QStringLiteral("TUNNEL ID : ") + ticket->tunnelId);
             for (auto row = m_db.query(QStringLiteral("select * from BTS where id=?"),
                                        {db::text(ticket->tunnelId)});
@@ -204,6 +206,10 @@ QString SiteFaultForm::history() const {
 
 void SiteFaultForm::setHistory(const QString& text) {
     m_ui->Text3->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+QString SiteFaultForm::lookedUpHistory(const QString& ftNumber) const {
+    return ftNumber == m_lookedUpNumber ? m_lookedUpHistory : QString();
 }
 
 QString SiteFaultForm::ftNumber() const {

@@ -65,6 +65,11 @@ private:
     void closeFault();
     void closeTicket(const QString& ftNumber, const QString& resolution);
     void tellNotFound(const QString& ftNumber);
+    void tellMissedWrite(HistoryWrite written, const QString& ftNumber);
+    void showWrittenHistory(const QString& ftNumber, const QString& text);
+    // The history as stored when this ticket was last looked up or written
+    // here; empty for another ticket.
+    QString lookedUpHistory(const QString& ftNumber) const;
     bool allSelectionsFilled() const;
     ContactsRead contactsOf(const QString& ssa, const QString& circle, bool remindVuva);
     void tellContactsUnread(const QString& problem);
@@ -87,6 +92,9 @@ private:
     db::ScreenDb m_db;
     // The trimmed LIVE text last read; it decides the colour of Label3.
     QString m_siteState;
+    // The ticket last looked up or written here, and its history as stored.
+    QString m_lookedUpNumber;
+    QString m_lookedUpHistory;
 };
 
 } // namespace faults

@@ -50,6 +50,26 @@ void SiteFaultForm::tellNotFound(const QString& ftNumber) {
                           ui::Icon::Exclamation);
 }
 
+// Another desk's entry is never written over: the operator sees the history
+// as stored now, and the entry they were adding stays in its box to submit
+// again.
+void SiteFaultForm::tellMissedWrite(HistoryWrite written, const QString& ftNumber) {
+    if (written == HistoryWrite::Gone)
+        return tellNotFound(ftNumber);
+    m_app.dialogs.message(QStringLiteral("FT ") + ftNumber +
+                              QStringLiteral(" WAS CHANGED ON ANOTHER DESK: LOOKED UP AGAIN"),
+                          nocTitle, ui::Icon::Exclamation);
+    lookUpTicket();
+}
+
+// Only a stored entry shows: a retry after a failure must not add it twice.
+// The text written is the one the next write of this ticket must find.
+void SiteFaultForm::showWrittenHistory(const QString& ftNumber, const QString& text) {
+    setHistory(text);
+    m_lookedUpNumber = ftNumber;
+    m_lookedUpHistory = text;
+}
+
 void SiteFaultForm::setTicketButtonsEnabled(bool enabled) {
     for (QPushButton* button : {m_ui->Command1, m_ui->Command2, m_ui->Command4})
         button->setEnabled(enabled);
@@ -188,12 +208,15 @@ void SiteFaultForm::updateFault() {
             downTime = core::formats::hourBoundaries(*issued, now);
         const QString text = withUpdateEntry(history(), core::formats::usDateTime(now),
                                              workstationUser(), updateText);
-        // Gone since the lookup (another desk, an administrator): nobody hears
-        // of an update that was not stored.
-        if (recordUpdate(m_db, ftNumber, text, downTime) == 0)
-            return notFound();
-        // Only a stored entry shows: a retry after a failure must not add it twice.
-        setHistory(text);
+        // Gone or changed since the lookup (another desk, an administrator):
+        // nobody hears of an update that was not stored.
+        const HistoryWrite written =
+            recordUpdate(m_db, ftNumber, lookedUpHistory(ftNumber), text, downTime);
+        if (written != HistoryWrite::Written) {
+            m_db.close();
+            return tellMissedWrite(written, ftNumber);
+        }
+        showWrittenHistory(ftNumber, text);
         stored = true;
         const bool remind =
             m_app.dialogs.askYesNo(QStringLiteral("SEND REMINDER TO VUVA"), nocTitle);
@@ -255,10 +278,11 @@ void SiteFaultForm::closeTicket(const QString& ftNumber, const QString& resoluti
     const QDateTime now = m_app.clock.now();
     const QString text =
         withClosingEntry(history(), core::formats::usDateTime(now), workstationUser(), resolution);
-    if (recordClosing(m_db, ftNumber, text, core::formats::shortDateTime(now)) == 0)
-        return tellNotFound(ftNumber);
-    // Only a stored entry shows: a retry after a failure must not add it twice.
-    setHistory(text);
+    const HistoryWrite written = recordClosing(m_db, ftNumber, lookedUpHistory(ftNumber), text,
+                                               core::formats::shortDateTime(now));
+    if (written != HistoryWrite::Written)
+        return tellMissedWrite(written, ftNumber);
+    showWrittenHistory(ftNumber, text);
 }
 
 } // namespace faults

@@ -107,7 +107,7 @@ private slots:
     }
 
     void anUnreachableDatabaseEndsAsInvalid() {
-        m_ctx->database().sqlitePath = m_ctx->db().path() + QStringLiteral(".gone");
+        m_ctx->db().loseDatabase();
         app::LoginForm form(m_ctx->app());
         support::type(&form, QStringLiteral("Text1"), QStringLiteral("9876500001"));
         support::type(&form, QStringLiteral("Text2"), QStringLiteral("asha@123"));

@@ -164,10 +164,9 @@ private slots:
     void init() {
         m_ctx = std::make_unique<support::TestContext>();
         // Counts every row the release touches.
-        m_ctx->db().exec(QStringLiteral("create table released (crm_id text)"));
-        m_ctx->db().exec(QStringLiteral(
-            "create trigger count_release after update of MAC on CRM when new.MAC='NA' "
-            "begin insert into released values (new.CRM_ID); end"));
+        m_ctx->db().recordUpdates(QStringLiteral("CRM"), QStringLiteral("MAC"),
+                                  QStringLiteral("new.MAC='NA'"), QStringLiteral("CRM_ID"),
+                                  QStringLiteral("released"));
         m_ctx->db().exec(
             QStringLiteral("insert into CRM (NAME, CRM_ID, STATUS, PASSWORD, crm_ip, MAC) values "
                            "('Asha', '1', 'ACTIVE', 'a', '', '02:AB:CD:00:00:01'), "
@@ -338,7 +337,7 @@ private slots:
         QVERIFY(main->close());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!screen);
-        QCOMPARE(m_ctx->db().rows(QStringLiteral("select crm_id from released order by 1")),
+        QCOMPARE(m_ctx->db().rows(QStringLiteral("select value from released order by 1")),
                  QStringList({QStringLiteral("1"), QStringLiteral("2")}));
         QCOMPARE(m_ctx->db().rows(QStringLiteral("select STATUS, MAC from CRM order by CRM_ID")),
                  QStringList({QStringLiteral("INACTIVE|NA"), QStringLiteral("INACTIVE|NA"),
@@ -347,12 +346,13 @@ private slots:
     }
 
     void aFailedReleaseIsShownAndTheWindowClosesAnyway() {
-        m_ctx->database().sqlitePath += QStringLiteral(".gone");
         app::MainWindow main(m_ctx->app(), app::standardMenu());
         main.show();
+        m_ctx->db().loseDatabase();
         QVERIFY(main.close());
         QCOMPARE(m_ctx->dialogs().texts().size(), 1);
-        QVERIFY(m_ctx->dialogs().last().contains(QStringLiteral("not found")));
+        QVERIFY2(m_ctx->dialogs().last().contains(m_ctx->db().lostDatabaseMessage()),
+                 qPrintable(m_ctx->dialogs().last()));
     }
 
     void signInLeadsToTheMainWindowAndPasswordChangeBackToLogin() {

@@ -103,8 +103,59 @@ private slots:
         // The connection is usable again afterwards.
         m_ctx->db().stopRefusing(QStringLiteral("cdata"), QStringLiteral("UPDATE"));
         click(form(), QStringLiteral("Command1"));
+        // A server's identity may have spent a number on the rolled-back row.
         QCOMPARE(m_ctx->dialogs().last(),
-                 QStringLiteral("Complain Submitted Successfully with Complain No1"));
+                 QStringLiteral("Complain Submitted Successfully with Complain No") +
+                     m_ctx->db().scalar(QStringLiteral("select id from complain")));
+    }
+
+    // Two desks looked up one complaint; the second to write finds the
+    // first's entry stored, writes nothing, shows the complaint as stored and
+    // keeps its own update to submit again. A close is held the same way.
+    void anotherDesksEntryIsNeverWrittenOver() {
+        fixture::openComplaint(m_ctx->db());
+        open();
+        complaints::ComplaintRegisterForm other(m_ctx->app());
+        lookUp(QStringLiteral("7"));
+        type(&other, QStringLiteral("Text6"), QStringLiteral("7"));
+        support::leave(&other, QStringLiteral("Text6"));
+        const auto stored = [&] {
+            return m_ctx->db().scalar(QStringLiteral("select description from complain"));
+        };
+
+        setUpdateText(QStringLiteral("ONU replaced"));
+        click(form(), QStringLiteral("Command2"));
+        QCOMPARE(m_ctx->dialogs().last(), QStringLiteral("COMPLAINT UPDATED"));
+        m_ctx->dialogs().clear();
+        auto* otherUpdate = support::find<QPlainTextEdit>(&other, QStringLiteral("Text10"));
+        otherUpdate->setPlainText(QStringLiteral("Fibre spliced"));
+        click(&other, QStringLiteral("Command2"));
+        QCOMPARE(m_ctx->dialogs().shown(),
+                 (QList<support::ScriptedDialogs::Shown>{
+                     {QStringLiteral("COMPLAINT 7 WAS CHANGED ON ANOTHER DESK: LOOKED UP AGAIN"),
+                      QStringLiteral("ZEL CRM"), ui::Icon::Exclamation}}));
+        QCOMPARE(stored().count(QStringLiteral("ONU replaced")), 1);
+        QVERIFY(!stored().contains(QStringLiteral("Fibre spliced")));
+        QCOMPARE(textOf(&other, QStringLiteral("Label7")), stored().trimmed());
+        QCOMPARE(otherUpdate->toPlainText(), QStringLiteral("Fibre spliced"));
+
+        // Submitted again, it goes after the other desk's entry.
+        click(&other, QStringLiteral("Command2"));
+        QCOMPARE(m_ctx->dialogs().last(), QStringLiteral("COMPLAINT UPDATED"));
+        QVERIFY(stored().indexOf(QStringLiteral("ONU replaced")) <
+                stored().indexOf(QStringLiteral("Fibre spliced")));
+
+        // This desk's copy is now the stale one: its close writes nothing.
+        m_ctx->dialogs().clear();
+        click(form(), QStringLiteral("Command3"));
+        QCOMPARE(m_ctx->dialogs().last(),
+                 QStringLiteral("COMPLAINT 7 WAS CHANGED ON ANOTHER DESK: LOOKED UP AGAIN"));
+        QCOMPARE(m_ctx->db().scalar(QStringLiteral("select status from complain")),
+                 QStringLiteral("OPEN"));
+        QVERIFY(m_portal->requests().isEmpty());
+        click(form(), QStringLiteral("Command3"));
+        QCOMPARE(m_ctx->dialogs().last(), QStringLiteral("CLOSED SUCCESSFULLY"));
+        QVERIFY(stored().contains(QStringLiteral("Fibre spliced@")));
     }
 
     void aComplaintIsSubmittedUpdatedAndClosed() {
@@ -343,7 +394,7 @@ private:
         secondary.openSecondary();
         QStringList out;
         for (auto row = secondary.query(QStringLiteral("select id, LDR, FS from offline_user order "
-                                                       "by id"));
+                                                       "by id, FS desc"));
              !row.atEnd(); row.next())
             out << QStringList{row.field(0), row.field(1), row.field(2)}.join(QLatin1Char('|'));
         secondary.close();

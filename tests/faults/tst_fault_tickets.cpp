@@ -274,8 +274,8 @@ private slots:
     }
 
     void anUpdateThatCannotBeStoredTellsNobody() {
-        m_ctx->db().exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON BTS_FAULT BEGIN "
-                                        "SELECT RAISE(ABORT, 'history refused'); END"));
+        m_ctx->db().refuse(QStringLiteral("BTS_FAULT"), QStringLiteral("UPDATE"),
+                           QStringLiteral("history refused"));
         update(QStringLiteral("7"), QStringLiteral("anything"));
         QCOMPARE(dialogs().shown().size(), 1);
         QVERIFY(dialogs().last().contains(QStringLiteral("history refused")));
@@ -339,8 +339,8 @@ private slots:
     void aHistoryThatCannotBeStoredStaysOutOfTheBox() {
         QFETCH(QString, button);
         const bool closing = button == QLatin1String("Command4");
-        m_ctx->db().exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON BTS_FAULT BEGIN "
-                                        "SELECT RAISE(ABORT, 'history refused'); END"));
+        m_ctx->db().refuse(QStringLiteral("BTS_FAULT"), QStringLiteral("UPDATE"),
+                           QStringLiteral("history refused"));
         lookUp(QStringLiteral("7"));
         const QString shown = fixture::historyOf(form());
         support::type(form(), QStringLiteral("Text2"), QStringLiteral("power restored"));
@@ -351,7 +351,7 @@ private slots:
                  qPrintable(dialogs().last()));
         QCOMPARE(fixture::historyOf(form()), shown);
 
-        m_ctx->db().exec(QStringLiteral("DROP TRIGGER refuse"));
+        m_ctx->db().stopRefusing(QStringLiteral("BTS_FAULT"), QStringLiteral("UPDATE"));
         dialogs().answer(closing);
         support::click(form(), button);
         const QString stored = ticketRow(m_ctx->db(), QStringLiteral("7")).section(u'|', 0, 0);
@@ -442,6 +442,59 @@ private slots:
                      QStringLiteral("NOTICES NOT SENT:\nMAIL sde.tx@vuva.in: refused by the mail "
                                     "server: 550 5.1.1 Mailbox unavailable"),
                      QStringLiteral("ZEL NOC"), ui::Icon::Exclamation, false}));
+    }
+
+    // Two desks looked up one ticket; the second to write finds the first's
+    // entry stored, writes nothing, sends nothing, shows the stored history
+    // and keeps its own entry to submit again. A close is held the same way.
+    void anotherDesksEntryIsNeverWrittenOver() {
+        faults::SiteFaultForm other(m_ctx->app());
+        const auto stored = [&] {
+            return ticketRow(m_ctx->db(), QStringLiteral("7")).section(u'|', 0, 0);
+        };
+        lookUp(QStringLiteral("7"));
+        support::type(&other, QStringLiteral("Text1"), QStringLiteral("7"));
+        support::leave(&other, QStringLiteral("Text1"));
+
+        dialogs().answer(false);
+        update(QStringLiteral("7"), QStringLiteral("power back"));
+        dialogs().clear();
+        const int noticesBefore = m_services->noticesSent();
+        support::type(&other, QStringLiteral("Text2"), QStringLiteral("fibre spliced"));
+        support::click(&other, QStringLiteral("Command2"));
+        const support::ScriptedDialogs::Shown changed{
+            QStringLiteral("FT 7 WAS CHANGED ON ANOTHER DESK: LOOKED UP AGAIN"),
+            QStringLiteral("ZEL NOC"), ui::Icon::Exclamation, false};
+        QCOMPARE(dialogs().shown(), QList<support::ScriptedDialogs::Shown>{changed});
+        QCOMPARE(m_services->noticesSent(), noticesBefore);
+        QCOMPARE(stored().count(QStringLiteral("power back")), 1);
+        QVERIFY(!stored().contains(QStringLiteral("fibre spliced")));
+        QCOMPARE(fixture::historyOf(&other),
+                 QString(stored()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QCOMPARE(textOf(&other, QStringLiteral("Text2")), QStringLiteral("fibre spliced"));
+
+        // Submitted again, it goes after the other desk's entry.
+        dialogs().answer(false);
+        support::click(&other, QStringLiteral("Command2"));
+        QVERIFY(stored().indexOf(QStringLiteral("power back")) <
+                stored().indexOf(QStringLiteral("fibre spliced")));
+
+        // This desk's copy is now the stale one: its close writes nothing.
+        dialogs().clear();
+        dialogs().answer(true);
+        support::type(form(), QStringLiteral("Text2"), QStringLiteral("all clear"));
+        support::click(form(), QStringLiteral("Command4"));
+        QCOMPARE(dialogs().shown().last().text,
+                 QStringLiteral("FT 7 WAS CHANGED ON ANOTHER DESK: LOOKED UP AGAIN"));
+        QCOMPARE(ticketRow(m_ctx->db(), QStringLiteral("7")).section(u'|', 4, 4),
+                 QStringLiteral("OPEN"));
+        QCOMPARE(fixture::historyOf(form()),
+                 QString(stored()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        dialogs().answer(true);
+        support::click(form(), QStringLiteral("Command4"));
+        QCOMPARE(ticketRow(m_ctx->db(), QStringLiteral("7")).section(u'|', 4, 4),
+                 QStringLiteral("CLOSED"));
+        QCOMPARE(stored().count(QStringLiteral("all clear")), 1);
     }
 
     // After a lookup the update's notices follow the ticket, not the lists

@@ -136,7 +136,11 @@ private slots:
 
         support::click(form(), QStringLiteral("Command2"));
 
-        QCOMPARE(m_ctx->db().rows(engineersSql), rows);
+        // A server may move a row it updated to the table's end.
+        QStringList stored = m_ctx->db().rows(engineersSql);
+        stored.sort();
+        rows.sort();
+        QCOMPARE(stored, rows);
         const QList<Shown> told{{message, QStringLiteral("VUVA"), ui::Icon(icon), false}};
         QCOMPARE(m_ctx->dialogs().shown(), told);
     }

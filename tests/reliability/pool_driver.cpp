@@ -1,21 +1,35 @@
-// One workstation handing out pool entries as fast as it can, through the
-// product's own code: registrations for inner VLAN pairs, the voice IP screen
-// for addresses, the equipment details screen for free BTS rows. Several of
-// these run at once against one SQLite file to show that no entry is given
-// out twice and that every refusal reaches the operator.
+// One workstation writing as fast as it can, through the product's own code:
+// registrations for inner VLAN pairs, the voice IP screen for addresses, the
+// equipment details screen for free BTS rows; the fault desk and the complaint
+// register adding entries to one ticket's or one complaint's history; new
+// tickets and complaints taking their numbers. Several of these run at once
+// against one database to show that no entry is given out twice, no entry is
+// written over, every number told is the row's own and every refusal reaches
+// the operator.
 //
-//   pool_driver seed <database> <rows>            creates the file if missing, fills the pools
-//   pool_driver vlan|voip|equipment <database> <tag> <attempts>
+//   pool_driver seed <database> <rows>            fills the pools (a missing file is created)
+//   pool_driver vlan|voip|equipment|ticket|complaint|open|log <database> <tag> <attempts>
+//
+// <database> is an SQLite file, or an INI file (name ending in ".ini") with
+// the client's [database] section, for a server.
 //
 // A worker prints one line per attempt, "+ <key>" when it was told the entry
 // is its own, "- <key>" when it was told it was refused, "! <key> <message>"
 // for anything else, then "attempts=.. allocated=.. refused=.. failed=..".
+// An entry added to a history is retried after each refusal until stored.
+// "open" and "log" print the number told after the key: "+ <key> <number>";
+// "log" logs a complaint for subscriber "s<i>" from every worker at once, so
+// one is told the new number and the others "- <key> <open complaint>".
+#include "complaints/complaint_lifecycle.h"
+#include "complaints/complaint_register_form.h"
 #include "core/config.h"
 #include "core/session.h"
 #include "db/db_settings.h"
 #include "db/error.h"
 #include "db/schema.h"
 #include "db/screen_db.h"
+#include "faults/fault_tickets.h"
+#include "faults/site_fault_form.h"
 #include "masterdata/equipment_details_form.h"
 #include "provisioning/registration.h"
 #include "provisioning/voice_ip_form.h"
@@ -26,6 +40,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QTextStream>
 #include <cstdio>
 #include <exception>
@@ -59,12 +74,17 @@ void report(Tally& tally, Told told, const QString& key, const QString& detail =
     }
 }
 
-void seed(const QString& path, int rows) {
-    if (!QFile::exists(path))
-        db::createSqliteDatabase(path);
-    db::DbSettings settings;
-    settings.backend = db::Backend::Sqlite;
-    settings.sqlitePath = path;
+core::Config configFor(const QString& database) {
+    if (database.endsWith(QStringLiteral(".ini")))
+        return core::Config::load(database);
+    if (!QFile::exists(database))
+        db::createSqliteDatabase(database);
+    return core::Config::fromValues({{QStringLiteral("database/backend"), QStringLiteral("sqlite")},
+                                     {QStringLiteral("database/sqlite_path"), database}},
+                                    QStringLiteral("pool.ini"));
+}
+
+void seed(const db::DbSettings& settings, int rows) {
     db::ScreenDb screen(settings);
     screen.open();
     screen.begin(true);
@@ -92,11 +112,8 @@ void seed(const QString& path, int rows) {
 
 // What a worker needs to build a screen: its own dialogs, clock and session.
 struct Desk {
-    explicit Desk(const QString& path)
-        : config(core::Config::fromValues(
-              {{QStringLiteral("database/backend"), QStringLiteral("sqlite")},
-               {QStringLiteral("database/sqlite_path"), path}},
-              QStringLiteral("pool.ini")))
+    explicit Desk(const QString& where)
+        : config(configFor(where))
         , database(db::DbSettings::fromConfig(config))
         , app{config, database, session, clock, dialogs, adapters, nullptr, nullptr} {}
     core::Config config;
@@ -233,9 +250,114 @@ void equipmentRows(Desk& desk, const QString& tag, int attempts, Tally& tally) {
     }
 }
 
+// The message each history screen shows when another desk wrote first.
+bool lostTheRace(const QString& shown) {
+    return shown.endsWith(QStringLiteral(" WAS CHANGED ON ANOTHER DESK: LOOKED UP AGAIN"));
+}
+
+// Sends one entry until it is stored: after a refusal the screen shows the
+// history as stored, and the entry is still in its box.
+void submitUntilStored(Desk& desk, Tally& tally, const QString& key,
+                       const std::function<void()>& submit, const std::function<bool()>& stored) {
+    for (int tries = 0; tries < 200; ++tries) {
+        desk.dialogs.clear();
+        submit();
+        if (stored())
+            return report(tally, Told::Allocated, key);
+        if (!lostTheRace(desk.dialogs.last()))
+            return report(tally, Told::Failed, key, desk.dialogs.texts().join(QLatin1Char('/')));
+        report(tally, Told::Refused, key);
+    }
+    report(tally, Told::Failed, key, QStringLiteral("refused 200 times"));
+}
+
+// Entries for the history of ticket 1, from the fault desk.
+void ticketEntries(Desk& desk, const QString& tag, int attempts, Tally& tally) {
+    faults::SiteFaultForm form(desk.app);
+    support::type(&form, QStringLiteral("Text1"), QStringLiteral("1"));
+    support::leave(&form, QStringLiteral("Text1"));
+    for (int i = 0; i < attempts; ++i) {
+        const QString key = tag + QLatin1Char('-') + QString::number(i);
+        support::type(&form, QStringLiteral("Text2"), key);
+        const auto submit = [&] {
+            // Only a stored update asks whether to remind anyone.
+            if (desk.dialogs.unanswered() == 0)
+                desk.dialogs.answer(false);
+            support::click(&form, QStringLiteral("Command2"));
+        };
+        submitUntilStored(desk, tally, key, submit, [&] {
+            return desk.dialogs.texts().contains(QStringLiteral("SEND REMINDER TO VUVA"));
+        });
+    }
+}
+
+// Entries for the history of complaint 1, from the complaint register.
+void complaintEntries(Desk& desk, const QString& tag, int attempts, Tally& tally) {
+    desk.session.setSignedInUser(tag);
+    complaints::ComplaintRegisterForm form(desk.app);
+    support::type(&form, QStringLiteral("Text6"), QStringLiteral("1"));
+    support::leave(&form, QStringLiteral("Text6"));
+    auto* update = support::find<QPlainTextEdit>(&form, QStringLiteral("Text10"));
+    for (int i = 0; i < attempts; ++i) {
+        const QString key = tag + QLatin1Char('-') + QString::number(i);
+        update->setPlainText(key);
+        submitUntilStored(
+            desk, tally, key, [&] { support::click(&form, QStringLiteral("Command2")); },
+            [&] { return desk.dialogs.last() == QStringLiteral("COMPLAINT UPDATED"); });
+    }
+}
+
+// New tickets straight through the fault desk's store; the tunnel id carries
+// the key, so the number told can be checked against its row.
+void newTickets(Desk& desk, const QString& tag, int attempts, Tally& tally) {
+    db::ScreenDb screen(desk.database);
+    for (int i = 0; i < attempts; ++i) {
+        const QString key = tag + QLatin1Char('-') + QString::number(i);
+        try {
+            screen.open();
+            const QString number = faults::openTicket(
+                screen, {circle, ssa, site, QStringLiteral("opened"),
+                         QStringLiteral("1-Dec-21 9:0 AM"), key, QStringLiteral("1")});
+            screen.close();
+            report(tally, Told::Allocated, key + QLatin1Char(' ') + number);
+        } catch (const std::exception& e) {
+            screen.closeTo(0);
+            report(tally, Told::Failed, key, QString::fromUtf8(e.what()));
+        }
+    }
+}
+
+// Every worker logs a complaint for the same subscribers, in the same order.
+void newComplaints(Desk& desk, const QString& tag, int attempts, Tally& tally) {
+    db::ScreenDb screen(desk.database);
+    for (int i = 0; i < attempts; ++i) {
+        const QString key = QStringLiteral("s") + QString::number(i);
+        complaints::NewComplaint c;
+        c.subscriberId = key;
+        c.name = tag;
+        c.mobile = QStringLiteral("9847000000");
+        c.issueTime = QStringLiteral("4/12/2021 10:00:00 AM");
+        c.description = QStringLiteral("NO SIGNAL");
+        c.user = tag;
+        try {
+            screen.open();
+            const complaints::LoggedComplaint logged = complaints::logComplaint(screen, c);
+            screen.close();
+            if (!logged.number.isEmpty())
+                report(tally, Told::Allocated, key + QLatin1Char(' ') + logged.number);
+            else
+                report(tally, Told::Refused, key + QLatin1Char(' ') + logged.openBefore);
+        } catch (const std::exception& e) {
+            screen.closeTo(0);
+            report(tally, Told::Failed, key, QString::fromUtf8(e.what()));
+        }
+    }
+}
+
 int usage() {
     std::fputs("usage: pool_driver seed <database> <rows>\n"
-               "       pool_driver vlan|voip|equipment <database> <tag> <attempts>\n",
+               "       pool_driver vlan|voip|equipment|ticket|complaint|open|log <database> <tag> "
+               "<attempts>\n",
                stderr);
     return 2;
 }
@@ -247,7 +369,7 @@ int main(int argc, char** argv) {
     const QStringList args = application.arguments().mid(1);
     if (args.size() == 3 && args.at(0) == QStringLiteral("seed")) {
         try {
-            seed(args.at(1), args.at(2).toInt());
+            seed(db::DbSettings::fromConfig(configFor(args.at(1))), args.at(2).toInt());
         } catch (const std::exception& e) {
             std::fprintf(stderr, "%s\n", e.what());
             return 1;
@@ -266,6 +388,14 @@ int main(int argc, char** argv) {
         voiceAddresses(desk, tag, attempts, tally);
     else if (args.at(0) == QStringLiteral("equipment"))
         equipmentRows(desk, tag, attempts, tally);
+    else if (args.at(0) == QStringLiteral("ticket"))
+        ticketEntries(desk, tag, attempts, tally);
+    else if (args.at(0) == QStringLiteral("complaint"))
+        complaintEntries(desk, tag, attempts, tally);
+    else if (args.at(0) == QStringLiteral("open"))
+        newTickets(desk, tag, attempts, tally);
+    else if (args.at(0) == QStringLiteral("log"))
+        newComplaints(desk, tag, attempts, tally);
     else
         return usage();
     QTextStream(stdout) << "attempts=" << attempts << " allocated=" << tally.allocated

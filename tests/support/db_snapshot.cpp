@@ -6,13 +6,29 @@ namespace support {
 
 namespace {
 
+QString tablesSql(const TestDb& db) {
+    if (db.backend() == db::Backend::Sqlite)
+        return QStringLiteral("select name from sqlite_master where type='table' order by name");
+    return QStringLiteral("select table_name from information_schema.tables where "
+                          "table_schema='public' and table_type='BASE TABLE' order by table_name");
+}
+
+// The columns a text can be written into.
+QString textColumnsSql(const TestDb& db, const QString& table) {
+    if (db.backend() == db::Backend::Sqlite)
+        return QStringLiteral("select name from pragma_table_info('%1')").arg(table);
+    return QStringLiteral("select column_name from information_schema.columns where "
+                          "table_schema='public' and table_name='%1' and udt_name in "
+                          "('citext', 'text')")
+        .arg(table);
+}
+
 QStringList snapshotOf(const TestDb& db, bool secondary) {
     const auto rows = [&](const QString& sql) {
         return secondary ? db.rowsSecondary(sql) : db.rows(sql);
     };
     QStringList out;
-    const QStringList tables =
-        rows(QStringLiteral("select name from sqlite_master where type='table' order by name"));
+    const QStringList tables = rows(tablesSql(db));
     for (const QString& table : tables) {
         const QString quoted = QLatin1Char('"') + table + QLatin1Char('"');
         for (const QString& row : rows(QStringLiteral("select * from ") + quoted))
@@ -29,12 +45,10 @@ void replaceValueIn(const TestDb& db, bool secondary, const QString& from, const
     const auto rows = [&](const QString& sql) {
         return secondary ? db.rowsSecondary(sql) : db.rows(sql);
     };
-    const QStringList tables =
-        rows(QStringLiteral("select name from sqlite_master where type='table'"));
+    const QStringList tables = rows(tablesSql(db));
     for (const QString& table : tables) {
         const QString quotedTable = QLatin1Char('"') + table + QLatin1Char('"');
-        for (const QString& column :
-             rows(QStringLiteral("select name from pragma_table_info('%1')").arg(table))) {
+        for (const QString& column : rows(textColumnsSql(db, table))) {
             const QString sql =
                 QStringLiteral("update %1 set \"%2\"=? where \"%2\"=?").arg(quotedTable, column);
             secondary ? db.execSecondary(sql, {to, from}) : db.exec(sql, {to, from});

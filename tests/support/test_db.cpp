@@ -109,6 +109,31 @@ TestDb::~TestDb() {
     }
 }
 
+void TestDb::loseDatabase() const {
+    if (backend() == db::Backend::Sqlite) {
+        QFile::rename(path(), path() + QStringLiteral(".away"));
+        return;
+    }
+    pgAdmin(m_pgHost,
+            QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS false").arg(m_pgDatabase));
+    pgAdmin(m_pgHost, QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                                     "datname='%1'")
+                          .arg(m_pgDatabase));
+}
+
+void TestDb::restoreDatabase() const {
+    if (backend() == db::Backend::Sqlite) {
+        QFile::rename(path() + QStringLiteral(".away"), path());
+        return;
+    }
+    pgAdmin(m_pgHost, QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS true").arg(m_pgDatabase));
+}
+
+QString TestDb::lostDatabaseMessage() const {
+    return backend() == db::Backend::Sqlite ? QStringLiteral("not found")
+                                            : QStringLiteral("not currently accepting connections");
+}
+
 db::Backend TestDb::backend() const {
     return m_pgDatabase.isEmpty() ? db::Backend::Sqlite : db::Backend::PostgreSql;
 }
@@ -182,6 +207,24 @@ void TestDb::refuse(const QString& table, const QString& event, const QString& m
              .arg(name, quoted));
     exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %1()")
              .arg(name, event, table));
+}
+
+void TestDb::recordUpdates(const QString& table, const QString& ofColumn, const QString& condition,
+                           const QString& column, const QString& into) const {
+    exec(QStringLiteral("create table %1 (value text)").arg(into));
+    const QString name = QStringLiteral("record_") + into;
+    if (backend() == db::Backend::Sqlite) {
+        exec(QStringLiteral("create trigger %1 after update of %2 on %3 when %4 begin insert into "
+                            "%5 values (new.%6); end")
+                 .arg(name, ofColumn, table, condition, into, column));
+        return;
+    }
+    exec(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN INSERT "
+                        "INTO %2 VALUES (new.%3); RETURN NULL; END$$")
+             .arg(name, into, column));
+    exec(QStringLiteral("CREATE TRIGGER %1 AFTER UPDATE OF %2 ON %3 FOR EACH ROW WHEN (%4) "
+                        "EXECUTE FUNCTION %1()")
+             .arg(name, ofColumn, table, condition));
 }
 
 void TestDb::stopRefusing(const QString& table, const QString& event) const {

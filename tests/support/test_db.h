@@ -47,6 +47,19 @@ public:
 
     // Makes every INSERT or UPDATE (event) on the table fail with the
     // message, as a server refuses a write, until stopRefusing().
+    // The database goes away, as a server that is down or a file that was
+    // moved, and comes back; the message a screen then shows contains
+    // lostDatabaseMessage().
+    void loseDatabase() const;
+    void restoreDatabase() const;
+    QString lostDatabaseMessage() const;
+
+    // Each row an update of `ofColumn` on `table` leaves with `condition`
+    // (a test on "new.") true adds its `column` to `into`, a table of one
+    // text column named value, made here: what a statement touched.
+    void recordUpdates(const QString& table, const QString& ofColumn, const QString& condition,
+                       const QString& column, const QString& into) const;
+
     void refuse(const QString& table, const QString& event, const QString& message) const;
     void stopRefusing(const QString& table, const QString& event) const;
 

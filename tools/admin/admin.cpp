@@ -1,5 +1,6 @@
 #include "admin.h"
 
+#include "postgresql_load.h"
 #include "sqlite_file.h"
 #include "synthetic.h"
 
@@ -10,7 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QTemporaryDir>
 #include <QTextStream>
+#include <functional>
 
 namespace admin {
 
@@ -89,10 +92,50 @@ void removeDatabaseFiles(const QString& path) {
         QFile::remove(path + suffix);
 }
 
+const QString postgreSqlOption = QStringLiteral("--postgresql");
+
+// The server a command writes to instead of a FILE, or empty.
+QString serverOf(const Parsed& parsed) {
+    if (!parsed.options.contains(postgreSqlOption))
+        return {};
+    if (!parsed.positional.isEmpty())
+        throw UsageError{QStringLiteral("give either a database FILE or --postgresql CONNINFO")};
+    const QString conninfo = parsed.options.value(postgreSqlOption).trimmed();
+    if (conninfo.isEmpty())
+        throw UsageError{QStringLiteral("--postgresql needs a connection text, e.g. "
+                                        "\"host=/run/postgresql dbname=zelcrm\"")};
+    return conninfo;
+}
+
+// Rows made in a SQLite file of a temporary folder, then copied to the server
+// in one transaction: the server gets exactly the rows a FILE would.
+qint64 loadOnServer(const QString& conninfo, const std::function<void(const QString&)>& fill) {
+    const QTemporaryDir folder;
+    if (!folder.isValid())
+        throw db::Error(
+            QStringLiteral("No temporary folder for the rows: %1").arg(folder.errorString()));
+    const QString path = folder.filePath(QStringLiteral("rows.db"));
+    db::createSqliteDatabase(path);
+    fill(path);
+    return copyIntoPostgreSql(path, conninfo);
+}
+
+int initDbOnServer(const QString& conninfo, bool demo, QTextStream& out) {
+    createPostgreSqlSchema(conninfo);
+    if (demo)
+        loadOnServer(conninfo, [](const QString& path) { loadDemoData(path); });
+    out << (demo ? QStringLiteral("Created the schema in \"%1\" with the demo data\n")
+                 : QStringLiteral("Created the schema in \"%1\"\n"))
+               .arg(conninfo);
+    return Ok;
+}
+
 int initDb(const QStringList& args, QTextStream& out) {
-    const Parsed parsed = parse(args, {}, {QStringLiteral("--demo")});
-    const QString path = singleFile(parsed);
+    const Parsed parsed = parse(args, {postgreSqlOption}, {QStringLiteral("--demo")});
     const bool demo = parsed.options.contains(QStringLiteral("--demo"));
+    if (const QString conninfo = serverOf(parsed); !conninfo.isEmpty())
+        return initDbOnServer(conninfo, demo, out);
+    const QString path = singleFile(parsed);
     const bool existed = QFileInfo::exists(path);
     try {
         db::createSqliteDatabase(path);
@@ -117,9 +160,13 @@ int seed(const QStringList& args, QTextStream& out) {
     const QString seedOption = QStringLiteral("--seed");
     const QString ticketsOption = QStringLiteral("--tickets");
     const QString outagesOption = QStringLiteral("--outages");
-    const Parsed parsed = parse(
-        args, {subscribersOption, complaintsOption, seedOption, ticketsOption, outagesOption}, {});
-    const QString path = singleFile(parsed);
+    const Parsed parsed = parse(args,
+                                {subscribersOption, complaintsOption, seedOption, ticketsOption,
+                                 outagesOption, postgreSqlOption},
+                                {});
+    const QString conninfo = serverOf(parsed);
+    const QString path =
+        conninfo.isEmpty() ? singleFile(parsed) : QStringLiteral("\"%1\"").arg(conninfo);
     for (const QString& required : {subscribersOption, complaintsOption})
         if (!parsed.options.contains(required))
             throw UsageError{QStringLiteral("%1 is required").arg(required)};
@@ -138,7 +185,11 @@ int seed(const QStringList& args, QTextStream& out) {
 
     QElapsedTimer timer;
     timer.start();
-    const SeedCounts counts = seedSynthetic(path, options);
+    SeedCounts counts;
+    if (conninfo.isEmpty())
+        counts = seedSynthetic(path, options);
+    else
+        loadOnServer(conninfo, [&](const QString& file) { counts = seedSynthetic(file, options); });
     out << QStringLiteral("Seeded %1 subscribers, %2 complaints, %3 inner VLAN pairs, %4 "
                           "voice IPs, %5 fault tickets and %6 outages into %7 in %8 s\n")
                .arg(counts.subscribers)
@@ -172,16 +223,19 @@ QString usage() {
     return QStringLiteral(
         "Usage:\n"
         "  zelcrm-admin init-db FILE [--demo]\n"
-        "      Create a new SQLite database FILE with the ZEL CRM schema;\n"
+        "  zelcrm-admin init-db --postgresql CONNINFO [--demo]\n"
+        "      Create a new SQLite database FILE with the ZEL CRM schema, or the\n"
+        "      schema in the empty PostgreSQL database CONNINFO names (libpq's\n"
+        "      \"host=... dbname=... user=...\" form; the password from ~/.pgpass);\n"
         "      --demo also loads a small demo data set (operators 9876500000,\n"
         "      9876500001 and 9876500002).\n"
-        "  zelcrm-admin seed-synthetic FILE --subscribers N --complaints M [--seed S]\n"
-        "                              [--tickets T] [--outages K]\n"
+        "  zelcrm-admin seed-synthetic FILE|--postgresql CONNINFO --subscribers N\n"
+        "                              --complaints M [--seed S] [--tickets T] [--outages K]\n"
         "      Add N synthetic subscribers and M complaints (plus a matching pool\n"
         "      of inner VLANs and voice IPs), T fault tickets, the last hundredth\n"
         "      still open, and K outages, one in a hundred not closed, for\n"
         "      benchmarks. The same arguments give the same data. FILE is created\n"
-        "      when missing.\n"
+        "      when missing; a PostgreSQL database needs init-db --postgresql first.\n"
         "  zelcrm-admin print-schema sqlite|sqlserver|postgresql\n"
         "      Print the schema script, e.g. for sqlcmd or psql on the production\n"
         "      server.\n"
