@@ -3,6 +3,7 @@
 // registration in each and their ratio. bench/register_customer.sh seeds the
 // databases and runs it.
 #include "core/clock.h"
+#include "core/config.h"
 #include "db/db_settings.h"
 #include "db/error.h"
 #include "db/screen_db.h"
@@ -60,11 +61,23 @@ QList<provisioning::CustomerEntry> entriesFor(const db::DbSettings& settings, in
     }
     screen.close();
     if (entries.size() < count)
-        throw db::Error(QStringLiteral("%1 has only %2 free inner VLAN pairs; %3 needed")
-                            .arg(settings.sqlitePath)
-                            .arg(entries.size())
-                            .arg(count));
+        throw db::Error(
+            QStringLiteral("%1 has only %2 free inner VLAN pairs; %3 needed")
+                .arg(settings.sqlitePath.isEmpty() ? settings.primaryServer : settings.sqlitePath)
+                .arg(entries.size())
+                .arg(count));
     return entries;
+}
+
+// A database file, or an INI file (name ending in ".ini") whose [database]
+// section names a server.
+db::DbSettings settingsFor(const QString& path) {
+    if (path.endsWith(QStringLiteral(".ini")))
+        return db::DbSettings::fromConfig(core::Config::load(path));
+    db::DbSettings settings;
+    settings.sqlitePath = path;
+    settings.secondarySqlitePath = path;
+    return settings;
 }
 
 double registerOne(Target& target, int i, const core::Clock& clock) {
@@ -85,7 +98,8 @@ double registerOne(Target& target, int i, const core::Clock& clock) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     if (argc < 3) {
-        std::fprintf(stderr, "usage: register_customer SMALL_DB LARGE_DB [RUNS]\n");
+        std::fprintf(stderr,
+                     "usage: register_customer SMALL_DB|SMALL.ini LARGE_DB|LARGE.ini [RUNS]\n");
         return 2;
     }
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 21;
@@ -94,8 +108,7 @@ int main(int argc, char* argv[]) {
         QList<Target> targets(2);
         for (int t = 0; t < 2; ++t) {
             targets[t].path = QString::fromLocal8Bit(argv[1 + t]);
-            targets[t].settings.sqlitePath = targets[t].path;
-            targets[t].settings.secondarySqlitePath = targets[t].path;
+            targets[t].settings = settingsFor(targets[t].path);
             targets[t].entries = entriesFor(targets[t].settings, warmUp + runs);
         }
         const core::SystemClock clock;
