@@ -108,7 +108,7 @@ void markOfflineRecords(const db::DbSettings& settings, const QString& category,
     db.close();
 }
 
-void sendClosingNotice(const QUrl& url, int waitLimitSeconds) {
+QNetworkReply* sendClosingNotice(const QUrl& url, int waitLimitSeconds) {
     QNetworkReply* reply = noticeNetwork()->get(QNetworkRequest(url));
     // Nobody reads the answer, so it is dropped as it comes rather than held
     // until the reply ends: a portal answering without end costs nothing.
@@ -116,6 +116,7 @@ void sendClosingNotice(const QUrl& url, int waitLimitSeconds) {
                      [reply] { reply->skip(reply->bytesAvailable()); });
     QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
     QTimer::singleShot(waitLimitSeconds * 1000, reply, [reply] { reply->abort(); });
+    return reply;
 }
 
 } // namespace complaints

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "db/history_write.h"
+
 #include <QString>
 #include <QUrl>
+
+class QNetworkReply;
 
 namespace db {
 class ScreenDb;
@@ -44,14 +48,8 @@ struct LoggedComplaint {
 // ago: the check and the insert hold the write lock together.
 LoggedComplaint logComplaint(db::ScreenDb& db, const NewComplaint& complaint);
 
-// A history write is guarded: it holds only while the stored history is
-// still `lookedUp`, the one the screen showed, so an entry another desk made
-// since is never written over.
-enum class HistoryWrite {
-    Written,
-    Gone,    // no complaint has that number
-    Changed, // the stored history is no longer the one looked up
-};
+// History writes are guarded by `lookedUp`, the history the screen showed.
+using db::HistoryWrite;
 
 // Marks the complaint "OPEN" with its new history, hours and category.
 HistoryWrite recordUpdate(db::ScreenDb& db, const QString& number, const QString& lookedUp,
@@ -80,7 +78,8 @@ void markOfflineRecords(const db::DbSettings& settings, const QString& category,
 // Requests the portal's closing notice in the background: the screen does not
 // wait, the answer is ignored, and the request is dropped at the wait limit.
 // It outlives the screen, so closing the window right after a closing does
-// not lose the notice.
-void sendClosingNotice(const QUrl& url, int waitLimitSeconds);
+// not lose the notice. The request is returned still under way; it deletes
+// itself when it ends.
+QNetworkReply* sendClosingNotice(const QUrl& url, int waitLimitSeconds);
 
 } // namespace complaints

@@ -34,6 +34,9 @@ QStringList postgreSqlIdentityResync() {
                 continue;
             const QString t = QString::fromLatin1(table.name).toLower();
             const QString c = QString::fromLatin1(column.name).toLower();
+            // Run after a load, with no desk writing: the highest number
+            // stored is exactly where the identity must go on from. New rows'
+            // own numbers are read with insertReturningKey, never like this.
             statements << QStringLiteral("SELECT setval(pg_get_serial_sequence('\"%1\"', '%2'), "
                                          "coalesce((SELECT max(\"%2\") FROM \"%1\"), 0) + 1, "
                                          "false)")

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/history_write.h"
 #include "faults/fault_rules.h"
 
 #include <QString>
@@ -45,14 +46,8 @@ std::optional<Ticket> findTicket(db::ScreenDb& db, const QString& ftNumber);
 // cannot be mistaken for it.
 QString openTicket(db::ScreenDb& db, const NewTicket& ticket);
 
-// A history write is guarded: it holds only while the stored history is
-// still `lookedUp`, the one the screen showed, so an entry another desk
-// made since is never written over.
-enum class HistoryWrite {
-    Written,
-    Gone,    // no ticket has that number (any more)
-    Changed, // the stored history is no longer the one looked up
-};
+// History writes are guarded by `lookedUp`, the history the screen showed.
+using db::HistoryWrite;
 
 // Writes the history and the down time.
 HistoryWrite recordUpdate(db::ScreenDb& db, const QString& ftNumber, const QString& lookedUp,
