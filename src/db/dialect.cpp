@@ -74,8 +74,10 @@ QString duplicateCandidatesSql(Backend backend) {
         return QStringLiteral("SELECT ID FROM CDATA WITH (UPDLOCK, HOLDLOCK) WHERE ID LIKE ? "
                               "ESCAPE '!' OR ID LIKE ' %'");
     case Backend::PostgreSql:
-        return QStringLiteral(
-            "SELECT ID FROM CDATA WHERE ID LIKE ? ESCAPE '!' OR ID LIKE ' %' FOR UPDATE");
+        // citext's LIKE cannot use an index; the lowered text's can
+        // (ix_cdata_id_prefix), and lowering both sides ignores case as citext does.
+        return QStringLiteral("SELECT ID FROM CDATA WHERE lower(CAST(ID AS text)) LIKE lower(?) "
+                              "ESCAPE '!' OR lower(CAST(ID AS text)) LIKE ' %' FOR UPDATE");
     case Backend::Sqlite:
         break;
     }

@@ -63,6 +63,10 @@ const std::vector<Table>& tables() {
                   .note =
                       "The subscriber search matches any of id, indicator, BA and mobile; each\n"
                       "needs its own index for the OR to be answered from indexes."},
+                 {.name = "ix_cdata_id_prefix",
+                  .columns = {"ID"},
+                  .note = "The registration's check for ids that begin with the new one.",
+                  .prefixSearch = true},
                  {.name = "ix_cdata_indicator", .columns = {"indicator"}},
                  {.name = "ix_cdata_ba", .columns = {"BA"}},
                  {.name = "ix_cdata_mobile", .columns = {"Mobile"}},

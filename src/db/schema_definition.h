@@ -27,6 +27,11 @@ struct Index {
     std::vector<const char*> columns;
     const char* where = nullptr; // a partial index's condition
     const char* note = nullptr;  // why the index is there
+    // An index for case-blind prefix searches (LIKE 'abc%') on one column.
+    // SQLite's NOCASE and SQL Server's case-insensitive collation answer
+    // those from the column's own index; PostgreSQL's citext LIKE cannot, so
+    // only PostgreSQL gets this one, on the lowered text.
+    bool prefixSearch = false;
 };
 
 struct Table {

@@ -193,9 +193,13 @@ QString condition(Backend backend, const char* where) {
 }
 
 QString createIndex(Backend backend, const schema::Table& table, const schema::Index& index) {
+    if (index.prefixSearch && backend != Backend::PostgreSql)
+        return {};
     QStringList columns;
     for (const char* column : index.columns)
-        columns << name(backend, column);
+        columns << (index.prefixSearch ? QStringLiteral("lower(CAST(%1 AS text)) text_pattern_ops")
+                                             .arg(name(backend, column))
+                                       : name(backend, column));
     QString text = comment(index.note) + QStringLiteral("CREATE INDEX ") +
                    QString::fromLatin1(index.name) + QStringLiteral(" ON ") +
                    name(backend, table.name) + QStringLiteral(" (") +
