@@ -3,6 +3,7 @@
 #include "db/dialect.h"
 #include "db/error.h"
 #include "db/grid_model.h"
+#include "db/kept_sessions.h"
 #include "db/schema_definition.h"
 
 #include <QAtomicInt>
@@ -213,8 +214,16 @@ QString separatePlaceholders(const QString& sql) {
     return out;
 }
 
+namespace {
+
+QString newConnectionName() {
+    return QStringLiteral("screen-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+}
+
+} // namespace
+
 ScreenDb::ScreenDb(DbSettings settings)
-    : m_name(QStringLiteral("screen-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
+    : m_name(newConnectionName())
     , m_settings(std::move(settings)) {}
 
 ScreenDb::~ScreenDb() {
@@ -311,6 +320,8 @@ void ScreenDb::openOn(bool secondary) {
         ++m_depth;
         return;
     }
+    if (m_settings.backend == Backend::PostgreSql && openKeptSession(secondary))
+        return;
     const QString driver = driverName(m_settings.backend);
     if (!QSqlDatabase::isDriverAvailable(driver))
         throw Error(QStringLiteral("The Qt database driver %1 is not installed (Debian: %2)")
@@ -337,6 +348,20 @@ void ScreenDb::openOn(bool secondary) {
     m_depth = 1;
 }
 
+// A session an earlier action of this workstation left to the same database.
+bool ScreenDb::openKeptSession(bool secondary) {
+    const QString kept = kept_sessions::take(kept_sessions::target(m_settings, secondary));
+    if (kept.isEmpty())
+        return false;
+    if (QSqlDatabase::contains(m_name))
+        QSqlDatabase::removeDatabase(m_name);
+    m_name = kept;
+    m_rowsChangedSql.clear();
+    m_secondary = secondary;
+    m_depth = 1;
+    return true;
+}
+
 void ScreenDb::close() {
     if (m_depth == 0)
         return;
@@ -345,9 +370,16 @@ void ScreenDb::close() {
     finishLiveCursor();
     releaseCursors();
     QSqlDatabase db = connection(m_name);
+    bool clean = true;
     if (m_inTransaction) {
-        db.rollback();
+        clean = db.rollback();
         m_inTransaction = false;
+    }
+    // Only a session with nothing of the action left in it serves the next.
+    if (clean && m_settings.backend == Backend::PostgreSql &&
+        kept_sessions::keep(m_name, kept_sessions::target(m_settings, m_secondary))) {
+        m_name = newConnectionName();
+        return;
     }
     db.close();
 }

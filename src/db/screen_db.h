@@ -55,6 +55,7 @@ public:
 
 private:
     void openOn(bool secondary);
+    bool openKeptSession(bool secondary);
     // SQL Server without MARS keeps one result set per connection: the cursor
     // still open is finished before anything else runs on the connection.
     void finishLiveCursor();

@@ -284,13 +284,48 @@ private slots:
         QCOMPARE(ids, QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
     }
 
+    // On a server an action takes up the session an earlier one left, rather
+    // than starting a server process per click; a session the server ended
+    // meanwhile is replaced unseen, and nothing of an unfinished action
+    // reaches the next.
+    void theServerSessionServesTheNextAction() {
+        if (m_db->backend() != db::Backend::PostgreSql)
+            QSKIP("SQLite has no server session");
+        const QString pid = QStringLiteral("select pg_backend_pid()");
+        ScreenDb first(m_db->settings());
+        first.open();
+        const QString used = first.query(pid).field(0);
+        first.begin(true);
+        first.execute(QStringLiteral("update crm set status='GONE'"));
+        first.close();
+
+        ScreenDb next(m_db->settings());
+        next.open();
+        QCOMPARE(next.query(pid).field(0), used);
+        QCOMPARE(next.query(QStringLiteral("select status from crm")).field(0),
+                 QStringLiteral("INACTIVE"));
+        next.close();
+
+        m_db->exec(QStringLiteral("select pg_terminate_backend(%1, 5000)").arg(used));
+        next.open();
+        QVERIFY(next.query(pid).field(0) != used);
+        next.close();
+
+        // The secondary database is a session of its own.
+        next.openSecondary();
+        QCOMPARE(next.query(QStringLiteral("select current_database()")).field(0),
+                 m_db->settings().pgSecondaryDatabase);
+        next.close();
+    }
+
     // The registration's duplicate check runs once per SUBMIT against every
     // subscriber; read row by row it costs a second at a million. Its plan
     // must seek the id index on every backend (PostgreSQL's citext LIKE
     // cannot, hence the lowered-text index there).
     void theDuplicateCheckSeeksAnIndex() {
-        m_db->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                                  "WHERE i < 3000) INSERT INTO cdata (ID) SELECT 'user' || i FROM n"));
+        m_db->exec(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 3000) INSERT INTO cdata (ID) SELECT 'user' || i FROM n"));
         m_db->exec(QStringLiteral("ANALYZE"));
         const bool pg = m_db->backend() == db::Backend::PostgreSql;
         // PostgreSQL cannot prepare an EXPLAIN, so the value goes in as text.

@@ -8,7 +8,9 @@
 // the operator.
 //
 //   pool_driver seed <database> <rows>            fills the pools (a missing file is created)
-//   pool_driver vlan|voip|equipment|ticket|complaint|open|log <database> <tag> <attempts>
+//   pool_driver seed-mixed <database> <rows>      the pools, and the shared tickets and
+//                                                 complaints of the mixed desk
+//   pool_driver vlan|voip|equipment|ticket|complaint|open|log|mixed <database> <tag> <attempts>
 //
 // <database> is an SQLite file, or an INI file (name ending in ".ini") with
 // the client's [database] section, for a server.
@@ -20,6 +22,10 @@
 // "open" and "log" print the number told after the key: "+ <key> <number>";
 // "log" logs a complaint for subscriber "s<i>" from every worker at once, so
 // one is told the new number and the others "- <key> <open complaint>".
+// "mixed" is a desk's day (bench/desk_load_pg.sh): registrations, complaints
+// logged, updated and closed, ticket updates and inner VLAN assignments in
+// turn, each key named "<action>.<tag>.<i>", and after each action a line
+// "T <action> <microseconds>".
 #include "complaints/complaint_lifecycle.h"
 #include "complaints/complaint_register_form.h"
 #include "core/config.h"
@@ -31,6 +37,7 @@
 #include "faults/fault_tickets.h"
 #include "faults/site_fault_form.h"
 #include "masterdata/equipment_details_form.h"
+#include "provisioning/inner_vlan_form.h"
 #include "provisioning/registration.h"
 #include "provisioning/voice_ip_form.h"
 #include "support/fake_adapters.h"
@@ -39,6 +46,7 @@
 #include "support/widgets.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTextStream>
@@ -354,10 +362,203 @@ void newComplaints(Desk& desk, const QString& tag, int attempts, Tally& tally) {
     }
 }
 
+// --- a desk's mixed day -------------------------------------------------------------
+
+const QString hotSite = QStringLiteral("HOT SITE");
+constexpr int hotRows = 4;
+
+// The tickets and complaints every desk of the mixed day updates.
+void seedHotRows(const db::DbSettings& settings) {
+    db::ScreenDb screen(settings);
+    screen.open();
+    screen.begin(true);
+    for (int i = 0; i < hotRows; ++i) {
+        screen.execute(
+            QStringLiteral("INSERT INTO BTS_FAULT (CIRCLE, SSA, [SITE NAME], FAULT, "
+                           "[ISSUE DATE], [CLOSE DATE], [DOWN TIME], STATUS, ID, [USER]) "
+                           "VALUES (?, ?, ?, 'opened', '1-Dec-21 9:0 AM', '4/4/1970', "
+                           "'0', 'OPEN', 'HOT', '1')"),
+            {db::text(circle), db::text(ssa), db::text(hotSite)});
+        screen.execute(QStringLiteral("INSERT INTO complain (name, [issue date], description, "
+                                      "status, [close date], [user id], pending, cat) VALUES "
+                                      "('Hot', '2021-12-04 09:00:00', 'NO SIGNAL', 'NEW', "
+                                      "'1990-04-04 00:00:00', ?, '0', 'OTHER')"),
+                       {db::text(QStringLiteral("hot") + QString::number(i))});
+    }
+    screen.commit();
+    screen.close();
+}
+
+QStringList hotNumbers(db::ScreenDb& screen, const QString& sql) {
+    screen.open();
+    const QStringList numbers = db::columnValues(screen.query(sql), QStringLiteral("n"));
+    screen.close();
+    return numbers;
+}
+
+class MixedDesk {
+public:
+    MixedDesk(Desk& desk, const QString& tag)
+        : m_desk(desk)
+        , m_tag(tag)
+        , m_screen(desk.database)
+        , m_complaints(desk.app)
+        , m_faults(desk.app)
+        , m_vlans(desk.app) {
+        m_desk.session.setSignedInUser(tag);
+        m_tickets = hotNumbers(m_screen, QStringLiteral("select [fault id] as n from BTS_FAULT "
+                                                        "where [SITE NAME]='HOT SITE'"));
+        m_hot = hotNumbers(m_screen, QStringLiteral("select id as n from complain where "
+                                                    "name='Hot'"));
+        support::choose(&m_vlans, QStringLiteral("Combo1"), circle);
+        support::choose(&m_vlans, QStringLiteral("Combo2"), ssa);
+        support::choose(&m_vlans, QStringLiteral("Combo5"), QStringLiteral("FTTH"));
+    }
+
+    void act(int i, Tally& tally) {
+        static const char* const kinds[] = {"reg", "log", "cupd", "close", "tupd", "vlan"};
+        const char* kind = kinds[i % 6];
+        const QString key = QStringLiteral("%1.%2.%3").arg(QLatin1String(kind), m_tag).arg(i);
+        const int hot = i / 6 % hotRows;
+        QElapsedTimer timer;
+        timer.start();
+        switch (i % 6) {
+        case 0:
+            register1(key, tally);
+            break;
+        case 1:
+            log(key, tally);
+            break;
+        case 2:
+            updateComplaint(m_hot.value(hot), key, tally);
+            break;
+        case 3:
+            closeLogged(key, tally);
+            break;
+        case 4:
+            updateTicket(m_tickets.value(hot), key, tally);
+            break;
+        default:
+            assignVlan(key, tally);
+            break;
+        }
+        QTextStream(stdout) << "T " << kind << ' ' << timer.nsecsElapsed() / 1000 << '\n';
+    }
+
+private:
+    void register1(const QString& key, Tally& tally) {
+        try {
+            if (const auto free = firstFreePair(m_screen); !free.isEmpty())
+                m_pair = free;
+            const auto result =
+                provisioning::registerCustomer(m_screen, entryFor(key, m_pair), m_desk.clock);
+            using Outcome = provisioning::RegistrationResult::Outcome;
+            if (result.outcome == Outcome::Registered)
+                report(tally, Told::Allocated, key);
+            else if (result.outcome == Outcome::InnerVlanTaken)
+                report(tally, Told::Refused, key);
+            else
+                report(tally, Told::Failed, key, QStringLiteral("unexpected outcome"));
+        } catch (const std::exception& e) {
+            m_screen.closeTo(0);
+            report(tally, Told::Failed, key, QString::fromUtf8(e.what()));
+        }
+    }
+
+    void log(const QString& key, Tally& tally) {
+        complaints::NewComplaint c;
+        c.subscriberId = key;
+        c.name = m_tag;
+        c.mobile = QStringLiteral("9847000000");
+        c.issueTime = QStringLiteral("4/12/2021 10:00:00 AM");
+        c.description = QStringLiteral("NO SIGNAL");
+        c.user = m_tag;
+        try {
+            m_screen.open();
+            m_logged = complaints::logComplaint(m_screen, c).number;
+            m_screen.close();
+            if (m_logged.isEmpty())
+                report(tally, Told::Failed, key, QStringLiteral("an open complaint stood"));
+            else
+                report(tally, Told::Allocated, key + QLatin1Char(' ') + m_logged);
+        } catch (const std::exception& e) {
+            m_screen.closeTo(0);
+            m_logged.clear();
+            report(tally, Told::Failed, key, QString::fromUtf8(e.what()));
+        }
+    }
+
+    void lookUp(QWidget* form, const QString& box, const QString& number) {
+        support::type(form, box, number);
+        support::leave(form, box);
+    }
+
+    void updateComplaint(const QString& number, const QString& key, Tally& tally) {
+        lookUp(&m_complaints, QStringLiteral("Text6"), number);
+        support::find<QPlainTextEdit>(&m_complaints, QStringLiteral("Text10"))->setPlainText(key);
+        submitUntilStored(
+            m_desk, tally, key, [&] { support::click(&m_complaints, QStringLiteral("Command2")); },
+            [&] { return m_desk.dialogs.last() == QStringLiteral("COMPLAINT UPDATED"); });
+    }
+
+    // Closes the complaint this desk logged last, as looked up on the register.
+    void closeLogged(const QString& key, Tally& tally) {
+        if (m_logged.isEmpty())
+            return report(tally, Told::Failed, key, QStringLiteral("nothing logged to close"));
+        lookUp(&m_complaints, QStringLiteral("Text6"), m_logged);
+        m_desk.dialogs.clear();
+        support::click(&m_complaints, QStringLiteral("Command3"));
+        tell(m_desk, tally, key + QLatin1Char(' ') + m_logged,
+             QStringLiteral("CLOSED SUCCESSFULLY"), [](const QString&) { return false; });
+        m_logged.clear();
+    }
+
+    void updateTicket(const QString& number, const QString& key, Tally& tally) {
+        lookUp(&m_faults, QStringLiteral("Text1"), number);
+        support::type(&m_faults, QStringLiteral("Text2"), key);
+        const auto submit = [&] {
+            // Only a stored update asks whether to remind anyone.
+            if (m_desk.dialogs.unanswered() == 0)
+                m_desk.dialogs.answer(false);
+            support::click(&m_faults, QStringLiteral("Command2"));
+        };
+        submitUntilStored(m_desk, tally, key, submit, [&] {
+            return m_desk.dialogs.texts().contains(QStringLiteral("SEND REMINDER TO VUVA"));
+        });
+    }
+
+    void assignVlan(const QString& key, Tally& tally) {
+        // The free list is read again for every assignment, as a desk does.
+        support::choose(&m_vlans, QStringLiteral("Combo3"), site);
+        firstEntry(&m_vlans, QStringLiteral("Combo4"));
+        support::type(&m_vlans, QStringLiteral("Text1"), key);
+        m_desk.dialogs.clear();
+        support::click(&m_vlans, QStringLiteral("Command1"));
+        tell(m_desk, tally, key, QStringLiteral("INNER VLAN UPDATED"), [](const QString& shown) {
+            return shown == QStringLiteral("INNER VLAN NOT AVAILABLE");
+        });
+    }
+
+    Desk& m_desk;
+    QString m_tag;
+    db::ScreenDb m_screen;
+    complaints::ComplaintRegisterForm m_complaints;
+    faults::SiteFaultForm m_faults;
+    provisioning::InnerVlanForm m_vlans;
+    QStringList m_tickets, m_hot, m_pair;
+    QString m_logged;
+};
+
+void mixedDay(Desk& desk, const QString& tag, int actions, Tally& tally) {
+    MixedDesk mixed(desk, tag);
+    for (int i = 0; i < actions; ++i)
+        mixed.act(i, tally);
+}
+
 int usage() {
-    std::fputs("usage: pool_driver seed <database> <rows>\n"
-               "       pool_driver vlan|voip|equipment|ticket|complaint|open|log <database> <tag> "
-               "<attempts>\n",
+    std::fputs("usage: pool_driver seed|seed-mixed <database> <rows>\n"
+               "       pool_driver vlan|voip|equipment|ticket|complaint|open|log|mixed <database> "
+               "<tag> <attempts>\n",
                stderr);
     return 2;
 }
@@ -367,9 +568,13 @@ int usage() {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const QStringList args = application.arguments().mid(1);
-    if (args.size() == 3 && args.at(0) == QStringLiteral("seed")) {
+    if (args.size() == 3 &&
+        (args.at(0) == QStringLiteral("seed") || args.at(0) == QStringLiteral("seed-mixed"))) {
         try {
-            seed(db::DbSettings::fromConfig(configFor(args.at(1))), args.at(2).toInt());
+            const auto settings = db::DbSettings::fromConfig(configFor(args.at(1)));
+            seed(settings, args.at(2).toInt());
+            if (args.at(0) == QStringLiteral("seed-mixed"))
+                seedHotRows(settings);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "%s\n", e.what());
             return 1;
@@ -396,6 +601,8 @@ int main(int argc, char** argv) {
         newTickets(desk, tag, attempts, tally);
     else if (args.at(0) == QStringLiteral("log"))
         newComplaints(desk, tag, attempts, tally);
+    else if (args.at(0) == QStringLiteral("mixed"))
+        mixedDay(desk, tag, attempts, tally);
     else
         return usage();
     QTextStream(stdout) << "attempts=" << attempts << " allocated=" << tally.allocated
