@@ -10,14 +10,27 @@
 
 namespace bench {
 
-// What a screen needs to run against one SQLite database file, as the
-// benchmarks drive it: the system clock, the real adapters, and message
-// boxes that mark the run void.
-struct SqliteContext {
-    explicit SqliteContext(const QString& databasePath)
-        : config(core::Config::fromValues(
-              {{QStringLiteral("database/backend"), QStringLiteral("sqlite")},
-               {QStringLiteral("database/sqlite_path"), databasePath}}))
+// The configuration of one SQLite database file.
+inline core::Config sqliteConfig(const QString& databasePath) {
+    return core::Config::fromValues({{QStringLiteral("database/backend"), QStringLiteral("sqlite")},
+                                     {QStringLiteral("database/sqlite_path"), databasePath}});
+}
+
+// A benchmark's database argument: an INI file (name ending in ".ini") whose
+// [database] section names a server, as the client reads it, or else a SQLite
+// database file.
+inline core::Config configFor(const QString& databaseOrIni) {
+    if (databaseOrIni.endsWith(QStringLiteral(".ini")))
+        return core::Config::load(databaseOrIni);
+    return sqliteConfig(databaseOrIni);
+}
+
+// What a screen needs to run against one database, as the benchmarks drive
+// it: the system clock, the real adapters, and message boxes that mark the
+// run void.
+struct ScreenContext {
+    explicit ScreenContext(const core::Config& databaseConfig)
+        : config(databaseConfig)
         , settings(db::DbSettings::fromConfig(config)) {}
 
     core::Config config;
@@ -27,6 +40,12 @@ struct SqliteContext {
     FailingDialogs dialogs;
     core::SystemAdapters adapters;
     core::AppContext context{config, settings, session, clock, dialogs, adapters};
+};
+
+// The same on one SQLite database file.
+struct SqliteContext : ScreenContext {
+    explicit SqliteContext(const QString& databasePath)
+        : ScreenContext(sqliteConfig(databasePath)) {}
 };
 
 } // namespace bench
