@@ -4,6 +4,7 @@
 #include "db/error.h"
 #include "db/grid_model.h"
 #include "db/kept_sessions.h"
+#include "db/pg_grid.h"
 #include "db/schema_definition.h"
 
 #include <QAtomicInt>
@@ -87,6 +88,11 @@ public:
         int rc;
         while ((rc = sqlite3_step(m_st)) == SQLITE_ROW) {
             for (int c = 0; c < columns; ++c) {
+                // A real shows as a cursor reads it ("0", not the engine's "0.0").
+                if (sqlite3_column_type(m_st, c) == SQLITE_FLOAT) {
+                    grid.appendCell(fieldText(QVariant(sqlite3_column_double(m_st, c))));
+                    continue;
+                }
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_st, c));
                 grid.appendCell(text ? text : "", sqlite3_column_bytes(m_st, c));
             }
@@ -412,6 +418,12 @@ std::shared_ptr<QSqlQuery> ScreenDb::run(const QString& sql, const Params& param
         throw Error(closedMessage());
     finishLiveCursor();
     passTestHook();
+    return runCounted(sql, params, forwardOnly);
+}
+
+// run() once the statement has been counted.
+std::shared_ptr<QSqlQuery> ScreenDb::runCounted(const QString& sql, const Params& params,
+                                                bool forwardOnly) {
     auto q = std::make_shared<QSqlQuery>(connection(m_name));
     q->setForwardOnly(forwardOnly);
     const QString text = m_settings.backend == Backend::PostgreSql ? postgreSqlText(sql) : sql;
@@ -478,7 +490,16 @@ void ScreenDb::bindGrid(GridModel& grid, const QString& sql, const Params& param
         st.copyInto(grid);
         return;
     }
-    auto q = run(sql, params, true);
+    std::shared_ptr<QSqlQuery> q;
+    if (m_settings.backend == Backend::PostgreSql) {
+        finishLiveCursor();
+        passTestHook();
+        if (bindPostgreSqlGrid(connection(m_name), grid, sql, params))
+            return;
+        q = runCounted(sql, params, true);
+    } else {
+        q = run(sql, params, true);
+    }
     const QSqlRecord record = q->record();
     QStringList names;
     for (int c = 0; c < record.count(); ++c)

@@ -62,6 +62,8 @@ private:
     std::optional<int> askRowsChanged();
     void releaseCursors();
     std::shared_ptr<QSqlQuery> run(const QString& sql, const Params& params, bool forwardOnly);
+    std::shared_ptr<QSqlQuery> runCounted(const QString& sql, const Params& params,
+                                          bool forwardOnly);
     QString m_name;
     DbSettings m_settings;
     int m_depth = 0;
