@@ -21,10 +21,12 @@ constexpr Oid convertedOids[] = {16 /*bool*/,          17 /*bytea*/,    700 /*fl
                                  701 /*float8*/,       1082 /*date*/,   1083 /*time*/,
                                  1184 /*timestamptz*/, 1266 /*timetz*/, 1700 /*numeric*/};
 
+// The driver names the handle's type by libpq's inner struct name
+// ("pg_conn*"), so the name is not compared, only the driver and the size.
 PGconn* connectionOf(const QSqlDatabase& db) {
     const QVariant h = db.driver()->handle();
     if (db.driverName() != QLatin1String("QPSQL") || !h.isValid() ||
-        qstrcmp(h.typeName(), "PGconn*") != 0)
+        h.metaType().sizeOf() != int(sizeof(PGconn*)))
         return nullptr;
     return *static_cast<PGconn* const*>(h.constData());
 }
@@ -94,6 +96,9 @@ bool bindPostgreSqlGrid(const QSqlDatabase& db, GridModel& grid, const QString& 
     for (const QByteArray& t : texts)
         values.push_back(t.isNull() ? nullptr : t.constData());
     const QByteArray text = numberedPlaceholders(postgreSqlText(sql));
+    // A cursor finished part-way leaves its rows on the wire; the driver
+    // reads them only before its own next statement.
+    drain(conn);
     if (!PQsendQueryParams(conn, text.constData(), int(values.size()), nullptr, values.data(),
                            nullptr, nullptr, 0) ||
         !PQsetSingleRowMode(conn)) {
