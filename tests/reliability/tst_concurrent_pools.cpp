@@ -78,9 +78,12 @@ void TstConcurrentPools::twoWorkstationsNeverShareAnEntry() {
     QCOMPARE(asSet(held).size(), held.size());
     QCOMPARE(asSet(held), a.allocated + b.allocated);
     QCOMPARE(db.scalar(free).toInt(), poolRows - int(held.size()));
-    // The pool ran dry, and both workstations took part in the race.
+    // The pool ran dry while both workstations worked (they start together).
+    // Which one wins is the server's affair: with a kept session one desk
+    // may take every entry while the other is told each time it lost.
     QCOMPARE(int(held.size()), poolRows);
-    QVERIFY(!a.allocated.isEmpty() && !b.allocated.isEmpty());
+    QVERIFY(!(a.allocated + b.allocated).isEmpty());
+    QVERIFY2(!(a.refused + b.refused).isEmpty(), qPrintable(a.summary + b.summary));
     for (const QString& companion : companions)
         QCOMPARE(asSet(db.rows(companion)), a.allocated + b.allocated);
 }

@@ -53,14 +53,31 @@ inline QString iniFor(const support::TestDb& db, const QDir& folder) {
     return path;
 }
 
-// Starts one pool_driver process per tag, each making `attempts` attempts.
+// Starts one pool_driver process per tag, each making `attempts` attempts,
+// and lets them begin together once every one is ready: a worker that is up
+// first would otherwise finish a fast pool alone.
 inline void start(std::vector<std::unique_ptr<QProcess>>& processes, const QString& mode,
                   const QString& ini, const QStringList& tags, int attempts) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZEL_POOL_DRIVER_GATE"), QStringLiteral("1"));
+    const std::size_t first = processes.size();
     for (const QString& tag : tags) {
         processes.push_back(std::make_unique<QProcess>());
+        processes.back()->setProcessEnvironment(env);
         processes.back()->start(QStringLiteral(POOL_DRIVER),
                                 {mode, ini, tag, QString::number(attempts)});
     }
+    for (std::size_t i = first; i < processes.size(); ++i) {
+        QProcess& worker = *processes[i];
+        while (!worker.canReadLine() && worker.waitForReadyRead(60000)) {
+        }
+        worker.readLine(); // "ready"
+    }
+    // QProcess writes from the event loop; each start is pushed out at once.
+    for (std::size_t i = first; i < processes.size(); ++i)
+        processes[i]->write("go\n");
+    for (std::size_t i = first; i < processes.size(); ++i)
+        processes[i]->waitForBytesWritten(60000);
 }
 
 } // namespace workers
