@@ -26,23 +26,24 @@ QString postgreSqlText(const QString& sql) {
     return out;
 }
 
-QStringList postgreSqlIdentityResync() {
-    QStringList statements;
-    for (const schema::Table& table : schema::tables())
-        for (const schema::Column& column : table.columns) {
-            if (column.kind != schema::Kind::Identity)
-                continue;
-            const QString t = QString::fromLatin1(table.name).toLower();
-            const QString c = QString::fromLatin1(column.name).toLower();
-            // Run after a load, with no desk writing: the highest number
-            // stored is exactly where the identity must go on from. New rows'
-            // own numbers are read with insertReturningKey, never like this.
-            statements << QStringLiteral("SELECT setval(pg_get_serial_sequence('\"%1\"', '%2'), "
-                                         "coalesce((SELECT max(\"%2\") FROM \"%1\"), 0) + 1, "
-                                         "false)")
-                              .arg(t, c);
-        }
-    return statements;
+QString identityColumn(const QString& table) {
+    for (const schema::Table& t : schema::tables())
+        if (table.compare(QLatin1String(t.name), Qt::CaseInsensitive) == 0)
+            for (const schema::Column& column : t.columns)
+                if (column.kind == schema::Kind::Identity)
+                    return QString::fromLatin1(column.name);
+    return {};
+}
+
+QString postgreSqlIdentityPast(const QString& table, qint64 highest) {
+    const QString t = table.toLower();
+    const QString sequence = QStringLiteral("pg_get_serial_sequence('\"%1\"', '%2')")
+                                 .arg(t, identityColumn(table).toLower());
+    // nextval gives the number after the last one handed out, so the
+    // identity only ever moves forward.
+    return QStringLiteral("SELECT setval(%1, greatest(%2, nextval(%1)))")
+        .arg(sequence)
+        .arg(highest);
 }
 
 QString yesterdaysOutagesSql(Backend backend) {

@@ -15,10 +15,15 @@ namespace db {
 // Quoted texts in the statement are left alone.
 QString postgreSqlText(const QString& sql);
 
-// Statements that move each identity of the PostgreSQL schema past the
-// highest number its table holds, after rows were loaded with their own
-// numbers (demo data, a migration, a test's fixture).
-QStringList postgreSqlIdentityResync();
+// The identity column of a table of the schema (matched without regard to
+// case), or empty when it has none.
+QString identityColumn(const QString& table);
+
+// After rows were given their own numbers up to `highest` (demo data, a
+// migration, a test's fixture), moves the PostgreSQL identity of `table` on
+// so the next new row gets a number above them; never back, whatever
+// another session took meanwhile.
+QString postgreSqlIdentityPast(const QString& table, qint64 highest);
 
 // The outages that went down yesterday, newest first. The server's text uses
 // DATEDIFF/GETDATE; SQLite gets the same calendar-day difference on the local

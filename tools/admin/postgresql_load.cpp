@@ -139,9 +139,13 @@ qint64 copyTable(const SqliteFile& file, Server& server, const db::schema::Table
                        .arg(sqliteNames.join(QLatin1Char(',')), QString::fromLatin1(table.name)));
     QVariantList values;
     qint64 copied = 0;
+    qint64 highest = 0; // the highest row number copied
     while (read.step()) {
-        for (int c = 0; c < width; ++c)
+        for (int c = 0; c < width; ++c) {
             values << valueFor(read, c, table.columns.at(c).kind);
+            if (table.columns.at(c).kind == db::schema::Kind::Identity)
+                highest = std::max(highest, values.constLast().toLongLong());
+        }
         if (++copied % rowsPerInsert == 0) {
             send(values);
             values.clear();
@@ -149,6 +153,9 @@ qint64 copyTable(const SqliteFile& file, Server& server, const db::schema::Table
     }
     if (!values.isEmpty())
         send(values);
+    // The rows came with their own numbers; new rows must get higher ones.
+    if (highest > 0)
+        server.run(db::postgreSqlIdentityPast(QString::fromLatin1(table.name), highest));
     return copied;
 }
 
@@ -167,8 +174,6 @@ qint64 copyIntoPostgreSql(const QString& sqlitePath, const QString& conninfo) {
     qint64 copied = 0;
     for (const db::schema::Table& table : db::schema::tables())
         copied += copyTable(file, server, table);
-    for (const QString& resync : db::postgreSqlIdentityResync())
-        server.run(resync);
     server.commit();
     return copied;
 }
