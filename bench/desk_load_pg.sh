@@ -24,16 +24,9 @@ build="${1:-build}"
 actions="${2:-300}"
 cmake --build "$build" --target pool_driver zelcrm-admin >/dev/null
 driver="$build/tests/reliability/pool_driver"
-admin="$build/tools/admin/zelcrm-admin"
 export QT_QPA_PLATFORM=offscreen
-work=$(mktemp -d)
-chmod 755 "$work"
-state="$work/cluster.state"
-trap 'bash scripts/pg-cluster stop "$state"; rm -rf "$work"' EXIT
-bash scripts/pg-cluster start "$state" "$admin" >/dev/null
-host=$(cat "$state")
-bindir=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)
-sql() { "$bindir/psql" -h "$host" -U postgres -d "$1" -X -q -A -t -c "$2"; }
+. bench/pg_cluster_bench.sh
+sql() { "${psql[@]}" -d "$1" -A -t -c "$2"; }
 
 percentile() { sort -n | awk -v p="$1" '{ v[NR] = $1 } END { i = int(NR * p + 0.999); print v[i < 1 ? 1 : i] }'; }
 
@@ -42,11 +35,9 @@ single_median=
 for procs in 1 4 16; do
   name="load$procs"
   sql postgres "CREATE DATABASE $name TEMPLATE zel_template"
-  ini="$work/$name.ini"
   # The closing notice goes to a port nobody answers; the close never waits for it.
-  printf '[database]\nbackend=postgresql\nprimary_server=%s\nsecondary_server=%s\nstatus_server=%s\npg_database=%s\npg_user=postgres\n[services]\nportal_server=127.0.0.1:9\n' \
-    "$host" "$host" "$host" "$name" >"$ini"
-  chmod 600 "$ini"
+  write_ini "$name" $'[services]\nportal_server=127.0.0.1:9\n'
+  ini="$work/$name.ini"
   # A third of the actions take a pair; room for all of them and some to spare.
   "$driver" seed-mixed "$ini" $((procs * actions / 2)) 2>/dev/null
   out="$work/$name"

@@ -13,39 +13,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 cmake --build "$build" --target screen_open zelcrm-admin >/dev/null
-admin="$build/tools/admin/zelcrm-admin"
-work=$(mktemp -d)
-chmod 755 "$work"
-state="$work/cluster.state"
-trap 'bash scripts/pg-cluster stop "$state"; rm -rf "$work"' EXIT
-bash scripts/pg-cluster start "$state" "$admin" >/dev/null
-host=$(cat "$state")
-bindir=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)
-psql=("$bindir/psql" -h "$host" -U postgres -X -q)
-
-# make_db NAME [--demo]: an empty database with the schema, and an INI file
-# naming it for the client.
-make_db() {
-  "${psql[@]}" -d postgres -c "CREATE DATABASE $1"
-  "$admin" init-db --postgresql "host=$host dbname=$1 user=postgres" "${@:2}" >/dev/null
-  printf '[database]\nbackend=postgresql\nprimary_server=%s\nsecondary_server=%s\nstatus_server=%s\npg_database=%s\npg_user=postgres\n' \
-    "$host" "$host" "$host" "$1" >"$work/$1.ini"
-  chmod 600 "$work/$1.ini"
-}
-seed() { "$admin" seed-synthetic --postgresql "host=$host dbname=$1 user=postgres" "${@:2}" >/dev/null; }
+. bench/pg_cluster_bench.sh
 count() { "${psql[@]}" -d "$1" -t -A -c "$2"; }
 
 make_db zb_board
-seed zb_board --subscribers 100000 --complaints 1000000
+seed zb_board --subscribers 100000 --complaints 1000000 >/dev/null
 # The seeder leaves about one complaint in fifty open; keep the newest 10,000.
 "${psql[@]}" -d zb_board -c "UPDATE complain SET status='CLOSED' WHERE status<>'CLOSED' AND id NOT IN
   (SELECT id FROM complain WHERE status<>'CLOSED' ORDER BY id DESC LIMIT 10000)"
 make_db zb_faults --demo
 # seed-synthetic --postgresql copies its tickets with their own numbers, from
 # 1 up, and the demo's four tickets already hold the first of them; they move
-# past the seeded range, and the copy then moves the identity past them all.
+# past the seeded range (nothing here adds a ticket after them).
 "${psql[@]}" -d zb_faults -c 'UPDATE bts_fault SET "fault id" = "fault id" + 1000000'
-seed zb_faults --subscribers 0 --complaints 0 --tickets 1000000
+seed zb_faults --subscribers 0 --complaints 0 --tickets 1000000 >/dev/null
 for db in zb_board zb_faults; do "${psql[@]}" -d "$db" -c "VACUUM ANALYZE"; done
 
 # The screens' own statements. Their names carry no brackets, so the client

@@ -11,24 +11,11 @@ cd "$(dirname "$0")/.."
 build="${1:-build}"
 runs="${2:-21}"
 cmake --build "$build" --target register_customer zelcrm-admin >/dev/null
-admin="$build/tools/admin/zelcrm-admin"
-work=$(mktemp -d)
-chmod 755 "$work"
-state="$work/cluster.state"
-trap 'bash scripts/pg-cluster stop "$state"; rm -rf "$work"' EXIT
-bash scripts/pg-cluster start "$state" "$admin" >/dev/null
-host=$(cat "$state")
-bindir=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)
+. bench/pg_cluster_bench.sh
 for size in small:1000 large:1000000; do
-  name=${size%%:*}
-  subscribers=${size##*:}
-  "$bindir/psql" -h "$host" -U postgres -d postgres -q -X -c "CREATE DATABASE zb_$name"
-  conninfo="host=$host dbname=zb_$name user=postgres"
-  "$admin" init-db --postgresql "$conninfo" >/dev/null
-  "$admin" seed-synthetic --postgresql "$conninfo" --subscribers "$subscribers" --complaints 0
-  "$bindir/psql" -h "$host" -U postgres -d "zb_$name" -q -X -c "VACUUM ANALYZE"
-  printf '[database]\nbackend=postgresql\nprimary_server=%s\nsecondary_server=%s\nstatus_server=%s\npg_database=zb_%s\npg_user=postgres\n' \
-    "$host" "$host" "$host" "$name" >"$work/$name.ini"
-  chmod 600 "$work/$name.ini"
+  name=zb_${size%%:*}
+  make_db "$name"
+  seed "$name" --subscribers "${size##*:}" --complaints 0
+  "${psql[@]}" -d "$name" -c "VACUUM ANALYZE"
 done
-"$build/bench/register_customer" "$work/small.ini" "$work/large.ini" "$runs"
+"$build/bench/register_customer" "$work/zb_small.ini" "$work/zb_large.ini" "$runs"

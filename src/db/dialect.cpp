@@ -39,9 +39,9 @@ QString postgreSqlIdentityPast(const QString& table, qint64 highest) {
     const QString t = table.toLower();
     const QString sequence = QStringLiteral("pg_get_serial_sequence('\"%1\"', '%2')")
                                  .arg(t, identityColumn(table).toLower());
-    // nextval gives the number after the last one handed out, so the
-    // identity only ever moves forward.
-    return QStringLiteral("SELECT setval(%1, greatest(%2, nextval(%1)))")
+    // Past the last number handed out too, so the identity never moves back.
+    return QStringLiteral("SELECT setval(%1, greatest(%2, coalesce(pg_sequence_last_value(CAST(%1 "
+                          "AS regclass)), 0)))")
         .arg(sequence)
         .arg(highest);
 }

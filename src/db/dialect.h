@@ -21,8 +21,8 @@ QString identityColumn(const QString& table);
 
 // After rows were given their own numbers up to `highest` (demo data, a
 // migration, a test's fixture), moves the PostgreSQL identity of `table` on
-// so the next new row gets a number above them; never back, whatever
-// another session took meanwhile.
+// so the next new row gets a number above them; never back below a number
+// already handed out.
 QString postgreSqlIdentityPast(const QString& table, qint64 highest);
 
 // The outages that went down yesterday, newest first. The server's text uses

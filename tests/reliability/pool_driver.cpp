@@ -168,35 +168,38 @@ provisioning::CustomerEntry entryFor(const QString& key, const QStringList& pair
     return e;
 }
 
+// One registration with the first free pair the desk sees.
+void registerOnce(Desk& desk, db::ScreenDb& screen, QStringList& pair, const QString& key,
+                  Tally& tally) {
+    try {
+        // Once the pool is empty the desk still holds the pair it saw
+        // last, which someone has taken by now.
+        if (const auto free = firstFreePair(screen); !free.isEmpty())
+            pair = free;
+    } catch (const std::exception& e) {
+        screen.closeTo(0);
+        return report(tally, Told::Failed, key,
+                      QStringLiteral("reading the free list: ") + QString::fromUtf8(e.what()));
+    }
+    try {
+        const auto result = provisioning::registerCustomer(screen, entryFor(key, pair), desk.clock);
+        using Outcome = provisioning::RegistrationResult::Outcome;
+        if (result.outcome == Outcome::InnerVlanTaken)
+            report(tally, Told::Refused, key);
+        else if (result.outcome == Outcome::Registered)
+            report(tally, Told::Allocated, key);
+        else
+            report(tally, Told::Failed, key, QStringLiteral("unexpected outcome"));
+    } catch (const std::exception& e) {
+        report(tally, Told::Failed, key, QString::fromUtf8(e.what()));
+    }
+}
+
 void registrations(Desk& desk, const QString& tag, int attempts, Tally& tally) {
     db::ScreenDb screen(desk.database);
     QStringList pair;
-    for (int i = 0; i < attempts; ++i) {
-        const QString key = tag + QLatin1Char('-') + QString::number(i);
-        try {
-            // Once the pool is empty the desk still holds the pair it saw
-            // last, which someone has taken by now.
-            if (const auto free = firstFreePair(screen); !free.isEmpty())
-                pair = free;
-        } catch (const std::exception& e) {
-            report(tally, Told::Failed, key,
-                   QStringLiteral("reading the free list: ") + QString::fromUtf8(e.what()));
-            continue;
-        }
-        try {
-            const auto result =
-                provisioning::registerCustomer(screen, entryFor(key, pair), desk.clock);
-            using Outcome = provisioning::RegistrationResult::Outcome;
-            if (result.outcome == Outcome::InnerVlanTaken)
-                report(tally, Told::Refused, key);
-            else if (result.outcome == Outcome::Registered)
-                report(tally, Told::Allocated, key);
-            else
-                report(tally, Told::Failed, key, QStringLiteral("unexpected outcome"));
-        } catch (const std::exception& e) {
-            report(tally, Told::Failed, key, QString::fromUtf8(e.what()));
-        }
-    }
+    for (int i = 0; i < attempts; ++i)
+        registerOnce(desk, screen, pair, tag + QLatin1Char('-') + QString::number(i), tally);
 }
 
 // Runs one attempt on a screen and sorts the message it showed.
@@ -425,7 +428,7 @@ public:
         timer.start();
         switch (i % 6) {
         case 0:
-            register1(key, tally);
+            registerOnce(m_desk, m_screen, m_pair, key, tally);
             break;
         case 1:
             log(key, tally);
@@ -447,25 +450,6 @@ public:
     }
 
 private:
-    void register1(const QString& key, Tally& tally) {
-        try {
-            if (const auto free = firstFreePair(m_screen); !free.isEmpty())
-                m_pair = free;
-            const auto result =
-                provisioning::registerCustomer(m_screen, entryFor(key, m_pair), m_desk.clock);
-            using Outcome = provisioning::RegistrationResult::Outcome;
-            if (result.outcome == Outcome::Registered)
-                report(tally, Told::Allocated, key);
-            else if (result.outcome == Outcome::InnerVlanTaken)
-                report(tally, Told::Refused, key);
-            else
-                report(tally, Told::Failed, key, QStringLiteral("unexpected outcome"));
-        } catch (const std::exception& e) {
-            m_screen.closeTo(0);
-            report(tally, Told::Failed, key, QString::fromUtf8(e.what()));
-        }
-    }
-
     void log(const QString& key, Tally& tally) {
         complaints::NewComplaint c;
         c.subscriberId = key;
