@@ -51,6 +51,7 @@ QNetworkAccessManager* noticeNetwork() {
 LoggedComplaint logComplaint(db::ScreenDb& db, const NewComplaint& complaint) {
     db.begin(true);
     try {
+        db.claim(db::Claim::SubscriberId, complaint.subscriberId);
         LoggedComplaint logged;
         const auto open =
             db.query(db::openComplaintsSql(db.backend()), {db::text(complaint.subscriberId)});

@@ -45,7 +45,7 @@ struct LoggedComplaint {
 // address and voice IP, all in one transaction: a subscriber update that
 // fails leaves no complaint behind. Nothing is written while the subscriber
 // has a complaint that is not closed, also one another desk logged a moment
-// ago: the check and the insert hold the write lock together.
+// ago: the check and the insert hold the subscriber id's claim together.
 LoggedComplaint logComplaint(db::ScreenDb& db, const NewComplaint& complaint);
 
 // History writes are guarded by `lookedUp`, the history the screen showed.

@@ -15,6 +15,7 @@ VoiceIpAssignment assignVoiceIp(db::ScreenDb& db, const QString& voiceIp, const 
     VoiceIpAssignment result;
     db.begin(true);
     try {
+        db.claim(db::Claim::VoiceIp, voiceIp);
         for (auto row =
                  db.query(QStringLiteral("SELECT ID FROM CDATA WHERE OTC=?"), {db::text(voiceIp)});
              !row.atEnd(); row.next())

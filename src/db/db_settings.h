@@ -10,6 +10,11 @@ namespace db {
 
 enum class Backend { Sqlite, SqlServer, PostgreSql };
 
+// What a check-then-write transaction checks (ScreenDb::claim): a subscriber
+// id (registration, its inner VLAN pair, a complaint logged), a voice IP
+// address given to a subscriber, a voice number given an address.
+enum class Claim { SubscriberId = 1, VoiceIp = 2, VoiceNumber = 3 };
+
 // Where the screens' connections go, read once from [database].
 struct DbSettings {
     Backend backend = Backend::Sqlite;

@@ -69,6 +69,21 @@ QString yesterdaysOutagesSql(Backend backend) {
                           "julianday(date(down_time)) <> 0 AND status='open')");
 }
 
+QString claimSql(Backend backend) {
+    switch (backend) {
+    case Backend::PostgreSql:
+        return QStringLiteral("SELECT pg_advisory_xact_lock(CAST(? AS integer), hashtext(?))");
+    case Backend::SqlServer:
+        return QStringLiteral(
+            "DECLARE @claimed int; EXEC @claimed = sp_getapplock @Resource = ?, "
+            "@LockMode = 'Exclusive', @LockOwner = 'Transaction'; IF @claimed < 0 "
+            "RAISERROR('THE CHECK COULD NOT TAKE ITS LOCK', 16, 1)");
+    case Backend::Sqlite:
+        break;
+    }
+    return {};
+}
+
 QString duplicateCandidatesSql(Backend backend) {
     switch (backend) {
     case Backend::SqlServer:
@@ -136,7 +151,7 @@ bool isOtherDialectText(const QString& sql) {
 
 QStringList serverOnlyTexts() {
     return {yesterdaysOutagesSql(Backend::SqlServer), duplicateCandidatesSql(Backend::SqlServer),
-            openComplaintsSql(Backend::SqlServer),
+            openComplaintsSql(Backend::SqlServer), claimSql(Backend::SqlServer),
             rowsChangedSql(QStringLiteral("Microsoft SQL Server"))};
 }
 

@@ -30,6 +30,14 @@ QString postgreSqlIdentityPast(const QString& table, qint64 highest);
 // clock.
 QString yesterdaysOutagesSql(Backend backend);
 
+// The lock a check-then-write transaction takes on what it checks, held to
+// the end of the transaction; two parameters: the claim's number and the
+// key. PostgreSQL: an advisory lock on the key's hash (two keys sharing a
+// hash only wait for each other); SQL Server: an application lock on the
+// key's text, refused with an error rather than a return code. SQLite has
+// none (its BEGIN IMMEDIATE holds the whole database): empty.
+QString claimSql(Backend backend);
+
 // The ids a new customer's user name could clash with. On SQL Server the read
 // takes update and range locks that hold to the end of the transaction, so a
 // second registration of the same name waits here until the first commits;

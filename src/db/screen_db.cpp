@@ -522,12 +522,22 @@ void ScreenDb::begin(bool writeLock) {
         throw Error(errorText(connection(m_name).lastError()));
     }
     m_inTransaction = true;
-    // PostgreSQL's row locks do not keep another desk from adding the row a
-    // check looks for; the check-then-write transactions take one lock
-    // between them instead, held to the end of the transaction, as SQLite's
-    // BEGIN IMMEDIATE holds the whole database.
-    if (writeLock && m_settings.backend == Backend::PostgreSql)
-        run(QStringLiteral("SELECT pg_advisory_xact_lock(7432001)"), {}, true)->finish();
+}
+
+// A server's row locks do not keep another desk from adding the row a check
+// looks for, so the check takes a lock on what it checks instead.
+void ScreenDb::claim(Claim what, const QString& key) {
+    const QString sql = claimSql(m_settings.backend);
+    if (sql.isEmpty())
+        return;
+    if (!m_inTransaction)
+        throw Error(QStringLiteral("A CLAIM NEEDS A TRANSACTION"));
+    const QString folded = key.trimmed().toCaseFolded();
+    const QString number = QString::number(static_cast<int>(what));
+    if (m_settings.backend == Backend::PostgreSql)
+        run(sql, {text(number), text(folded)}, true)->finish();
+    else
+        run(sql, {text(number + QLatin1Char(':') + folded.left(240))}, true)->finish();
 }
 
 // A commit that fails leaves the transaction open, so the caller's rollback

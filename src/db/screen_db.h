@@ -42,11 +42,19 @@ public:
     // Runs the SELECT and copies its whole answer into the grid model.
     void bindGrid(GridModel& grid, const QString& sql, const Params& params = {});
 
-    // Statements that must not be left half done. begin(true) takes the write
-    // lock at once (SQLite: BEGIN IMMEDIATE; PostgreSQL: one transaction lock
-    // every check-then-write takes), so a check read inside the transaction
-    // cannot race another workstation's write.
+    // Statements that must not be left half done. begin(true) starts a
+    // transaction that will write: SQLite takes its one write lock at once
+    // (BEGIN IMMEDIATE), so a check read inside cannot race another
+    // workstation's write.
     void begin(bool writeLock = false);
+    // A check-then-write names what it checks, first thing in its
+    // transaction: on a server, transactions that claim the same thing (the
+    // same subscriber id, say) wait for each other to the end, so the row the
+    // check looks for cannot appear between the check and the write, while
+    // desks checking other things go on at once. The key is compared without
+    // regard to case or surrounding blanks, as the server compares ids.
+    // SQLite's BEGIN IMMEDIATE already holds everything.
+    void claim(Claim what, const QString& key);
     void commit();
     void rollback();
 

@@ -116,9 +116,10 @@ void InnerVlanForm::submit() {
     Assignment outcome = Assignment::Refused;
     const bool done = ui::stopOnError(m_app.dialogs, &m_db, [&] {
         m_db.open();
-        // The check and the write hold the write lock together, so two
+        // The check and the write hold the user id's claim together, so two
         // workstations cannot both give this user id a pair.
         m_db.begin(true);
+        m_db.claim(db::Claim::SubscriberId, userId);
         outcome = assign(userId);
         m_db.commit();
         m_db.close();

@@ -76,9 +76,10 @@ RegistrationResult writeRegistration(db::ScreenDb& db, const CustomerEntry& entr
     RegistrationResult result;
     if (!entry.complete())
         return result;
-    // The write lock comes first: the check below must see every customer
-    // another workstation could still be registering.
+    // The claim comes first: the check below must see every customer
+    // another workstation could still be registering under this name.
     db.begin(true);
+    db.claim(db::Claim::SubscriberId, trimBlanks(entry.userName));
     result.duplicates = countDuplicates(db, entry.userName);
     if (result.duplicates > 0) {
         result.outcome = RegistrationResult::Outcome::Duplicate;

@@ -72,7 +72,7 @@ struct RegistrationResult {
 
 // Registers a new customer: the customer row, a closed "NEW CONNECTION
 // CONFIGURATION" complaint and the chosen inner VLAN, all in one transaction.
-// The duplicate check runs under the write lock, so two workstations
+// The duplicate check runs under the user name's claim, so two workstations
 // registering one user name at the same moment leave one customer. Opens and
 // closes the connection itself; a statement the database refuses rolls
 // everything back and throws db::Error.

@@ -81,9 +81,10 @@ void VoiceIpForm::update() {
     Assignment outcome = Assignment::Refused;
     const bool done = ui::stopOnError(m_app.dialogs, &m_db, [&] {
         m_db.open();
-        // The check and the write hold the write lock together, so two
+        // The check and the write hold the number's claim together, so two
         // workstations cannot both give this number an address.
         m_db.begin(true);
+        m_db.claim(db::Claim::VoiceNumber, number);
         outcome = assign(number);
         m_db.commit();
         m_db.close();

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QTest>
+#include <atomic>
 #include <thread>
 
 using support::ScriptedDialogs;
@@ -235,13 +236,16 @@ private slots:
         QCOMPARE(customers(), 1);
     }
 
-    // Another workstation holds the write lock and registers the same user
-    // name; this registration waits for it and then finds the customer.
+    // Another workstation claims the same user name (in other letters and
+    // blanks) and registers it; this registration waits for it and then
+    // finds the customer.
     void aRegistrationRacingAnotherLeavesOneCustomer() {
         provisioning::CustomerEntry entry = wholeEntry();
         db::ScreenDb other(m_ctx->db().settings());
         other.open();
         other.begin(true);
+        other.claim(db::Claim::SubscriberId,
+                    QLatin1Char(' ') + userName.toUpper() + QLatin1Char(' '));
         provisioning::RegistrationResult result;
         QString failure;
         std::thread racing([&] {
@@ -261,6 +265,30 @@ private slots:
         QCOMPARE(result.outcome, provisioning::RegistrationResult::Outcome::Duplicate);
         QCOMPARE(customers(), 1);
         QCOMPARE(oltRows(), strings({"101|NA|NA", "102|NA|NA"}));
+    }
+
+    // On a server a claim holds only its own name: a registration of
+    // another customer goes through while it is held.
+    void aRegistrationDoesNotWaitForAnotherName() {
+        if (m_ctx->db().backend() == db::Backend::Sqlite)
+            QSKIP("SQLite holds the whole database for any write");
+        db::ScreenDb other(m_ctx->db().settings());
+        other.open();
+        other.begin(true);
+        other.claim(db::Claim::SubscriberId, QStringLiteral("someone.else"));
+        std::atomic<bool> done = false;
+        provisioning::RegistrationResult result;
+        std::thread registering([&] {
+            db::ScreenDb db(m_ctx->db().settings());
+            result = provisioning::registerCustomer(db, wholeEntry(), m_ctx->clock());
+            done = true;
+        });
+        const bool whileHeld = QTest::qWaitFor([&] { return done.load(); }, 60000);
+        other.rollback();
+        other.close();
+        registering.join();
+        QVERIFY(whileHeld);
+        QCOMPARE(result.outcome, provisioning::RegistrationResult::Outcome::Registered);
     }
 
 private:

@@ -10,7 +10,8 @@
 //   pool_driver seed <database> <rows>            fills the pools (a missing file is created)
 //   pool_driver seed-mixed <database> <rows>      the pools, and the shared tickets and
 //                                                 complaints of the mixed desk
-//   pool_driver vlan|voip|equipment|ticket|complaint|open|log|mixed <database> <tag> <attempts>
+//   pool_driver vlan|voip|voip-shared|equipment|ticket|complaint|open|log|mixed <database> <tag>
+//               <attempts>
 //
 // <database> is an SQLite file, or an INI file (name ending in ".ini") with
 // the client's [database] section, for a server.
@@ -22,6 +23,7 @@
 // "open" and "log" print the number told after the key: "+ <key> <number>";
 // "log" logs a complaint for subscriber "s<i>" from every worker at once, so
 // one is told the new number and the others "- <key> <open complaint>".
+// "voip-shared" gives addresses to numbers "n-<i>" that every worker shares.
 // "mixed" is a desk's day (bench/desk_load_pg.sh): registrations, complaints
 // logged, updated and closed, ticket updates and inner VLAN assignments in
 // turn, each key named "<action>.<tag>.<i>", and after each action a line
@@ -215,27 +217,33 @@ void tell(Desk& desk, Tally& tally, const QString& key, const QString& allocated
     desk.dialogs.clear();
 }
 
-void firstEntry(QWidget* form, const QString& box) {
+void firstEntry(QWidget* form, const QString& box, bool last = false) {
     const QStringList free = support::entries(form, box);
     if (!free.isEmpty())
-        support::choose(form, box, free.first());
+        support::choose(form, box, last ? free.last() : free.first());
     else
         support::type(form, box, QString());
 }
 
-void voiceAddresses(Desk& desk, const QString& tag, int attempts, Tally& tally) {
+// With `shared`, every desk gives addresses to the same numbers "n-<i>",
+// desk "a" the first free address and the others the last, so both may pass
+// the check at once: one desk gives each number its address, the other is
+// told the number holds one or that the address went to another.
+void voiceAddresses(Desk& desk, const QString& tag, int attempts, Tally& tally, bool shared) {
     provisioning::VoiceIpForm form(desk.app);
     support::choose(&form, QStringLiteral("Combo1"), QStringLiteral("FTTH"));
     support::choose(&form, QStringLiteral("Combo2"), circle);
     for (int i = 0; i < attempts; ++i) {
-        const QString key = tag + QLatin1Char('-') + QString::number(i);
+        const QString key =
+            (shared ? QStringLiteral("n") : tag) + QLatin1Char('-') + QString::number(i);
         // The list is read again for every number, as a desk does.
         support::choose(&form, QStringLiteral("Combo3"), bng);
-        firstEntry(&form, QStringLiteral("Combo4"));
+        firstEntry(&form, QStringLiteral("Combo4"), shared && tag != QStringLiteral("a"));
         support::type(&form, QStringLiteral("Text1"), key);
         support::click(&form, QStringLiteral("Command1"));
-        tell(desk, tally, key, QStringLiteral("VOICE IP UPDATED"), [](const QString& shown) {
-            return shown == QStringLiteral("VOICE IP NOT AVAILABLE");
+        tell(desk, tally, key, QStringLiteral("VOICE IP UPDATED"), [shared](const QString& shown) {
+            return shown == QStringLiteral("VOICE IP NOT AVAILABLE") ||
+                   (shared && shown == QStringLiteral("ID ALREADY PRESENT"));
         });
     }
 }
@@ -555,7 +563,8 @@ void waitForTheStart() {
 
 int usage() {
     std::fputs("usage: pool_driver seed|seed-mixed <database> <rows>\n"
-               "       pool_driver vlan|voip|equipment|ticket|complaint|open|log|mixed <database> "
+               "       pool_driver vlan|voip|voip-shared|equipment|ticket|complaint|open|log|mixed "
+               "<database> "
                "<tag> <attempts>\n",
                stderr);
     return 2;
@@ -588,8 +597,8 @@ int main(int argc, char** argv) {
     Tally tally;
     if (args.at(0) == QStringLiteral("vlan"))
         registrations(desk, tag, attempts, tally);
-    else if (args.at(0) == QStringLiteral("voip"))
-        voiceAddresses(desk, tag, attempts, tally);
+    else if (args.at(0) == QStringLiteral("voip") || args.at(0) == QStringLiteral("voip-shared"))
+        voiceAddresses(desk, tag, attempts, tally, args.at(0) == QStringLiteral("voip-shared"));
     else if (args.at(0) == QStringLiteral("equipment"))
         equipmentRows(desk, tag, attempts, tally);
     else if (args.at(0) == QStringLiteral("ticket"))

@@ -26,6 +26,7 @@ class TstConcurrentPools : public QObject {
 private slots:
     void twoWorkstationsNeverShareAnEntry_data();
     void twoWorkstationsNeverShareAnEntry();
+    void oneNumberGetsOneAddress();
 };
 
 void TstConcurrentPools::twoWorkstationsNeverShareAnEntry_data() {
@@ -86,6 +87,32 @@ void TstConcurrentPools::twoWorkstationsNeverShareAnEntry() {
     QVERIFY2(!(a.refused + b.refused).isEmpty(), qPrintable(a.summary + b.summary));
     for (const QString& companion : companions)
         QCOMPARE(asSet(db.rows(companion)), a.allocated + b.allocated);
+}
+
+// Both workstations give addresses to the same numbers at once: each number
+// ends with one address, given by the desk that was told so; the other desk
+// is told the number already holds one (or lost the address itself).
+void TstConcurrentPools::oneNumberGetsOneAddress() {
+    support::TestDb db;
+    const QTemporaryDir folder;
+    const QString ini = workers::iniFor(db, QDir(folder.path()));
+    const int numbers = attemptsEach / 2;
+    QCOMPARE(QProcess::execute(QStringLiteral(POOL_DRIVER),
+                               {QStringLiteral("seed"), ini, QString::number(poolRows)}),
+             0);
+    std::vector<std::unique_ptr<QProcess>> processes;
+    workers::start(processes, QStringLiteral("voip-shared"), ini,
+                   {QStringLiteral("a"), QStringLiteral("b")}, numbers);
+    const workers::Told a = workers::collect(*processes[0]);
+    const workers::Told b = workers::collect(*processes[1]);
+    QCOMPARE(a.failures + b.failures, QStringList{});
+    QVERIFY2(!a.allocated.intersects(b.allocated), qPrintable(a.summary + b.summary));
+    const QStringList held = db.rows(QStringLiteral("select ID from VOIP where ID<>'NA'"));
+    QCOMPARE(asSet(held).size(), held.size());
+    QCOMPARE(asSet(held), a.allocated + b.allocated);
+    QCOMPARE(int(a.allocated.size() + a.refused.size()), numbers);
+    QCOMPARE(int(b.allocated.size() + b.refused.size()), numbers);
+    QVERIFY(!held.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TstConcurrentPools)
