@@ -6,8 +6,10 @@
 #include "support/test_context.h"
 #include "support/widgets.h"
 
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 
 using support::click;
@@ -156,6 +158,32 @@ private slots:
         click(form(), QStringLiteral("Command3"));
         QCOMPARE(m_ctx->dialogs().last(), QStringLiteral("CLOSED SUCCESSFULLY"));
         QVERIFY(stored().contains(QStringLiteral("Fibre spliced@")));
+    }
+
+    // A history of months keeps the screen's size: it scrolls in its box, so
+    // UPDATE and CLOSED COMPLAIN stay on the desktop below it.
+    void aLongHistoryScrollsInItsBox() {
+        fixture::openComplaint(m_ctx->db());
+        open();
+        form()->resize(900, 700);
+        form()->show();
+        const auto neededHeight = [&] {
+            lookUp(QStringLiteral("7"));
+            form()->layout()->activate();
+            QLayout* layout = form()->layout();
+            return layout->hasHeightForWidth() ? layout->totalHeightForWidth(form()->width())
+                                               : layout->totalMinimumSize().height();
+        };
+        const int withShortHistory = neededHeight();
+        QString history = QStringLiteral("SIGNAL WEAK");
+        for (int i = 0; i < 300; ++i)
+            history +=
+                QStringLiteral("@4-Dec-21 9:5 PM Update by: NOC1@Update: pole %1 checked").arg(i);
+        m_ctx->db().exec(QStringLiteral("update complain set description=?"), {history});
+        QCOMPARE(neededHeight(), withShortHistory);
+        QCOMPARE(textOf(form(), QStringLiteral("Label7")), history);
+        auto* area = support::find<QScrollArea>(form(), QStringLiteral("historyArea"));
+        QTRY_VERIFY(area->widget()->height() > 10 * area->viewport()->height());
     }
 
     void aComplaintIsSubmittedUpdatedAndClosed() {

@@ -49,13 +49,16 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <functional>
+#include <random>
 
 namespace {
 
@@ -379,8 +382,18 @@ void newComplaints(Desk& desk, const QString& tag, int attempts, Tally& tally) {
 const QString hotSite = QStringLiteral("HOT SITE");
 constexpr int hotRows = 4;
 
-// The tickets and complaints every desk of the mixed day updates.
+// The tickets and complaints every desk of the mixed day updates. They come
+// with a long history already (a fault worked on for weeks), so a run of one
+// desk and a run of many meet histories of a like length: a history is laid
+// out on the screen at every lookup, at a cost that grows with its length.
 void seedHotRows(const db::DbSettings& settings) {
+    constexpr int earlierEntries = 100;
+    QString ticket = QStringLiteral("opened");
+    QString complaint = QStringLiteral("NO SIGNAL");
+    for (int e = 0; e < earlierEntries; ++e) {
+        ticket += QStringLiteral("\r\nUPDATE: earlier entry %1").arg(e);
+        complaint += QStringLiteral("@Update: earlier entry %1").arg(e);
+    }
     db::ScreenDb screen(settings);
     screen.open();
     screen.begin(true);
@@ -388,14 +401,14 @@ void seedHotRows(const db::DbSettings& settings) {
         screen.execute(
             QStringLiteral("INSERT INTO BTS_FAULT (CIRCLE, SSA, [SITE NAME], FAULT, "
                            "[ISSUE DATE], [CLOSE DATE], [DOWN TIME], STATUS, ID, [USER]) "
-                           "VALUES (?, ?, ?, 'opened', '1-Dec-21 9:0 AM', '4/4/1970', "
+                           "VALUES (?, ?, ?, ?, '1-Dec-21 9:0 AM', '4/4/1970', "
                            "'0', 'OPEN', 'HOT', '1')"),
-            {db::text(circle), db::text(ssa), db::text(hotSite)});
+            {db::text(circle), db::text(ssa), db::text(hotSite), db::text(ticket)});
         screen.execute(QStringLiteral("INSERT INTO complain (name, [issue date], description, "
                                       "status, [close date], [user id], pending, cat) VALUES "
-                                      "('Hot', '2021-12-04 09:00:00', 'NO SIGNAL', 'NEW', "
+                                      "('Hot', '2021-12-04 09:00:00', ?, 'NEW', "
                                       "'1990-04-04 00:00:00', ?, '0', 'OTHER')"),
-                       {db::text(QStringLiteral("hot") + QString::number(i))});
+                       {db::text(complaint), db::text(QStringLiteral("hot") + QString::number(i))});
     }
     screen.commit();
     screen.close();
@@ -542,10 +555,23 @@ private:
     QString m_logged;
 };
 
+// With ZEL_POOL_DRIVER_THINK_MS set to T, the desk's operator reads and types
+// for a while before each action: between 0 and 2T ms, evenly spread, the
+// event loop running meanwhile as the client's does. The time is not the
+// action's.
 void mixedDay(Desk& desk, const QString& tag, int actions, Tally& tally) {
     MixedDesk mixed(desk, tag);
-    for (int i = 0; i < actions; ++i)
+    const int think = qEnvironmentVariableIntValue("ZEL_POOL_DRIVER_THINK_MS");
+    std::mt19937 random(static_cast<unsigned>(qHash(tag)));
+    std::uniform_int_distribution<int> pause(0, 2 * think);
+    for (int i = 0; i < actions; ++i) {
+        if (think > 0) {
+            QEventLoop reading;
+            QTimer::singleShot(pause(random), &reading, &QEventLoop::quit);
+            reading.exec();
+        }
         mixed.act(i, tally);
+    }
 }
 
 // With ZEL_POOL_DRIVER_GATE set, the worker says "ready" once it can work
