@@ -46,6 +46,15 @@ QString postgreSqlIdentityPast(const QString& table, qint64 highest) {
         .arg(highest);
 }
 
+QString postgreSqlIdentityHighest(const QString& table) {
+    const QString t = table.toLower();
+    const QString column = identityColumn(table).toLower();
+    return QStringLiteral("SELECT greatest(coalesce(pg_sequence_last_value(CAST(pg_get_serial_"
+                          "sequence('\"%1\"', '%2') AS regclass)), 0), coalesce((SELECT "
+                          "max(\"%2\") FROM \"%1\"), 0))")
+        .arg(t, column);
+}
+
 QString yesterdaysOutagesSql(Backend backend) {
     switch (backend) {
     case Backend::SqlServer:

@@ -25,6 +25,11 @@ QString identityColumn(const QString& table);
 // already handed out.
 QString postgreSqlIdentityPast(const QString& table, qint64 highest);
 
+// The highest number the PostgreSQL identity of `table` has handed out or a
+// stored row holds (0 for none): rows added with numbers of their own start
+// past it.
+QString postgreSqlIdentityHighest(const QString& table);
+
 // The outages that went down yesterday, newest first. The server's text uses
 // DATEDIFF/GETDATE; SQLite gets the same calendar-day difference on the local
 // clock.

@@ -155,6 +155,31 @@ private slots:
                  highest.toInt() + 1);
     }
 
+    // Synthetic rows added to a database that holds rows already (the demo)
+    // are numbered past them, as in a file; the rows there keep theirs.
+    void syntheticRowsGoPastTheRowsThere() {
+        QCOMPARE(adminRun({QStringLiteral("init-db"), QStringLiteral("--postgresql"), conninfo(),
+                           QStringLiteral("--demo")})
+                     .status,
+                 0);
+        const QString complaints = QStringLiteral("select \"id\" from complain order by 1");
+        const QString tickets = QStringLiteral("select \"fault id\" from bts_fault order by 1");
+        const QStringList demoComplaints = onCluster(m_host, m_database, complaints);
+        const QStringList demoTickets = onCluster(m_host, m_database, tickets);
+        QVERIFY(!demoComplaints.isEmpty() && !demoTickets.isEmpty());
+        const Run seeded = adminRun(
+            {QStringLiteral("seed-synthetic"), QStringLiteral("--postgresql"), conninfo(),
+             QStringLiteral("--subscribers"), QStringLiteral("50"), QStringLiteral("--complaints"),
+             QStringLiteral("60"), QStringLiteral("--tickets"), QStringLiteral("30")});
+        QVERIFY2(seeded.status == 0, qPrintable(seeded.err));
+        const QStringList allComplaints = onCluster(m_host, m_database, complaints);
+        const QStringList allTickets = onCluster(m_host, m_database, tickets);
+        QCOMPARE(allComplaints.mid(0, demoComplaints.size()), demoComplaints);
+        QCOMPARE(allComplaints.size(), demoComplaints.size() + 60);
+        QCOMPARE(allTickets.mid(0, demoTickets.size()), demoTickets);
+        QCOMPARE(allTickets.size(), demoTickets.size() + 30);
+    }
+
     void aServerThatCannotBeReachedIsNamed() {
         const Run run =
             adminRun({QStringLiteral("init-db"), QStringLiteral("--postgresql"),

@@ -63,6 +63,12 @@ public:
             throw db::Error(q.lastError().databaseText().trimmed() + QStringLiteral(" in: ") +
                             sql.left(200));
     }
+    qint64 number(const QString& sql) {
+        QSqlQuery q(QSqlDatabase::database(m_name, false));
+        if (!q.exec(sql) || !q.next())
+            throw db::Error(q.lastError().databaseText().trimmed() + QStringLiteral(" in: ") + sql);
+        return q.value(0).toLongLong();
+    }
     void commit() {
         if (!QSqlDatabase::database(m_name, false).commit())
             throw db::Error(QSqlDatabase::database(m_name, false).lastError().text());
@@ -137,14 +143,22 @@ qint64 copyTable(const SqliteFile& file, Server& server, const db::schema::Table
     Statement read(file,
                    QStringLiteral("SELECT %1 FROM \"%2\"")
                        .arg(sqliteNames.join(QLatin1Char(',')), QString::fromLatin1(table.name)));
+    // Rows numbered from 1 by their file go past the rows the database
+    // already holds (synthetic rows added to the demo data, say).
+    const QString tableName = QString::fromLatin1(table.name);
+    const qint64 offset = db::identityColumn(tableName).isEmpty()
+                              ? 0
+                              : server.number(db::postgreSqlIdentityHighest(tableName));
     QVariantList values;
     qint64 copied = 0;
     qint64 highest = 0; // the highest row number copied
     while (read.step()) {
         for (int c = 0; c < width; ++c) {
             values << valueFor(read, c, table.columns.at(c).kind);
-            if (table.columns.at(c).kind == db::schema::Kind::Identity)
+            if (table.columns.at(c).kind == db::schema::Kind::Identity) {
+                values.last() = values.constLast().toLongLong() + offset;
                 highest = std::max(highest, values.constLast().toLongLong());
+            }
         }
         if (++copied % rowsPerInsert == 0) {
             send(values);
@@ -155,7 +169,7 @@ qint64 copyTable(const SqliteFile& file, Server& server, const db::schema::Table
         send(values);
     // The rows came with their own numbers; new rows must get higher ones.
     if (highest > 0)
-        server.run(db::postgreSqlIdentityPast(QString::fromLatin1(table.name), highest));
+        server.run(db::postgreSqlIdentityPast(tableName, highest));
     return copied;
 }
 
