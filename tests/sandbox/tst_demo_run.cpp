@@ -1,9 +1,12 @@
 #include "core/config.h"
+#include "db/db_settings.h"
+#include "db/screen_db.h"
 #include "integrations/mail.h"
 #include "integrations/sms.h"
 #include "integrations/whatsapp.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
@@ -42,7 +45,7 @@ class TestDemoRun : public QObject {
         QString out(const QString& name) const { return dir.filePath(name); }
 
         // mode: the stand-in client's exit code, or "sleep" to stay until stopped.
-        explicit Run(const QString& mode) {
+        explicit Run(const QString& mode, const QStringList& arguments = {}) {
             const QString client = out(QStringLiteral("client"));
             QFile f(client);
             f.open(QIODevice::WriteOnly);
@@ -65,7 +68,7 @@ class TestDemoRun : public QObject {
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
             script.setProcessEnvironment(env);
             script.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            script.start(QStringLiteral(ZELCRM_SOURCE "/scripts/run"), {});
+            script.start(QStringLiteral(ZELCRM_SOURCE "/scripts/run"), arguments);
         }
         bool ready() const { return QFile::exists(out(QStringLiteral("ready"))); }
         bool waitReady() {
@@ -157,6 +160,33 @@ private slots:
             QVERIFY2(page.contains(text), text);
         run.script.terminate();
         QVERIFY(run.script.waitForFinished(60000));
+    }
+
+    // The demo on PostgreSQL: the client's configuration reaches a server
+    // holding the demo data, and the throwaway cluster goes with the client.
+    void theDemoRunsOnAThrowawayServer() {
+        Run run(QStringLiteral("sleep"), {QStringLiteral("--postgresql")});
+        QVERIFY(run.waitReady());
+        const core::Config config = core::Config::load(run.out(QStringLiteral("config.ini")));
+        const db::DbSettings settings = db::DbSettings::fromConfig(config);
+        QCOMPARE(settings.backend, db::Backend::PostgreSql);
+        const QString socketFolder = settings.primaryServer;
+        QVERIFY(QFileInfo(socketFolder).isDir());
+        {
+            db::ScreenDb screen(settings);
+            screen.open();
+            QCOMPARE(screen.query(QStringLiteral("select NAME from CRM where CRM_ID='9876500001'"))
+                         .trimmed(0),
+                     QStringLiteral("Asha Verma"));
+            screen.close();
+            screen.openSecondary();
+            QCOMPARE(screen.query(QStringLiteral("select current_database()")).field(0),
+                     QStringLiteral("zelcrm_secondary"));
+            screen.close();
+        }
+        ::kill(pid_t(run.script.processId()), SIGTERM);
+        QVERIFY(run.script.waitForFinished(60000));
+        QVERIFY(!QFileInfo::exists(socketFolder));
     }
 
     void noServiceOutlivesTheClient_data() {
