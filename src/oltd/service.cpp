@@ -27,6 +27,32 @@ QString oneLine(QString text) {
     return text;
 }
 
+QByteArray methodName(QHttpServerRequest::Method method) {
+    using M = QHttpServerRequest::Method;
+    switch (method) {
+    case M::Get:
+        return "GET";
+    case M::Head:
+        return "HEAD";
+    case M::Post:
+        return "POST";
+    case M::Put:
+        return "PUT";
+    case M::Delete:
+        return "DELETE";
+    case M::Options:
+        return "OPTIONS";
+    case M::Patch:
+        return "PATCH";
+    case M::Connect:
+        return "CONNECT";
+    case M::Trace:
+        return "TRACE";
+    default:
+        return "UNKNOWN";
+    }
+}
+
 } // namespace
 
 OltService::OltService(const ServiceSettings& settings, Driver& driver, const core::Clock& clock,
@@ -69,22 +95,21 @@ void OltService::audit(const QString& client, const QString& page, const QUrlQue
     m_audit.flush();
 }
 
-bool OltService::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
-    const QString path = request.url().path();
-    const QUrlQuery query = request.query();
+httpd::Response OltService::answer(const httpd::Request& request) {
+    const QString& path = request.path;
+    const QUrlQuery& query = request.query;
     const QString pageName = path.startsWith(kPrefix) ? path.mid(kPrefix.size()) : QString();
     const PageInfo* page = findPage(pageName);
 
     PageAnswer answer;
-    if (!isAllowed(m_settings.allow, request.remoteAddress())) {
+    if (!isAllowed(m_settings.allow, request.client)) {
         answer = errorPage(403, QStringLiteral("DENIED"), QStringLiteral("Forbidden"),
                            QStringLiteral("This service does not serve the network of %1.")
-                               .arg(clientText(request.remoteAddress())));
+                               .arg(clientText(request.client)));
     } else if (!page) {
         answer = errorPage(404, QStringLiteral("NO_PAGE"), QStringLiteral("Page not found"),
                            QStringLiteral("There is no page %1 on this service.").arg(path));
-    } else if (request.method() != QHttpServerRequest::Method::Get &&
-               request.method() != QHttpServerRequest::Method::Head) {
+    } else if (request.method != "GET" && request.method != "HEAD") {
         answer = errorPage(405, QStringLiteral("BAD_METHOD"), QStringLiteral("Method not allowed"),
                            QStringLiteral("The pages of this service are read with GET."));
     } else if (const QString key = missingKey(*page, query); !key.isEmpty()) {
@@ -99,17 +124,34 @@ bool OltService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     const bool refused =
         !page || answer.status == 400 || answer.status == 403 || answer.status == 405;
     if ((page && page->configuring) || refused) {
-        const QString client = clientText(request.remoteAddress());
+        const QString client = clientText(request.client);
         if (page && page->configuring)
             audit(client, page->name, query, answer.outcome);
         m_log(QStringLiteral("%1 %2 %3 %4")
                   .arg(client, path, QString::number(answer.status), answer.outcome));
     }
+    return {answer.status,
+            answer.html,
+            {{"Content-Type", "text/html; charset=utf-8"}, {"Cache-Control", "no-store"}}};
+}
 
+// Qt HttpServer's request, as the pages see any request.
+bool OltService::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
+    httpd::Request r;
+    r.method = methodName(request.method());
+    r.path = request.url().path();
+    r.query = request.query();
+    r.client = request.remoteAddress();
+    for (const auto& [name, value] : request.headers())
+        r.headers.append({name.toLower(), value});
+    r.body = request.body();
+    const httpd::Response response = answer(r);
     auto responder = makeResponder(request, socket);
-    responder.write(answer.html,
-                    {{"Content-Type", "text/html; charset=utf-8"}, {"Cache-Control", "no-store"}},
-                    QHttpServerResponder::StatusCode(answer.status));
+    responder.writeStatusLine(QHttpServerResponder::StatusCode(response.status));
+    for (const auto& [name, value] : response.headers)
+        responder.writeHeader(name, value);
+    responder.writeHeader("Content-Length", QByteArray::number(response.body.size()));
+    responder.writeBody(response.body);
     return true;
 }
 

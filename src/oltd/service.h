@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/clock.h"
+#include "httpd/message.h"
 #include "oltd/driver.h"
 #include "oltd/service_config.h"
 
@@ -23,6 +24,9 @@ public:
 
     // Listens where the settings say; returns the port, 0 on failure.
     quint16 start();
+
+    // The service's answer to one request, whatever server carried it.
+    httpd::Response answer(const httpd::Request& request);
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;

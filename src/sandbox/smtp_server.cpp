@@ -6,10 +6,22 @@ namespace sandbox {
 
 namespace {
 
-// Lines longer than this, or a mail larger than kMaxMail, end the session:
-// no client of ours sends them, and the sandbox must not grow without bound.
+// A line longer than this ends the session: no client of ours sends one.
+// A mail larger than kMaxMail is read to its end and refused (552), its
+// text not kept, and recipients past kMaxRecipients are refused (452) while
+// the mail goes to the others: the client hears why, the session goes on,
+// and the sandbox does not grow without bound.
 constexpr qsizetype kMaxLine = 4096;
 constexpr qsizetype kMaxMail = 16 * 1024 * 1024;
+constexpr qsizetype kMaxRecipients = 100;
+
+// The SIZE=n a client declares with MAIL FROM (RFC 1870), or -1.
+qint64 declaredSize(const QByteArray& argument) {
+    for (const QByteArray& part : argument.split(' '))
+        if (part.toUpper().startsWith("SIZE="))
+            return part.mid(5).toLongLong();
+    return -1;
+}
 
 QString addressIn(const QByteArray& argument) {
     const qsizetype open = argument.indexOf('<');
@@ -93,6 +105,8 @@ private:
         if (verb == "RCPT") {
             if (!m_inMail)
                 return reply("503 5.5.1 MAIL first");
+            if (m_mail.recipients.size() >= kMaxRecipients)
+                return reply("452 4.5.3 Too many recipients");
             m_mail.recipients.append(addressIn(argument));
             return reply("250 2.1.5 OK");
         }
@@ -117,6 +131,7 @@ private:
         else
             lines.append("AUTH PLAIN LOGIN");
         lines.append("8BITMIME");
+        lines.append("SIZE " + QByteArray::number(kMaxMail));
         for (qsizetype i = 0; i < lines.size(); ++i)
             reply("250" + QByteArray(i + 1 < lines.size() ? "-" : " ") + lines.at(i));
     }
@@ -171,23 +186,30 @@ private:
             return reply("530 5.7.0 Must issue a STARTTLS command first");
         if (!m_server.m_user.isEmpty() && !m_loggedIn)
             return reply("530 5.7.0 Authentication required");
+        if (declaredSize(argument) > kMaxMail)
+            return reply("552 5.3.4 Message size exceeds fixed maximum message size");
         m_mail = {addressIn(argument), {}, {}};
         m_inMail = true;
+        m_tooBig = false;
         reply("250 2.1.0 OK");
     }
 
     void dataLine(const QByteArray& line) {
         if (line == ".") {
             m_state = State::Command;
-            m_server.m_deliver(m_mail);
+            if (!m_tooBig)
+                m_server.m_deliver(m_mail);
             m_mail = {};
             m_inMail = false;
-            return reply("250 2.0.0 Queued");
+            return reply(m_tooBig ? "552 5.3.4 Message size exceeds fixed maximum message size"
+                                  : "250 2.0.0 Queued");
         }
+        if (m_tooBig)
+            return;
         m_mail.data += (line.startsWith("..") ? line.mid(1) : line) + "\r\n";
         if (m_mail.data.size() > kMaxMail) {
-            reply("552 5.3.4 Message too big");
-            m_socket->disconnectFromHost();
+            m_tooBig = true;
+            m_mail.data = QByteArray();
         }
     }
 
@@ -199,6 +221,7 @@ private:
     QString m_user;
     bool m_loggedIn = false;
     bool m_inMail = false;
+    bool m_tooBig = false; // the mail being read went past kMaxMail
 };
 
 SmtpServer::SmtpServer(const QSslConfiguration& tls, QString user, QString password,
