@@ -2,9 +2,6 @@
 
 #include "oltd/pages.h"
 
-#include <QHttpServerRequest>
-#include <QHttpServerResponder>
-#include <QTcpSocket>
 #include <QUrlQuery>
 
 namespace oltd {
@@ -27,32 +24,6 @@ QString oneLine(QString text) {
     return text;
 }
 
-QByteArray methodName(QHttpServerRequest::Method method) {
-    using M = QHttpServerRequest::Method;
-    switch (method) {
-    case M::Get:
-        return "GET";
-    case M::Head:
-        return "HEAD";
-    case M::Post:
-        return "POST";
-    case M::Put:
-        return "PUT";
-    case M::Delete:
-        return "DELETE";
-    case M::Options:
-        return "OPTIONS";
-    case M::Patch:
-        return "PATCH";
-    case M::Connect:
-        return "CONNECT";
-    case M::Trace:
-        return "TRACE";
-    default:
-        return "UNKNOWN";
-    }
-}
-
 } // namespace
 
 OltService::OltService(const ServiceSettings& settings, Driver& driver, const core::Clock& clock,
@@ -61,14 +32,19 @@ OltService::OltService(const ServiceSettings& settings, Driver& driver, const co
     , m_driver(driver)
     , m_clock(clock)
     , m_log(std::move(log))
-    , m_audit(settings.auditLog) {
+    , m_audit(settings.auditLog)
+    , m_server(
+          settings.server(), [this](const httpd::Request& r) { return answer(r); },
+          [allow = settings.allow](const QHostAddress& client) {
+              return isAllowed(allow, client);
+          }) {
     if (!m_audit.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
         throw core::ConfigError(QStringLiteral("The audit log %1 cannot be written: %2")
                                     .arg(settings.auditLog, m_audit.errorString()));
 }
 
 quint16 OltService::start() {
-    return listen(m_settings.listenAddress, m_settings.port);
+    return m_server.start() ? m_server.port() : 0;
 }
 
 void OltService::audit(const QString& client, const QString& page, const QUrlQuery& query,
@@ -107,8 +83,9 @@ httpd::Response OltService::answer(const httpd::Request& request) {
                            QStringLiteral("This service does not serve the network of %1.")
                                .arg(clientText(request.client)));
     } else if (!page) {
-        answer = errorPage(404, QStringLiteral("NO_PAGE"), QStringLiteral("Page not found"),
-                           QStringLiteral("There is no page %1 on this service.").arg(path));
+        answer = errorPage(
+            404, QStringLiteral("NO_PAGE"), QStringLiteral("Page not found"),
+            QStringLiteral("There is no page %1 on this service.").arg(httpd::shortened(path)));
     } else if (request.method != "GET" && request.method != "HEAD") {
         answer = errorPage(405, QStringLiteral("BAD_METHOD"), QStringLiteral("Method not allowed"),
                            QStringLiteral("The pages of this service are read with GET."));
@@ -128,33 +105,12 @@ httpd::Response OltService::answer(const httpd::Request& request) {
         if (page && page->configuring)
             audit(client, page->name, query, answer.outcome);
         m_log(QStringLiteral("%1 %2 %3 %4")
-                  .arg(client, path, QString::number(answer.status), answer.outcome));
+                  .arg(client, httpd::shortened(path), QString::number(answer.status),
+                       answer.outcome));
     }
     return {answer.status,
             answer.html,
             {{"Content-Type", "text/html; charset=utf-8"}, {"Cache-Control", "no-store"}}};
 }
-
-// Qt HttpServer's request, as the pages see any request.
-bool OltService::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
-    httpd::Request r;
-    r.method = methodName(request.method());
-    r.path = request.url().path();
-    r.query = request.query();
-    r.client = request.remoteAddress();
-    for (const auto& [name, value] : request.headers())
-        r.headers.append({name.toLower(), value});
-    r.body = request.body();
-    const httpd::Response response = answer(r);
-    auto responder = makeResponder(request, socket);
-    responder.writeStatusLine(QHttpServerResponder::StatusCode(response.status));
-    for (const auto& [name, value] : response.headers)
-        responder.writeHeader(name, value);
-    responder.writeHeader("Content-Length", QByteArray::number(response.body.size()));
-    responder.writeBody(response.body);
-    return true;
-}
-
-void OltService::missingHandler(const QHttpServerRequest&, QTcpSocket*) {}
 
 } // namespace oltd

@@ -5,16 +5,17 @@
 #include "oltd/driver.h"
 #include "oltd/service_config.h"
 
-#include <QAbstractHttpServer>
+#include "httpd/server.h"
+
 #include <QFile>
 #include <functional>
 
 namespace oltd {
 
-// The OLT management web service: the pages under /olt/ on Qt HttpServer,
-// the allowed client networks, and the audit trail of every request that
-// changes an ONU.
-class OltService : public QAbstractHttpServer {
+// The OLT management web service: the pages under /olt/ on the services'
+// HTTP server, the allowed client networks (others are closed as they
+// connect), and the audit trail of every request that changes an ONU.
+class OltService {
 public:
     using Log = std::function<void(const QString&)>;
 
@@ -24,13 +25,11 @@ public:
 
     // Listens where the settings say; returns the port, 0 on failure.
     quint16 start();
+    // Closes every connection; the destructor does it too.
+    void stop() { m_server.stop(); }
 
     // The service's answer to one request, whatever server carried it.
     httpd::Response answer(const httpd::Request& request);
-
-protected:
-    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
-    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
 
 private:
     void audit(const QString& client, const QString& page, const QUrlQuery& query,
@@ -41,6 +40,7 @@ private:
     const core::Clock& m_clock;
     Log m_log;
     QFile m_audit;
+    httpd::Server m_server; // last: stopped before what its pages use goes
 };
 
 } // namespace oltd

@@ -10,6 +10,24 @@ core::ConfigError bad(const QString& key, const QString& file, const QString& wh
             .arg(key.section(QLatin1Char('/'), 0, 0), key.section(QLatin1Char('/'), 1), file, why));
 }
 
+void readLimits(ServiceSettings& s, const core::Config& config) {
+    const auto number = [&](const char* key, int& value, int lowest, int highest) {
+        value =
+            config.number(QStringLiteral("service/") + QLatin1String(key), value, lowest, highest);
+    };
+    number("max_connections", s.maxConnections, 1, 60000);
+    number("max_connections_per_client", s.maxConnectionsPerClient, 1, 60000);
+    number("idle_timeout_seconds", s.idleTimeoutSeconds, 1, 3600);
+    number("request_timeout_seconds", s.requestTimeoutSeconds, 1, 600);
+    number("max_url_bytes", s.maxUrlBytes, 256, 1024 * 1024);
+    number("max_header_bytes", s.maxHeaderBytes, 1024, 1024 * 1024);
+    number("max_body_bytes", s.maxBodyBytes, 0, 64 * 1024 * 1024);
+    if (s.maxConnectionsPerClient > s.maxConnections)
+        throw bad(
+            QStringLiteral("service/max_connections_per_client"), config.path(),
+            QStringLiteral("must not be more than max_connections (%1)").arg(s.maxConnections));
+}
+
 } // namespace
 
 QList<Subnet> parseAllow(const QString& text, const QString& key, const QString& file) {
@@ -55,6 +73,7 @@ ServiceSettings ServiceSettings::fromConfig(const core::Config& config) {
     s.port = quint16(port);
     const QString allowKey = QStringLiteral("service/allow");
     s.allow = parseAllow(config.value(allowKey, QStringLiteral("127.0.0.1/32")), allowKey, file);
+    readLimits(s, config);
     s.auditLog = config.required(QStringLiteral("service/audit_log"));
     s.driver = config.required(QStringLiteral("driver/name"));
     if (s.driver == QLatin1String("simulated")) {
@@ -69,6 +88,20 @@ ServiceSettings ServiceSettings::fromConfig(const core::Config& config) {
             QStringLiteral("names an unknown driver \"%1\" (known: simulated)").arg(s.driver));
     }
     return s;
+}
+
+httpd::Settings ServiceSettings::server() const {
+    httpd::Settings h;
+    h.address = listenAddress;
+    h.port = port;
+    h.maxConnections = maxConnections;
+    h.maxConnectionsPerClient = maxConnectionsPerClient;
+    h.idleTimeoutSeconds = idleTimeoutSeconds;
+    h.requestTimeoutSeconds = requestTimeoutSeconds;
+    h.maxUrlBytes = maxUrlBytes;
+    h.maxHeaderBytes = maxHeaderBytes;
+    h.maxBodyBytes = maxBodyBytes;
+    return h;
 }
 
 } // namespace oltd

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/config.h"
+#include "httpd/server.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -17,12 +18,23 @@ struct ServiceSettings {
     QHostAddress listenAddress;
     quint16 port = 0; // 0: any free port (tests, the demo)
     QList<Subnet> allow;
+    // What the HTTP server bears from its clients ([service] keys of the
+    // same names); the defaults suit a NOC's desks.
+    int maxConnections = 1000;
+    int maxConnectionsPerClient = 64;
+    int idleTimeoutSeconds = 30;
+    int requestTimeoutSeconds = 10;
+    int maxUrlBytes = 8192;
+    int maxHeaderBytes = 16384;
+    int maxBodyBytes = 65536; // the pages are read with GET
     QString auditLog;
     QString driver;
     QString simulatedFile;
     int rebootSeconds = 5;
 
     static ServiceSettings fromConfig(const core::Config& config);
+    // The HTTP server's settings: address, port and limits.
+    httpd::Settings server() const;
 };
 
 // "127.0.0.1/32, 10.20.0.0/16" -> subnets; a bare address is a /32 (/128).

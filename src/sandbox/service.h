@@ -1,5 +1,6 @@
 #pragma once
 
+#include "httpd/server.h"
 #include "sandbox/certificate.h"
 #include "sandbox/directory.h"
 #include "sandbox/inbox.h"
@@ -7,12 +8,9 @@
 #include "sandbox/settings.h"
 #include "sandbox/smtp_server.h"
 
-#include <QAbstractHttpServer>
 #include <QByteArray>
 #include <functional>
 #include <memory>
-
-class QHttpServerRequest;
 
 namespace sandbox {
 
@@ -45,32 +43,32 @@ public:
     QString certificatePath() const { return m_certificate.certificatePath(); }
     const Inbox& inbox() const { return m_inbox; }
 
-    Answer answerHttp(const QHttpServerRequest& request);
-    Answer answerHttps(const QHttpServerRequest& request);
+    Answer answerHttp(const httpd::Request& request);
+    Answer answerHttps(const httpd::Request& request);
 
 private:
-    Answer smsGateway(const QHttpServerRequest& request);
-    Answer ldap(const QHttpServerRequest& request);
-    Answer mtnl(const QHttpServerRequest& request);
-    Answer policyServer(const QHttpServerRequest& request, bool apPage);
-    Answer closingNotice(const QHttpServerRequest& request);
-    Answer clickToCall(const QHttpServerRequest& request);
-    Answer oltService(const QHttpServerRequest& request);
-    Answer messageApi(const QHttpServerRequest& request);
-    Answer oltLogin(const QHttpServerRequest& request);
+    Answer smsGateway(const httpd::Request& request);
+    Answer ldap(const httpd::Request& request);
+    Answer mtnl(const httpd::Request& request);
+    Answer policyServer(const httpd::Request& request, bool apPage);
+    Answer closingNotice(const httpd::Request& request);
+    Answer clickToCall(const httpd::Request& request);
+    Answer oltService(const httpd::Request& request);
+    Answer messageApi(const httpd::Request& request);
+    Answer oltLogin(const httpd::Request& request);
+    httpd::Response served(const httpd::Request& request, bool secure);
     void deliverMail(const SmtpServer::Envelope& mail);
     void record(Received::Kind kind, QList<QPair<QString, QString>> fields, QString html = {});
     std::optional<Subscriber> lookup(const std::function<std::optional<Subscriber>()>& find);
     QStringList services() const;
     QStringList servedPages() const;
 
-    class HttpServer;
     Settings m_settings;
     Log m_log;
     Certificate m_certificate;
     Directory m_directory;
     Inbox m_inbox;
-    std::unique_ptr<HttpServer> m_http, m_https;
+    std::unique_ptr<httpd::Server> m_http, m_https;
     std::unique_ptr<SmtpServer> m_smtp;
     std::unique_ptr<OltGateway> m_gateway;
     Ports m_ports;

@@ -1,4 +1,5 @@
 #include "core/config.h"
+#include "httpd/raw_client.h"
 #include "oltd_fixture.h"
 
 #include <QProcess>
@@ -33,10 +34,22 @@ private slots:
         QVERIFY(!everything.contains(QStringLiteral("Secret")));
     }
 
+    // Over the wire, a client outside the networks is closed as it connects,
+    // before anything it sends is read; a request that reaches the service
+    // all the same is refused and a change is audited.
     void aClientOutsideTheAllowedNetworksIsRefused() {
         OltdFixture f(QStringLiteral("10.20.0.0/16, 192.168.1.7"));
-        const auto answer =
-            f.get(QStringLiteral("onu_restart.php?ip=192.0.2.11&mac=A4:7B:2C:10:01:01"));
+        RawClient wire(f.port);
+        wire.send("GET /olt/onu_restart.php?ip=192.0.2.11&mac=A4:7B:2C:10:01:01 HTTP/1.1\r\n"
+                  "Host: t\r\n\r\n");
+        QVERIFY(wire.waitClosed());
+        QVERIFY(wire.received().isEmpty());
+        httpd::Request request;
+        request.method = "GET";
+        request.path = QStringLiteral("/olt/onu_restart.php");
+        request.query = QUrlQuery(QStringLiteral("ip=192.0.2.11&mac=A4:7B:2C:10:01:01"));
+        request.client = QHostAddress::LocalHost;
+        const auto answer = f.service->answer(request);
         QCOMPARE(answer.status, 403);
         QVERIFY(answer.body.contains("does not serve the network of 127.0.0.1"));
         QVERIFY(f.audit().contains(QStringLiteral("onu_restart.php\tolt=192.0.2.11"
@@ -46,6 +59,46 @@ private slots:
         QCOMPARE(
             open.get(QStringLiteral("onu_status.php?ip=192.0.2.11&mac=A4:7B:2C:10:01:01")).status,
             200);
+    }
+
+    // The [service] limits reach the server: a long address is refused, a
+    // half-sent request is dropped while a desk is served.
+    void theServiceKeepsItsLimits() {
+        OltdFixture f;
+        oltd::ServiceSettings s;
+        s.listenAddress = QHostAddress::LocalHost;
+        s.allow = oltd::parseAllow(QStringLiteral("127.0.0.1"), QStringLiteral("service/allow"),
+                                   QStringLiteral("test"));
+        s.auditLog = f.auditFile();
+        s.maxUrlBytes = 300;
+        s.requestTimeoutSeconds = 1;
+        f.service.reset();
+        f.service = std::make_unique<oltd::OltService>(s, *f.driver, f.clock,
+                                                       [&](const QString& l) { f.log << l; });
+        f.port = f.service->start();
+        QVERIFY(f.port != 0);
+        RawClient slow(f.port);
+        slow.send("GET /olt/onu_status.php HTTP/1.1\r\n");
+        QCOMPARE(
+            f.get(QStringLiteral("onu_status.php?ip=192.0.2.11&mac=") + QString(300, u'A')).status,
+            414);
+        QCOMPARE(f.get(QStringLiteral("onu_status.php?ip=192.0.2.11&mac=A4:7B:2C:10:01:01")).status,
+                 200);
+        QVERIFY(slow.waitClosed());
+        QVERIFY(slow.received().isEmpty());
+    }
+
+    // A client may send a path of kilobytes: the log line and the page name
+    // the first few hundred characters of it.
+    void aLongPathIsShortenedInTheLogAndThePage() {
+        OltdFixture f;
+        const QString path = QStringLiteral("/olt/") + QString(6000, u'x');
+        const auto answer = f.get(path.mid(5));
+        QCOMPARE(answer.status, 404);
+        QVERIFY(answer.body.contains(QString(195, u'x').toUtf8()));
+        QVERIFY(!answer.body.contains(QString(300, u'x').toUtf8()));
+        QCOMPARE(f.log.size(), 1);
+        QVERIFY2(f.log[0].size() < 300, qPrintable(f.log[0]));
     }
 
     void allowedNetworks_data() {
@@ -94,6 +147,33 @@ private slots:
         QTest::addRow("reboot time")
             << QStringLiteral("simulated/reboot_seconds") << QStringLiteral("-1")
             << QStringLiteral("reboot_seconds in oltd.ini must be 0 to 600");
+        const auto range = [](const char* key, const char* from, const char* to) {
+            return QStringLiteral("[service] %1 in oltd.ini must be a whole number from %2 to %3")
+                .arg(QLatin1String(key), QLatin1String(from), QLatin1String(to));
+        };
+        QTest::addRow("no connections")
+            << QStringLiteral("service/max_connections") << QStringLiteral("0")
+            << range("max_connections", "1", "60000");
+        QTest::addRow("more per client than in all")
+            << QStringLiteral("service/max_connections_per_client") << QStringLiteral("1001")
+            << QStringLiteral("[service] max_connections_per_client in oltd.ini must not be more "
+                              "than max_connections (1000)");
+        QTest::addRow("idle timeout")
+            << QStringLiteral("service/idle_timeout_seconds") << QStringLiteral("0")
+            << range("idle_timeout_seconds", "1", "3600");
+        QTest::addRow("request timeout in words")
+            << QStringLiteral("service/request_timeout_seconds") << QStringLiteral("ten")
+            << QStringLiteral(
+                   "[service] request_timeout_seconds in oltd.ini must be a whole number");
+        QTest::addRow("URL limit")
+            << QStringLiteral("service/max_url_bytes") << QStringLiteral("100")
+            << range("max_url_bytes", "256", "1048576");
+        QTest::addRow("header limit")
+            << QStringLiteral("service/max_header_bytes") << QStringLiteral("2000000")
+            << range("max_header_bytes", "1024", "1048576");
+        QTest::addRow("body limit")
+            << QStringLiteral("service/max_body_bytes") << QStringLiteral("-1")
+            << range("max_body_bytes", "0", "67108864");
     }
     void configurationErrorsNameTheKeyAndFile() {
         QFETCH(QString, key);
@@ -122,6 +202,20 @@ private slots:
         QVERIFY(oltd::isAllowed(s.allow, QHostAddress(QStringLiteral("10.20.3.4"))));
         QVERIFY(!oltd::isAllowed(s.allow, QHostAddress(QStringLiteral("10.21.3.4"))));
         QCOMPARE(s.driver, QStringLiteral("simulated"));
+        const QList<int> limits{s.maxConnections,     s.maxConnectionsPerClient,
+                                s.idleTimeoutSeconds, s.requestTimeoutSeconds,
+                                s.maxUrlBytes,        s.maxHeaderBytes,
+                                s.maxBodyBytes};
+        QCOMPARE(limits, (QList<int>{1000, 64, 30, 10, 8192, 16384, 65536}));
+        // The unit gives the service four descriptors for every connection
+        // it may hold.
+        QFile unit(QStringLiteral(ZELCRM_SOURCE "/etc/zelcrm-oltd.service"));
+        QVERIFY(unit.open(QIODevice::ReadOnly));
+        const QByteArray text = unit.readAll();
+        const qsizetype at = text.indexOf("\nLimitNOFILE=");
+        QVERIFY(at >= 0);
+        const int files = text.mid(at + 13, text.indexOf('\n', at + 1) - at - 13).toInt();
+        QVERIFY2(s.maxConnections * 4 <= files, text.mid(at, 30).constData());
     }
 
     void theDefaultAllowsOnlyTheLoopbackAddress() {

@@ -77,7 +77,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 # Loaded at run time (plugins, a helper process, an ODBC driver, the service
 # account), plus what dpkg-shlibdeps must find from the programs' links.
 for needed in libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql tdsodbc libqt6webenginecore6-bin adduser \
-  libqt6widgets6 libqt6webenginewidgets6 libqt6httpserver6 libcurl4 libxlsxwriter libc6; do
+  libqt6widgets6 libqt6webenginewidgets6 libmicrohttpd12 libcurl4 libxlsxwriter libc6; do
   grep -q -E "(^|, )$needed[^,]*" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 
