@@ -4,6 +4,12 @@
 #include <QList>
 #include <QTcpSocket>
 #include <QTest>
+#include <arpa/inet.h>
+#include <atomic>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 // A client that writes exactly the bytes a test gives it, so it can send what
 // no HTTP library would: half a request, a malformed one, three at once. It
@@ -64,6 +70,44 @@ public:
     }
 
     QByteArray received() const { return m_data; }
+
+    // Sends a request of megabytes while reading: a server that answers
+    // before reading it all closes the connection under the writer, and a
+    // QTcpSocket whose write fails drops the answer it had not read yet.
+    static QByteArray exchangeWhole(quint16 port, const QByteArray& request) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            ::close(fd);
+            return {};
+        }
+        std::thread writer([&] {
+            for (qsizetype at = 0; at < request.size();) {
+                const ssize_t n =
+                    ::send(fd, request.constData() + at, size_t(request.size() - at), MSG_NOSIGNAL);
+                if (n <= 0)
+                    break;
+                at += n;
+            }
+        });
+        QByteArray got;
+        std::atomic<bool> done{false};
+        std::thread reader([&] {
+            char buffer[65536];
+            for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+                got.append(buffer, n);
+            done = true;
+        });
+        [[maybe_unused]] const bool ended = QTest::qWaitFor([&] { return done.load(); }, 30000);
+        ::shutdown(fd, SHUT_RDWR);
+        writer.join();
+        reader.join();
+        ::close(fd);
+        return got;
+    }
 
 private:
     bool take(Answer& a) {

@@ -115,6 +115,11 @@ private slots:
         QFETCH(bool, staysOpen);
         httpd::Server server(smallLimits(), echo);
         QVERIFY(server.start());
+        if (sent.size() > 65536) { // answered before it is all read, then closed
+            QCOMPARE(RawClient::exchangeWhole(server.port(), sent).mid(9, 3).toInt(),
+                     statuses.value(0));
+            return;
+        }
         RawClient client(server.port());
         client.send(sent);
         const auto answers = client.answers(int(statuses.size()));

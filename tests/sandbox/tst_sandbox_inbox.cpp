@@ -1,3 +1,4 @@
+#include "httpd/raw_client.h"
 #include "integrations/mail.h"
 #include "integrations/sms.h"
 #include "integrations/whatsapp.h"
@@ -174,6 +175,29 @@ private slots:
         QCOMPARE(status, 404);
         QVERIFY(body.contains(QStringLiteral("404 Not Found")));
         QVERIFY(f.service->inbox().items().isEmpty());
+    }
+
+    // A client's oversize request is refused before the sandbox holds it; a
+    // long path shows shortened in the 404 page. Nothing is recorded.
+    void oversizeAndLongRequests_data() {
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<int>("status");
+        QTest::addRow("10 MB query")
+            << "/api/swsendSingle.asp?username=smsuser&message=" + QByteArray(10 << 20, 'x') << 414;
+        QTest::addRow("long path") << "/" + QByteArray(5000, 'x') << 404;
+    }
+    void oversizeAndLongRequests() {
+        QFETCH(QByteArray, target);
+        QFETCH(int, status);
+        SandboxFixture f;
+        const QByteArray answer =
+            RawClient::exchangeWhole(f.ports.http, "GET " + target +
+                                                       " HTTP/1.1\r\nHost: t\r\n"
+                                                       "Connection: close\r\n\r\n");
+        QCOMPARE(answer.mid(9, 3).toInt(), status);
+        QVERIFY(!answer.contains(QByteArray(300, 'x')));
+        QVERIFY(f.service->inbox().items().isEmpty());
+        QCOMPARE(f.get(QStringLiteral("http://") + f.http() + QLatin1Char('/')).first, 200);
     }
 };
 
