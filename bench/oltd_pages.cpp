@@ -4,9 +4,14 @@
 //       onu_mac.php by the last two octets of random ONUs, one client;
 //       prints "median_ms X"
 //   oltd_pages throughput NETWORK SECONDS CLIENTS
-//       onu_status.php with CLIENTS concurrent keep-alive clients, then Qt
-//       HttpServer serving a static page of the same size the same way;
+//       onu_status.php with CLIENTS concurrent keep-alive clients, then the
+//       same HTTP server serving a static page of the same size the same way;
 //       prints "status_rps X static_rps Y bytes Z"
+//   oltd_pages flood NETWORK REQUESTS CONNECTIONS
+//       onu_status.php from 127.0.0.2, a new connection each, on an idle
+//       service and then while 127.0.0.1 holds CONNECTIONS connections, half
+//       idle, half with a request sent in part; prints "idle_ms X flooded_ms Y
+//       held Z" (medians; Z: flood connections still open at the end)
 #include "core/clock.h"
 #include "oltd/cli.h"
 #include "oltd/service.h"
@@ -14,8 +19,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QHttpServer>
-#include <QHttpServerResponse>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -23,10 +26,12 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -38,8 +43,9 @@ namespace {
 // server answers on the main thread's event loop.
 class Client {
 public:
-    explicit Client(quint16 port)
-        : m_port(port) {}
+    explicit Client(quint16 port, in_addr_t from = INADDR_ANY)
+        : m_port(port)
+        , m_from(from) {}
     ~Client() { close(); }
 
     // The body's size, or -1 when the exchange failed.
@@ -65,6 +71,12 @@ private:
         m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
         const int one = 1;
         ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        if (m_from != INADDR_ANY) {
+            sockaddr_in local{};
+            local.sin_family = AF_INET;
+            local.sin_addr.s_addr = m_from;
+            ::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+        }
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_port = htons(m_port);
@@ -106,6 +118,7 @@ private:
     }
 
     quint16 m_port;
+    in_addr_t m_from;
     int m_fd = -1;
 };
 
@@ -144,14 +157,14 @@ template <class Work> void whileServing(Work work) {
 struct Service {
     QTemporaryDir dir;
     core::SystemClock clock;
+    oltd::ServiceSettings s; // the defaults of [service]
     std::unique_ptr<oltd::SimulatedDriver> driver;
     std::unique_ptr<oltd::OltService> service;
     quint16 port = 0;
 
     explicit Service(const QString& network) {
-        oltd::ServiceSettings s;
         s.listenAddress = QHostAddress::LocalHost;
-        s.allow = {{QHostAddress::LocalHost, 32}};
+        s.allow = {{QHostAddress::LocalHost, 8}};
         s.auditLog = dir.filePath(QStringLiteral("audit.log"));
         s.driver = QStringLiteral("simulated");
         s.simulatedFile = network;
@@ -226,11 +239,11 @@ int throughput(const QString& network, double seconds, int clients) {
     long bytes = 0;
     whileServing([&] { bytes = Client(service.port).get(paths.front()); });
     const QByteArray page(bytes, 'x');
-    QHttpServer reference;
-    reference.route(QStringLiteral("/static"), [&page] {
-        return QHttpServerResponse(QByteArrayLiteral("text/html; charset=utf-8"), page);
+    httpd::Server reference(service.s.server(), [&page](const httpd::Request&) {
+        return httpd::Response{200, page, {{"Content-Type", "text/html; charset=utf-8"}}};
     });
-    const quint16 staticPort = reference.listen(QHostAddress::LocalHost, 0);
+    reference.start();
+    const quint16 staticPort = reference.port();
     // Short turns, one after the other, so that whatever else the machine
     // runs meanwhile weighs on both about equally.
     double staticRps = 0, statusRps = 0;
@@ -247,6 +260,63 @@ int throughput(const QString& network, double seconds, int clients) {
     return 0;
 }
 
+// The median time of `requests` status requests from 127.0.0.2, each on a
+// connection of its own.
+double secondClientMs(quint16 port, const std::vector<std::string>& paths, int requests,
+                      bool& failed) {
+    std::vector<double> ms;
+    whileServing([&] {
+        for (int i = 0; i < requests; ++i) {
+            Client client(port, htonl(0x7f000002));
+            QElapsedTimer t;
+            t.start();
+            if (client.get(paths[size_t(i) % paths.size()]) < 0)
+                failed = true;
+            ms.push_back(double(t.nsecsElapsed()) / 1e6);
+        }
+    });
+    std::sort(ms.begin(), ms.end());
+    return ms.empty() ? 0 : ms[ms.size() / 2];
+}
+
+int flood(const QString& network, int requests, int connections) {
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    std::vector<std::string> paths;
+    for (const Onu& o : sampleOnus(network, 500))
+        paths.push_back("/olt/onu_status.php?ip=" + o.olt + "&mac=" + o.mac);
+    Service service(network);
+    bool failed = false;
+    secondClientMs(service.port, paths, requests / 4, failed); // warm the page cache
+    const double idle = secondClientMs(service.port, paths, requests, failed);
+    std::vector<int> held;
+    for (int i = 0; i < connections; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(service.port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && i % 2 == 1)
+            ::send(fd, "GET /olt/onu_status.php?ip=", 27, MSG_NOSIGNAL);
+        held.push_back(fd);
+    }
+    const double flooded = secondClientMs(service.port, paths, requests, failed);
+    int open = 0;
+    for (int fd : held) {
+        char c;
+        open += ::recv(fd, &c, 1, MSG_DONTWAIT | MSG_PEEK) < 0 && errno == EAGAIN ? 1 : 0;
+        ::close(fd);
+    }
+    if (failed) {
+        std::fprintf(stderr, "a request failed\n");
+        return 1;
+    }
+    std::printf("idle_ms %.4f flooded_ms %.4f held %d\n", idle, flooded, open);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -257,7 +327,9 @@ int main(int argc, char* argv[]) {
         return macLatency(a.at(2), a.at(3).toInt());
     if (a.size() == 5 && a.at(1) == QLatin1String("throughput"))
         return throughput(a.at(2), a.at(3).toDouble(), a.at(4).toInt());
+    if (a.size() == 5 && a.at(1) == QLatin1String("flood"))
+        return flood(a.at(2), a.at(3).toInt(), a.at(4).toInt());
     std::fprintf(stderr, "usage: oltd_pages mac NETWORK REQUESTS | throughput NETWORK SECONDS "
-                         "CLIENTS\n");
+                         "CLIENTS | flood NETWORK REQUESTS CONNECTIONS\n");
     return 2;
 }

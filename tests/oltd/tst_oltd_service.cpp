@@ -230,7 +230,7 @@ private slots:
     }
 
     // The real program: init-sim from a client database, serve on a free
-    // port, answer, and stop cleanly on SIGTERM.
+    // port, answer, and stop cleanly on SIGTERM, connections open or not.
     void theProgramServesAndStopsOnSigterm() {
         support::TestDb client;
         client.exec(QStringLiteral("INSERT INTO af_site (site, ip) VALUES ('S1','192.0.2.50')"));
@@ -268,8 +268,13 @@ private slots:
             10);
         QCOMPARE(answer.status, 200);
         QCOMPARE(bodyText(answer.body).mid(10, 17), QStringLiteral("A4:00:00:00:00:07"));
+        // Connections left open, idle and half-sent, do not hold the stop.
+        RawClient idle{quint16(port)}, halfSent{quint16(port)};
+        halfSent.send("GET /olt/onu_mac.php HTTP/1.1\r\n");
+        QVERIFY(idle.isOpen() && halfSent.isOpen());
         ::kill(pid_t(oltd.processId()), SIGTERM);
         QVERIFY(oltd.waitForFinished(10000));
+        QVERIFY(idle.waitClosed() && halfSent.waitClosed());
         QCOMPARE(oltd.exitStatus(), QProcess::NormalExit);
         QCOMPARE(oltd.exitCode(), 0);
         QVERIFY(oltd.readAllStandardError().contains("zelcrm-oltd: stopped"));
