@@ -18,6 +18,7 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace httpd {
 
@@ -125,7 +126,8 @@ struct Server::Loop {
 
     std::mutex mutex; // guards what follows
     bool stopping = false;
-    std::set<std::shared_ptr<Exchange>> waiting; // handed over, not yet answered
+    std::set<std::shared_ptr<Exchange>> waiting;    // handed over, not yet answered
+    std::vector<std::shared_ptr<Exchange>> arrived; // not yet taken by the owner
     int cancelled = 0; // resumed by stop() without an answer, not yet closed
 
     ~Loop() {
@@ -220,18 +222,34 @@ struct Server::Loop {
         return MHD_YES;
     }
 
+    // Suspends the connection and hands the request to the owner's thread;
+    // one event takes every request that arrives before that thread runs.
     MHD_Result handOver(const std::shared_ptr<Exchange>& e, MHD_Connection* c) {
         {
             std::lock_guard lock(mutex);
             if (stopping)
                 return MHD_NO;
-            waiting.insert(e);
-            e->handedOver = true;
         }
+        // Suspended before the owner can see it: it may answer at once.
         MHD_suspend_connection(c);
-        Server* server = owner;
-        QMetaObject::invokeMethod(
-            server, [server, e] { server->answer(e); }, Qt::QueuedConnection);
+        bool first = false;
+        {
+            std::lock_guard lock(mutex);
+            e->handedOver = true;
+            if (stopping) { // stop() came meanwhile and did not see it
+                ++cancelled;
+                MHD_resume_connection(c);
+                return MHD_YES;
+            }
+            waiting.insert(e);
+            first = arrived.empty();
+            arrived.push_back(e);
+        }
+        if (first) {
+            Server* server = owner;
+            QMetaObject::invokeMethod(
+                server, [server] { server->answerArrived(); }, Qt::QueuedConnection);
+        }
         return MHD_YES;
     }
 
@@ -394,12 +412,29 @@ void Server::stop() {
             MHD_resume_connection(e->connection);
         }
         m_loop->waiting.clear();
+        m_loop->arrived.clear();
     }
     m_loop->quit = true;
     m_loop->wakeUp();
     m_loop->thread.join();
     m_loop.reset(); // stops the daemon: every connection still open is closed
     m_port = 0;
+}
+
+void Server::answerArrived() {
+    if (!m_loop)
+        return;
+    std::vector<std::shared_ptr<Exchange>> batch;
+    {
+        std::lock_guard lock(m_loop->mutex);
+        batch.swap(m_loop->arrived);
+    }
+    for (const auto& e : batch)
+        answer(e);
+    // The daemon's own wake-up is not among the descriptors an external
+    // epoll loop is given.
+    if (m_loop)
+        m_loop->wakeUp();
 }
 
 void Server::answer(const std::shared_ptr<Exchange>& e) {
@@ -424,9 +459,6 @@ void Server::answer(const std::shared_ptr<Exchange>& e) {
     e->response = std::move(response);
     e->answered = true;
     MHD_resume_connection(e->connection);
-    // The daemon's own wake-up is not among the descriptors an external
-    // epoll loop is given.
-    m_loop->wakeUp();
 }
 
 QString shortened(const QString& path, qsizetype most) {

@@ -56,6 +56,7 @@ public:
 
 private:
     struct Loop;
+    void answerArrived();
     void answer(const std::shared_ptr<Exchange>& exchange);
 
     Settings m_settings;
