@@ -18,6 +18,9 @@ struct ServiceSettings {
     quint16 port = 0; // 0: any free port (tests, the demo)
     QList<Subnet> allow;
     QString auditLog;
+    // [oltd] offline_min_hours: clearing offline ONUs removes only those
+    // down at least this long.
+    int offlineMinHours = 72;
     QString driver;
     QString simulatedFile;
     int rebootSeconds = 5;
