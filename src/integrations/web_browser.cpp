@@ -69,6 +69,9 @@ QWebEngineView* WebBrowser::ensureView() {
     auto* profile = new QWebEngineProfile(this);
     m_view = new QWebEngineView(this);
     m_view->setPage(new GuardedPage(profile, this, m_view));
+    // No Back, Forward or Reload: going back to a page that changed a device
+    // must never be a click away.
+    m_view->setContextMenuPolicy(Qt::NoContextMenu);
     layout()->addWidget(m_view);
     connect(m_view->page(), &QWebEnginePage::loadStarted, this, &WebBrowser::onLoadStarted);
     connect(m_view->page(), &QWebEnginePage::loadFinished, this, &WebBrowser::onLoadFinished);

@@ -104,10 +104,12 @@ struct TrafficSample {
 struct OnuSummary {
     QString mac;
     QString serial;
-    QString port;
+    QString port; // "PON port:ONU id", as "1/1/2:7"
     QString state;
     QString wanUser;
     int wanVlan = 0;
+    QString downCause;   // why it last went down; empty when never
+    QDateTime downSince; // when it last went down; invalid when unknown
 };
 
 class Driver {
@@ -124,8 +126,14 @@ public:
     virtual Result wifiSet(const OnuRef& onu, const WifiSettings& wifi) = 0;
     virtual Result reboot(const OnuRef& onu) = 0;
     virtual Result factoryReset(const OnuRef& onu) = 0;
-    virtual Answer<QList<OnuSummary>> offlineList(const QString& oltIp) = 0;
-    virtual Result onuDelete(const OnuRef& onu) = 0;
+    // The ONUs that are down (not coming back from a reboot) and have been
+    // since downBefore or earlier. An ONU whose down time is unknown is not
+    // listed: it may have been online a moment ago.
+    virtual Answer<QList<OnuSummary>> offlineList(const QString& oltIp,
+                                                  const QDateTime& downBefore) = 0;
+    // Removes the ONU only while it is still down since downBefore or
+    // earlier, so that one back online since the list was read stays.
+    virtual Result onuDelete(const OnuRef& onu, const QDateTime& downBefore) = 0;
     virtual Answer<TrafficSample> traffic(const OnuRef& onu) = 0;
     virtual Answer<QList<OnuSummary>> onusByVlan(const QString& oltIp, int vlan) = 0;
     // key: a whole MAC, its trailing octets ("01:0A"), or the tail of a

@@ -39,7 +39,14 @@ HtmlPage begin(const QString& title, const PageInfo& page, const QUrlQuery& q) {
 PageAnswer finish(HtmlPage& p, const Result& r) {
     p.outcome(r.ok(), codeName(r.code), r.message);
     p.transcript(r.transcript);
-    return {httpStatus(r.code), p.html(), codeName(r.code)};
+    return {httpStatus(r.code), p.html(), codeName(r.code), {}};
+}
+
+PageAnswer changeNotMade() {
+    return errorPage(503, QStringLiteral("AUDIT_FAILED"), QStringLiteral("Service unavailable"),
+                     QStringLiteral("Nothing was changed: the change could not be recorded in "
+                                    "the audit log. Try again later; the service's log says "
+                                    "why."));
 }
 
 QString dbm(double value) {
@@ -155,7 +162,7 @@ PageAnswer phoneConfig(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     HtmlPage p = begin(QStringLiteral("ONU phone configuration"), page, q);
     VoipSettings voip{1,
                       param(q, QStringLiteral("sip")).trimmed(),
-                      param(q, QStringLiteral("phone")).trimmed(),
+                      sipUserOf(param(q, QStringLiteral("phone")).trimmed()),
                       param(q, QStringLiteral("pas")),
                       number(q, QStringLiteral("voip_vlan")),
                       false};
@@ -192,31 +199,63 @@ PageAnswer reset(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     return finish(p, d.factoryReset(onuOf(q)));
 }
 
-PageAnswer offline(const PageInfo& page, const QUrlQuery& q, Driver& d) {
+QString downText(const QDateTime& time) {
+    return time.isValid() ? time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) : QString();
+}
+
+QStringList offlineRow(const OnuSummary& o, const Result& r) {
+    return {o.port.section(QLatin1Char(':'), 0, 0),
+            o.port.section(QLatin1Char(':'), 1),
+            o.serial,
+            o.mac,
+            o.wanUser,
+            downText(o.downSince),
+            o.downCause,
+            codeName(r.code),
+            r.message};
+}
+
+const QStringList kOfflineHeader{
+    QStringLiteral("PON port"), QStringLiteral("ONU id"),   QStringLiteral("Serial"),
+    QStringLiteral("MAC"),      QStringLiteral("WAN user"), QStringLiteral("Last down"),
+    QStringLiteral("Cause"),    QStringLiteral("Outcome"),  QStringLiteral("Message")};
+
+// Removes the ONUs down longer than the configured hours, never one that was
+// online within them: the driver checks that again as it removes each.
+PageAnswer offline(const PageInfo& page, const QUrlQuery& q, PageContext& c) {
     HtmlPage p = begin(QStringLiteral("Clear offline ONUs"), page, q);
     const QString ip = param(q, QStringLiteral("ip")).trimmed();
-    const auto list = d.offlineList(ip);
+    const QDateTime downBefore = c.now.addSecs(-qint64(c.offlineMinHours) * 3600);
+    p.paragraph(QStringLiteral("ONUs offline for more than %1 hours (down at %2 or earlier) are "
+                               "removed.")
+                    .arg(QString::number(c.offlineMinHours), downText(downBefore)));
+    const auto list = c.driver.offlineList(ip, downBefore);
     if (!list.result.ok())
         return finish(p, list.result);
+    if (!c.beforeChange(list.value))
+        return changeNotMade();
     Result overall = list.result;
     QList<QStringList> rows;
+    QList<OnuSummary> removed;
     for (const OnuSummary& o : list.value) {
-        const Result r = d.onuDelete({ip, o.mac});
-        rows.append({o.port, o.mac, o.serial, o.wanUser, codeName(r.code), r.message});
+        const Result r = c.driver.onuDelete({ip, o.mac}, downBefore);
+        rows.append(offlineRow(o, r));
+        if (r.ok())
+            removed.append(o);
         overall.transcript += r.transcript;
         if (!r.ok() && overall.ok())
             overall = {r.code, r.message, overall.transcript};
     }
     if (overall.ok())
         overall.message = QStringLiteral("%1 offline ONU(s) removed from %2")
-                              .arg(QString::number(rows.size()), ip);
+                              .arg(QString::number(removed.size()), ip);
     if (rows.isEmpty())
-        p.paragraph(QStringLiteral("No ONU is offline on this OLT."));
+        p.paragraph(QStringLiteral("No ONU has been offline that long on this OLT."));
     else
-        p.table({QStringLiteral("PON port"), QStringLiteral("MAC"), QStringLiteral("Serial"),
-                 QStringLiteral("WAN user"), QStringLiteral("Outcome"), QStringLiteral("Message")},
-                rows);
-    return finish(p, overall);
+        p.table(kOfflineHeader, rows);
+    PageAnswer answer = finish(p, overall);
+    answer.removed = removed;
+    return answer;
 }
 
 PageAnswer usage(const PageInfo& page, const QUrlQuery& q, Driver& d) {
@@ -238,7 +277,7 @@ PageAnswer vlanCheck(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     if (!ok || vlan < 1 || vlan > 4094) {
         p.outcome(false, QStringLiteral("BAD_REQUEST"),
                   QStringLiteral("\"%1\" is not a VLAN number (1 to 4094)").arg(text));
-        return {400, p.html(), QStringLiteral("BAD_REQUEST")};
+        return {400, p.html(), QStringLiteral("BAD_REQUEST"), {}};
     }
     const QString ip = param(q, QStringLiteral("ip")).trimmed();
     const auto a = d.onusByVlan(ip, vlan);
@@ -264,7 +303,7 @@ PageAnswer onuMac(const PageInfo& page, const QUrlQuery& q, Driver& d) {
                            "<title>ONU MAC</title></head><body>%1</body></html>\n")
                 .arg(body.toHtmlEscaped())
                 .toUtf8();
-        return {200, html, codeName(Code::Ok)};
+        return {200, html, codeName(Code::Ok), {}};
     }
     HtmlPage p = begin(QStringLiteral("ONU MAC"), page, q);
     // This sentence alone is longer than a match's text, so no answer other
@@ -279,48 +318,59 @@ PageAnswer onuMac(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     return finish(p, a.result);
 }
 
-using Handler = std::function<PageAnswer(const PageInfo&, const QUrlQuery&, Driver&)>;
+using DriverPage = PageAnswer (*)(const PageInfo&, const QUrlQuery&, Driver&);
+using Handler = std::function<PageAnswer(const PageInfo&, const QUrlQuery&, PageContext&)>;
+
+// Most pages need the driver alone.
+Handler onDriver(DriverPage page) {
+    return [page](const PageInfo& info, const QUrlQuery& q, PageContext& c) {
+        return page(info, q, c.driver);
+    };
+}
 
 struct PageEntry {
     PageInfo info;
     Handler handler;
+    // The page calls beforeChange itself (it learns what it changes first).
+    bool gatesItself = false;
 };
 
 const QList<PageEntry>& entries() {
     const QString ip = QStringLiteral("ip"), mac = QStringLiteral("mac");
     static const QList<PageEntry> list{
-        {{QStringLiteral("onu_status.php"), {ip, mac}, false}, onuStatus},
-        {{QStringLiteral("onu_wan_status.php"), {ip, mac}, false}, wanStatus},
+        {{QStringLiteral("onu_status.php"), {ip, mac}, false}, onDriver(onuStatus)},
+        {{QStringLiteral("onu_wan_status.php"), {ip, mac}, false}, onDriver(wanStatus)},
         {{QStringLiteral("onu_wan_config.php"),
           {ip, mac, QStringLiteral("bb_id"), QStringLiteral("bb_inner_vlan"),
            QStringLiteral("bb_pas"), QStringLiteral("bb_mtu")},
           true},
-         wanConfig},
-        {{QStringLiteral("onu_phone_status.php"), {ip, mac}, false}, phoneStatus},
+         onDriver(wanConfig)},
+        {{QStringLiteral("onu_phone_status.php"), {ip, mac}, false}, onDriver(phoneStatus)},
         {{QStringLiteral("onu_phone_config.php"),
           {ip, mac, QStringLiteral("voip_vlan"), QStringLiteral("pas"), QStringLiteral("sip"),
            QStringLiteral("phone")},
           true},
-         phoneConfig},
-        {{QStringLiteral("onu_wifi_status.php"), {ip, mac}, false}, wifiStatus},
+         onDriver(phoneConfig)},
+        {{QStringLiteral("onu_wifi_status.php"), {ip, mac}, false}, onDriver(wifiStatus)},
         {{QStringLiteral("onu_wifi_config.php"),
           {ip, mac, QStringLiteral("name"), QStringLiteral("pas")},
           true},
-         [](const PageInfo& s, const QUrlQuery& q, Driver& d) {
-             return wifiConfig(s, q, d, Band::Ghz24);
+         [](const PageInfo& s, const QUrlQuery& q, PageContext& c) {
+             return wifiConfig(s, q, c.driver, Band::Ghz24);
          }},
         {{QStringLiteral("onu_wifi_config5.php"),
           {ip, mac, QStringLiteral("name"), QStringLiteral("pas")},
           true},
-         [](const PageInfo& s, const QUrlQuery& q, Driver& d) {
-             return wifiConfig(s, q, d, Band::Ghz5);
+         [](const PageInfo& s, const QUrlQuery& q, PageContext& c) {
+             return wifiConfig(s, q, c.driver, Band::Ghz5);
          }},
-        {{QStringLiteral("onu_restart.php"), {ip, mac}, true}, restart},
-        {{QStringLiteral("onu_reset.php"), {ip, mac}, true}, reset},
-        {{QStringLiteral("onu_offline.php"), {ip}, true}, offline},
-        {{QStringLiteral("usage.php"), {ip, mac}, false}, usage},
-        {{QStringLiteral("vlan_check.php"), {ip, QStringLiteral("vlan")}, false}, vlanCheck},
-        {{QStringLiteral("onu_mac.php"), {ip, mac}, false}, onuMac},
+        {{QStringLiteral("onu_restart.php"), {ip, mac}, true}, onDriver(restart)},
+        {{QStringLiteral("onu_reset.php"), {ip, mac}, true}, onDriver(reset)},
+        {{QStringLiteral("onu_offline.php"), {ip}, true}, offline, true},
+        {{QStringLiteral("usage.php"), {ip, mac}, false}, onDriver(usage)},
+        {{QStringLiteral("vlan_check.php"), {ip, QStringLiteral("vlan")}, false},
+         onDriver(vlanCheck)},
+        {{QStringLiteral("onu_mac.php"), {ip, mac}, false}, onDriver(onuMac)},
     };
     return list;
 }
@@ -359,12 +409,20 @@ QString missingKey(const PageInfo& page, const QUrlQuery& query) {
     return {};
 }
 
-PageAnswer servePage(const PageInfo& page, const QUrlQuery& query, Driver& driver) {
-    for (const PageEntry& e : entries())
-        if (e.info.name == page.name)
-            return e.handler(e.info, query, driver);
+PageAnswer servePage(const PageInfo& page, const QUrlQuery& query, PageContext& context) {
+    for (const PageEntry& e : entries()) {
+        if (e.info.name != page.name)
+            continue;
+        if (e.info.configuring && !e.gatesItself && !context.beforeChange({}))
+            return changeNotMade();
+        return e.handler(e.info, query, context);
+    }
     return errorPage(404, QStringLiteral("NO_PAGE"), QStringLiteral("Page not found"),
                      QStringLiteral("There is no page %1.").arg(page.name));
+}
+
+QString sipUserOf(const QString& phone) {
+    return phone.startsWith(QLatin1Char('k')) ? QLatin1Char('+') + phone.mid(1) : phone;
 }
 
 QString macMatchText(const OnuSummary& onu, const QString& oltIp) {
@@ -384,7 +442,7 @@ PageAnswer errorPage(int status, const QString& outcome, const QString& title,
                      const QString& text) {
     HtmlPage p(title);
     p.paragraph(text, QStringLiteral("fail"));
-    return {status, p.html(), outcome};
+    return {status, p.html(), outcome, {}};
 }
 
 int httpStatus(Code code) {

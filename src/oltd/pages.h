@@ -3,10 +3,12 @@
 #include "oltd/driver.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUrlQuery>
+#include <functional>
 
 namespace oltd {
 
@@ -27,7 +29,21 @@ bool isSecretKey(const QString& key);
 struct PageAnswer {
     int status = 200;
     QByteArray html;
-    QString outcome; // a result code name, or what went wrong with the request
+    QString outcome;           // a result code name, or what went wrong with the request
+    QList<OnuSummary> removed; // the ONUs a clearing removed
+};
+
+// What a page runs with besides its query.
+struct PageContext {
+    Driver& driver;
+    QDateTime now;
+    // Clearing offline ONUs removes only those down at least this long.
+    int offlineMinHours = 72;
+    // Called by a configuring page right before it changes anything, with
+    // the ONUs it is about to remove (none for a page that changes the ONU
+    // its query names). False: the change must not be made; the page then
+    // answers 503 and changes nothing.
+    std::function<bool(const QList<OnuSummary>& toRemove)> beforeChange;
 };
 
 // The first key of the page that the query lacks; empty when all are there.
@@ -37,7 +53,11 @@ QString missingKey(const PageInfo& page, const QUrlQuery& query);
 QString queryValue(const QUrlQuery& query, const QString& key);
 
 // Runs the page against the driver. The query holds every key of the page.
-PageAnswer servePage(const PageInfo& page, const QUrlQuery& query, Driver& driver);
+PageAnswer servePage(const PageInfo& page, const QUrlQuery& query, PageContext& context);
+
+// The SIP user configured from the phone key: the client sends a leading
+// "+" as "k" (a "+" cannot travel in a query), which turns back into "+".
+QString sipUserOf(const QString& phone);
 
 // The body of onu_mac.php on a single match: exactly 84 characters of text,
 // the whole MAC at characters 11 to 27.

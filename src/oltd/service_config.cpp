@@ -75,6 +75,7 @@ ServiceSettings ServiceSettings::fromConfig(const core::Config& config) {
     s.allow = parseAllow(config.value(allowKey, QStringLiteral("127.0.0.1/32")), allowKey, file);
     readLimits(s, config);
     s.auditLog = config.required(QStringLiteral("service/audit_log"));
+    s.offlineMinHours = config.number(QStringLiteral("oltd/offline_min_hours"), 72, 1, 24 * 365);
     s.driver = config.required(QStringLiteral("driver/name"));
     if (s.driver == QLatin1String("simulated")) {
         s.simulatedFile = config.required(QStringLiteral("simulated/network_file"));

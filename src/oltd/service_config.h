@@ -28,6 +28,9 @@ struct ServiceSettings {
     int maxHeaderBytes = 16384;
     int maxBodyBytes = 65536; // the pages are read with GET
     QString auditLog;
+    // [oltd] offline_min_hours: clearing offline ONUs removes only those
+    // down at least this long.
+    int offlineMinHours = 72;
     QString driver;
     QString simulatedFile;
     int rebootSeconds = 5;

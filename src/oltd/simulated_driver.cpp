@@ -91,8 +91,8 @@ const QString kOnuColumns = QStringLiteral(
     " n.wan_mtu, n.voip_domain, n.voip_user, n.voip_password, n.voip_vlan, n.wifi24_ssid,"
     " n.wifi24_key, n.wifi5_ssid, n.wifi5_key, n.answer");
 
-const QString kSummaryColumns =
-    QStringLiteral("SELECT mac, serial, port, onu_no, state, wan_user, wan_vlan FROM onu");
+const QString kSummaryColumns = QStringLiteral(
+    "SELECT mac, serial, port, onu_no, state, wan_user, wan_vlan, down_cause, down_since FROM onu");
 
 // A missing file would otherwise open as an empty network and every page
 // would answer "not found" without saying why.
@@ -309,6 +309,9 @@ QList<OnuSummary> SimulatedDriver::summaries(const QString& condition, const QSt
         s.state = q.text(4);
         s.wanUser = q.text(5);
         s.wanVlan = int(q.integer(6));
+        s.downCause = q.text(7);
+        if (const qint64 down = q.integer(8); down > 0)
+            s.downSince = QDateTime::fromSecsSinceEpoch(down);
         list.append(s);
     }
     return list;
@@ -461,8 +464,8 @@ Result SimulatedDriver::wifiSet(const OnuRef& ref, const WifiSettings& wifi) {
 Result SimulatedDriver::reboot(const OnuRef& ref) {
     return withOnu<Result>(ref, Need::Online, [&](const OnuPtr& o, Transcript& t, Result&) {
         t.add(QStringLiteral("onu %1:%2 reboot").arg(o->port, QString::number(o->onuNo)));
-        update(o->id, QStringLiteral("online_since=?, down_cause='DYING-GASP'"),
-               now() + m_rebootSeconds);
+        update(o->id, QStringLiteral("online_since=?, down_cause='DYING-GASP', down_since=?"),
+               now() + m_rebootSeconds, now());
         return done(QStringLiteral("ONU %1 is rebooting; it is back in about %2 seconds")
                         .arg(o->mac, QString::number(m_rebootSeconds)),
                     t);
@@ -477,26 +480,30 @@ Result SimulatedDriver::factoryReset(const OnuRef& ref) {
                QStringLiteral("wan_mode='DHCP', wan_user='', wan_password='', wan_vlan=0, "
                               "wan_mtu=1500, voip_domain='', voip_user='', voip_password='', "
                               "voip_vlan=0, wifi24_ssid=?, wifi24_key=?, wifi5_ssid=?, "
-                              "wifi5_key=?, online_since=?, down_cause='DYING-GASP'"),
+                              "wifi5_key=?, online_since=?, down_cause='DYING-GASP', "
+                              "down_since=?"),
                sim::factorySsid(o->serial, false), sim::factoryKey(o->serial),
                sim::factorySsid(o->serial, true), sim::factoryKey(o->serial),
-               now() + m_rebootSeconds);
+               now() + m_rebootSeconds, now());
         return done(
             QStringLiteral("ONU %1 is back to its factory settings and is restarting").arg(o->mac),
             t);
     });
 }
 
-Answer<QList<OnuSummary>> SimulatedDriver::offlineList(const QString& oltIp) {
+Answer<QList<OnuSummary>> SimulatedDriver::offlineList(const QString& oltIp,
+                                                       const QDateTime& downBefore) {
     return guarded([&] {
         Transcript t;
         Answer<QList<OnuSummary>> a;
         if (!reachOlt(oltIp, t, a.result))
             return a;
         t.add(QStringLiteral("show onu state offline"));
-        // An ONU coming back from a reboot is not offline for good; only those
-        // that lost their signal are listed.
-        a.value = summaries(QStringLiteral("state<>'ONLINE' ORDER BY port, onu_no"), oltIp, {});
+        // An ONU coming back from a reboot is not offline; only those that
+        // lost their signal, long enough ago, are listed.
+        a.value = summaries(QStringLiteral("state<>'ONLINE' AND down_since>0 AND down_since<=?"
+                                           " ORDER BY port, onu_no"),
+                            oltIp, {QString::number(downBefore.toSecsSinceEpoch())});
         a.result = done(
             QStringLiteral("%1 offline ONU(s) on %2").arg(QString::number(a.value.size()), oltIp),
             t);
@@ -504,11 +511,18 @@ Answer<QList<OnuSummary>> SimulatedDriver::offlineList(const QString& oltIp) {
     });
 }
 
-Result SimulatedDriver::onuDelete(const OnuRef& ref) {
+Result SimulatedDriver::onuDelete(const OnuRef& ref, const QDateTime& downBefore) {
     return withOnu<Result>(ref, Need::Registered, [&](const OnuPtr& o, Transcript& t, Result&) {
         t.add(QStringLiteral("no onu %1:%2").arg(o->port, QString::number(o->onuNo)));
         m_cache.clear();
-        sim::Statement(*m_db, QStringLiteral("DELETE FROM onu WHERE id=?")).run(o->id).next();
+        sim::Statement q(*m_db, QStringLiteral("DELETE FROM onu WHERE id=? AND state<>'ONLINE'"
+                                               " AND down_since>0 AND down_since<=?"));
+        q.run(o->id, downBefore.toSecsSinceEpoch()).next();
+        if (q.changes() == 0)
+            return fail(
+                Code::DeviceError,
+                QStringLiteral("ONU %1 is no longer offline long enough; it was kept").arg(o->mac),
+                t);
         return done(QStringLiteral("ONU %1 removed from %2").arg(o->mac, o->oltIp), t);
     });
 }

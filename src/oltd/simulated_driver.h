@@ -34,8 +34,9 @@ public:
     Result wifiSet(const OnuRef& onu, const WifiSettings& wifi) override;
     Result reboot(const OnuRef& onu) override;
     Result factoryReset(const OnuRef& onu) override;
-    Answer<QList<OnuSummary>> offlineList(const QString& oltIp) override;
-    Result onuDelete(const OnuRef& onu) override;
+    Answer<QList<OnuSummary>> offlineList(const QString& oltIp,
+                                          const QDateTime& downBefore) override;
+    Result onuDelete(const OnuRef& onu, const QDateTime& downBefore) override;
     Answer<TrafficSample> traffic(const OnuRef& onu) override;
     Answer<QList<OnuSummary>> onusByVlan(const QString& oltIp, int vlan) override;
     Answer<QList<OnuSummary>> findOnu(const QString& oltIp, const QString& key, int limit) override;

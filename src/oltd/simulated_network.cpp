@@ -22,13 +22,14 @@ const char* const kSchema[] = {
     " PRIMARY KEY (olt_ip, port))",
     // online_since is in seconds since the epoch; while it lies in the future
     // the ONU is coming back from a reboot. state LOS marks an ONU that has
-    // lost its signal for good (a customer who unplugged or left).
+    // lost its signal for good (a customer who unplugged or left). down_since
+    // (seconds since the epoch, 0: unknown) is when it last went down.
     "CREATE TABLE IF NOT EXISTS onu (id INTEGER PRIMARY KEY, olt_ip TEXT NOT NULL,"
     " port TEXT NOT NULL, onu_no INTEGER NOT NULL, mac TEXT NOT NULL, mac_rev TEXT NOT NULL,"
     " serial TEXT NOT NULL, serial_rev TEXT NOT NULL, model TEXT NOT NULL,"
     " managed_by TEXT NOT NULL DEFAULT 'OMCI', voip_lines INTEGER NOT NULL DEFAULT 1,"
     " state TEXT NOT NULL DEFAULT 'ONLINE', down_cause TEXT NOT NULL DEFAULT '',"
-    " online_since INTEGER NOT NULL DEFAULT 0,"
+    " online_since INTEGER NOT NULL DEFAULT 0, down_since INTEGER NOT NULL DEFAULT 0,"
     " rx_power REAL, tx_power REAL, olt_rx_power REAL, distance_m INTEGER,"
     " rx_rate INTEGER NOT NULL DEFAULT 0, tx_rate INTEGER NOT NULL DEFAULT 0,"
     " wan_mode TEXT NOT NULL DEFAULT 'DHCP', wan_user TEXT NOT NULL DEFAULT '',"
@@ -80,7 +81,10 @@ struct NewOnu {
     int onuNo = 0;
     QString wanMode = QStringLiteral("DHCP"), wanUser;
     int wanVlan = 0, wanMtu = 1500;
-    qint64 seed = 0; // spreads optical figures and traffic rates
+    // Spreads optical figures, distance, traffic rates and uptime; unsigned,
+    // as a hash is, so that none of them can turn negative.
+    quint64 seed = 0;
+    qint64 downSince = 0; // for an ONU that is down
 };
 
 class OnuWriter {
@@ -91,22 +95,22 @@ public:
             "INSERT OR IGNORE INTO onu (olt_ip, port, onu_no, mac, mac_rev, serial, serial_rev,"
             " model, state, down_cause, rx_power, tx_power, olt_rx_power, distance_m, rx_rate,"
             " tx_rate, wan_mode, wan_user, wan_vlan, wan_mtu, wifi24_ssid, wifi24_key,"
-            " wifi5_ssid, wifi5_key, online_since)"
-            " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+            " wifi5_ssid, wifi5_key, online_since, down_since)"
+            " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
     }
     bool add(const NewOnu& o) {
         const QString digits = macDigits(o.mac);
-        const qint64 s = o.seed;
-        const QVariantList values{o.oltIp, o.port, o.onuNo, formatMac(digits), reversed(digits),
-                                  o.serial, reversed(o.serial.toUpper()), o.model, o.state,
-                                  o.downCause, -17.0 - double(s % 90) / 10.0,
-                                  2.0 + double(s % 7) / 10.0, -20.0 - double(s % 60) / 10.0,
-                                  300 + int(s % 97) * 40, 20000 + (s % 50) * 3000,
-                                  4000 + (s % 30) * 500, o.wanMode, o.wanUser, o.wanVlan, o.wanMtu,
-                                  factorySsid(o.serial, false), factoryKey(o.serial),
-                                  factorySsid(o.serial, true), factoryKey(o.serial),
-                                  // Up for anything from a few minutes to ten days.
-                                  QDateTime::currentSecsSinceEpoch() - 600 - s % 864000};
+        const quint64 s = o.seed;
+        const QVariantList values{
+            o.oltIp, o.port, o.onuNo, formatMac(digits), reversed(digits), o.serial,
+            reversed(o.serial.toUpper()), o.model, o.state, o.downCause,
+            -17.0 - double(s % 90) / 10.0, 2.0 + double(s % 7) / 10.0,
+            -20.0 - double(s % 60) / 10.0, 300 + int(s % 97) * 40, qint64(20000 + s % 50 * 3000),
+            qint64(4000 + s % 30 * 500), o.wanMode, o.wanUser, o.wanVlan, o.wanMtu,
+            factorySsid(o.serial, false), factoryKey(o.serial), factorySsid(o.serial, true),
+            factoryKey(o.serial),
+            // Up for anything from ten minutes to ten days.
+            QDateTime::currentSecsSinceEpoch() - 600 - qint64(s % 864000), o.downSince};
         for (int i = 0; i < values.size(); ++i) {
             // A null QString binds as NULL, which the NOT NULL columns refuse.
             const QVariant& v = values.at(i);
@@ -151,6 +155,20 @@ void prepareFile(const QString& file, bool replace) {
     }
 }
 
+// Files made before ONUs knew when they went down: their offline ONUs count
+// as down from now, so none is cleared before it has been offline a while.
+void addDownSince(const QSqlDatabase& db) {
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT 1 FROM pragma_table_info('onu') WHERE name='down_since'")))
+        throw SimError(QStringLiteral("reading the ONU table: %1").arg(q.lastError().text()));
+    if (q.next())
+        return;
+    q.finish();
+    exec(db, QStringLiteral("ALTER TABLE onu ADD COLUMN down_since INTEGER NOT NULL DEFAULT 0"));
+    exec(db,
+         QStringLiteral("UPDATE onu SET down_since=strftime('%s','now') WHERE state<>'ONLINE'"));
+}
+
 } // namespace
 
 QSqlDatabase open(const QString& file, const QString& connectionName) {
@@ -163,6 +181,7 @@ QSqlDatabase open(const QString& file, const QString& connectionName) {
     exec(db, QStringLiteral("PRAGMA busy_timeout=5000"));
     for (const char* sql : kSchema)
         exec(db, QString::fromLatin1(sql));
+    addDownSince(db);
     return db;
 }
 
@@ -251,7 +270,9 @@ InitSummary initFromClientDb(const QString& clientDb, const QString& file, bool 
                 o.model = QStringLiteral("F660");
                 o.state = QStringLiteral("LOS");
                 o.downCause = QStringLiteral("LOS");
-                o.seed = oltNo * 10 + k;
+                o.seed = quint64(oltNo * 10 + k);
+                // Gone for a month or more.
+                o.downSince = QDateTime::currentSecsSinceEpoch() - (30 + k) * 86400;
                 writer.add(o);
             }
         }
@@ -289,7 +310,7 @@ void seedSynthetic(const QString& file, int olts, int onus) {
         o.wanUser = QStringLiteral("user%1").arg(i);
         o.wanVlan = 100 + n % 3000;
         o.wanMtu = 1460;
-        o.seed = i;
+        o.seed = quint64(i);
         writer.add(o);
     }
     exec(sim.db(), QStringLiteral("COMMIT"));

@@ -7,10 +7,43 @@
 #include "support/settable_clock.h"
 #include "support/test_db.h"
 
+#include <QEventLoop>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
+
+// One request as sent, redirects not followed: any method, any headers.
+struct RawAnswer {
+    int status = 0; // 0: no answer
+    QByteArray body;
+    QByteArray location;
+    QByteArray allow;
+};
+inline RawAnswer rawRequest(const QByteArray& method, const QUrl& url,
+                            const QList<QPair<QByteArray, QByteArray>>& headers = {}) {
+    QNetworkAccessManager manager;
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    for (const auto& [name, value] : headers)
+        request.setRawHeader(name, value);
+    QNetworkReply* reply = manager.sendCustomRequest(request, method);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+    RawAnswer raw{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+                  reply->readAll(), reply->rawHeader("Location"), reply->rawHeader("Allow")};
+    delete reply;
+    return raw;
+}
 
 // A simulated OLT network built by init-sim from a client database, served
 // in-process on 127.0.0.1 at a free port, with a clock the test sets.
@@ -28,8 +61,11 @@ struct OltdFixture {
     QStringList log;
     quint16 port = 0;
 
+    QString auditPath; // the audit log; empty: audit.log in the folder
+
     explicit OltdFixture(const QString& allow = QStringLiteral("127.0.0.1/32"),
-                         int rebootSeconds = 5) {
+                         int rebootSeconds = 5, const QString& auditLog = {})
+        : auditPath(auditLog) {
         // init-sim brings the ONUs up at the real time; the test moves on from there.
         clock.set(QDateTime::currentDateTime());
         client.exec(QStringLiteral("INSERT INTO af_site (circle, ssa, site, ip, LIVE) VALUES "
@@ -48,7 +84,9 @@ struct OltdFixture {
     }
 
     QString simFile() const { return dir.filePath(QStringLiteral("network.db")); }
-    QString auditFile() const { return dir.filePath(QStringLiteral("audit.log")); }
+    QString auditFile() const {
+        return auditPath.isEmpty() ? dir.filePath(QStringLiteral("audit.log")) : auditPath;
+    }
 
     void start(const QString& allow, int rebootSeconds) {
         oltd::ServiceSettings s;
@@ -67,10 +105,18 @@ struct OltdFixture {
             QTest::qFail("the service could not listen", __FILE__, __LINE__);
     }
 
-    // path and query as the client sends them: "onu_status.php?ip=...".
+    // path and query as the client sends them: "onu_status.php?ip=...";
+    // a change's redirect is followed to its result, as a browser does.
+    // (Not by Qt's own redirect following: under load it sometimes sends
+    // the first request a second time.)
     integrations::HttpAnswer get(const QString& pageAndQuery) const {
-        return integrations::httpGet(
-            QUrl(QStringLiteral("http://127.0.0.1:%1/olt/%2").arg(port).arg(pageAndQuery)), 10);
+        RawAnswer raw = send("GET", pageAndQuery);
+        if (raw.status == 303 && raw.location.startsWith("/olt/"))
+            raw = send("GET", QString::fromUtf8(raw.location.mid(5)));
+        integrations::HttpAnswer answer;
+        answer.status = raw.status;
+        answer.body = raw.body;
+        return answer;
     }
 
     QString page(const QString& pageAndQuery) const {
@@ -81,7 +127,28 @@ struct OltdFixture {
         QFile f(auditFile());
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
+
+    RawAnswer send(const QByteArray& method, const QString& pageAndQuery,
+                   const QList<QPair<QByteArray, QByteArray>>& headers = {}) const {
+        return rawRequest(
+            method, QUrl(QStringLiteral("http://127.0.0.1:%1/olt/%2").arg(port).arg(pageAndQuery)),
+            headers);
+    }
 };
+
+// The audit log's lines, each read as the JSON object it must be.
+inline QList<QJsonObject> auditLines(const QString& text) {
+    QList<QJsonObject> lines;
+    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(line.toUtf8(), &error);
+        if (!doc.isObject())
+            QTest::qFail(qPrintable(QStringLiteral("not a JSON line: ") + line), __FILE__,
+                         __LINE__);
+        lines.append(doc.object());
+    }
+    return lines;
+}
 
 // The text of the page's body as a browser shows a one-line body.
 inline QString bodyText(const QByteArray& html) {

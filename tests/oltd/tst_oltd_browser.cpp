@@ -2,6 +2,8 @@
 #include "oltd_fixture.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QWebEngineView>
 
 // The MAC import reads onu_mac.php's body text as the embedded browser
 // renders it; this is that reading, on the real service.
@@ -37,6 +39,35 @@ private slots:
         QVERIFY(loaded);
         QCOMPARE(text.size(), 84);
         QCOMPARE(text.mid(10, 17), mac);
+    }
+
+    // The embedded browser offers no Back or Reload: the change a page made
+    // can never be asked for again from it.
+    void theBrowserHasNoNavigationMenu() {
+        OltdFixture f;
+        integrations::WebBrowser browser;
+        browser.resize(400, 300);
+        browser.show();
+        QVERIFY(browser.navigateAndWait(
+            QUrl(QStringLiteral(
+                     "http://127.0.0.1:%1/olt/onu_status.php?ip=192.0.2.11&mac=A4:7B:2C:10:01:01")
+                     .arg(f.port))));
+        QWidget* surface = browser.view()->focusProxy();
+        QVERIFY(surface);
+        QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(100, 100));
+        const auto menus = [&] {
+            QStringList shown;
+            for (QMenu* menu : browser.findChildren<QMenu*>())
+                for (const QAction* action : menu->actions())
+                    shown << action->text();
+            return shown;
+        };
+        // Chromium asks for the menu after the page had its say; a few page
+        // round trips leave it the time to ask.
+        for (int i = 0; i < 5; ++i) {
+            browser.bodyText();
+            QVERIFY2(menus().isEmpty(), qPrintable(menus().join(QLatin1Char(','))));
+        }
     }
 };
 

@@ -1,6 +1,8 @@
 #include "oltd_fixture.h"
 
+#include <QJsonArray>
 #include <QRegularExpression>
+#include <QSqlQuery>
 
 namespace {
 
@@ -37,7 +39,7 @@ private slots:
                                << QStringLiteral("onu_phone_status.php?") + kOnu
                                << QStringList{
                                       QStringLiteral("<td>ims.kerala.example</td>"),
-                                      QStringLiteral("<th>SIP user</th><td>k914842700001</td>"),
+                                      QStringLiteral("<th>SIP user</th><td>+914842700001</td>"),
                                       QStringLiteral("<th>VoIP VLAN</th><td>2500</td>"),
                                       QStringLiteral("<th>Registered</th><td>yes</td>")};
         QTest::addRow("Wi-Fi 2.4 GHz")
@@ -245,16 +247,115 @@ private slots:
                     .contains(QStringLiteral("VLAN 999 is free on OLT 192.0.2.11.")));
     }
 
+    // Only ONUs down longer than the configured hours go; one rebooting or
+    // down for less stays. The page and the audit log name each removed.
     void clearingOfflineUsersRemovesOnlyTheLongOffline() {
         OltdFixture f;
         f.get(QStringLiteral("onu_restart.php?") + kOnu); // coming back, not gone
+        const qint64 now = f.clock.now().toSecsSinceEpoch();
+        setDown(f, QStringLiteral("A4:7B:2C:10:01:02"), now - 71 * 3600); // stays
+        setDown(f, QStringLiteral("A4:7B:2C:10:0A:01"), now - 73 * 3600); // goes
         const QString cleared = f.page(QStringLiteral("onu_offline.php?ip=192.0.2.11"));
-        QVERIFY2(cleared.contains(QStringLiteral("2 offline ONU(s) removed from 192.0.2.11")),
+        QVERIFY2(cleared.contains(QStringLiteral("3 offline ONU(s) removed from 192.0.2.11")),
                  qPrintable(cleared));
-        QVERIFY(!cleared.contains(QStringLiteral("A4:7B:2C:10:01:01")));
+        const QString down73 = QDateTime::fromSecsSinceEpoch(now - 73 * 3600)
+                                   .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        QVERIFY2(cleared.contains(QStringLiteral("<td>1/1/3</td><td>1</td><td>ZTEGC8A10A01</td>"
+                                                 "<td>A4:7B:2C:10:0A:01</td><td>ravi</td><td>") +
+                                  down73 + QStringLiteral("</td><td>LOS</td><td>OK</td>")),
+                 qPrintable(cleared));
+        for (const char* kept : {"A4:7B:2C:10:01:01", "A4:7B:2C:10:01:02"})
+            QVERIFY(!cleared.contains(QString::fromLatin1(kept)));
+        const QList<QJsonObject> lines = auditLines(f.audit());
+        QCOMPARE(lines.size(), 4);
+        const QJsonArray toRemove = lines.at(2).value(QStringLiteral("remove")).toArray();
+        const QJsonArray removed = lines.at(3).value(QStringLiteral("removed")).toArray();
+        QCOMPARE(removed, toRemove);
+        QCOMPARE(removed.size(), 3);
+        QStringList macs;
+        for (const QJsonValue& onu : removed)
+            macs << onu.toObject().value(QStringLiteral("mac")).toString();
+        QVERIFY2(macs.contains(QStringLiteral("A4:7B:2C:10:0A:01")),
+                 qPrintable(macs.join(QLatin1Char(' '))));
+        const QJsonObject ravi =
+            removed.at(macs.indexOf(QStringLiteral("A4:7B:2C:10:0A:01"))).toObject();
+        QCOMPARE(ravi.value(QStringLiteral("port")).toString(), QStringLiteral("1/1/3"));
+        QCOMPARE(ravi.value(QStringLiteral("onu_id")).toString(), QStringLiteral("1"));
+        QCOMPARE(ravi.value(QStringLiteral("serial")).toString(), QStringLiteral("ZTEGC8A10A01"));
+        QCOMPARE(ravi.value(QStringLiteral("down_cause")).toString(), QStringLiteral("LOS"));
+        QCOMPARE(QDateTime::fromString(ravi.value(QStringLiteral("down_since")).toString(),
+                                       Qt::ISODateWithMs)
+                     .toSecsSinceEpoch(),
+                 now - 73 * 3600);
         QVERIFY(f.page(QStringLiteral("onu_offline.php?ip=192.0.2.11"))
-                    .contains(QStringLiteral("No ONU is offline on this OLT.")));
+                    .contains(QStringLiteral("No ONU has been offline that long on this OLT.")));
         QCOMPARE(f.get(QStringLiteral("onu_status.php?") + kOnu).status, 200);
+        QCOMPARE(f.get(QStringLiteral("onu_status.php?ip=192.0.2.11&mac=A4:7B:2C:10:01:02")).status,
+                 200);
+    }
+
+    void aLeadingKOfThePhoneIsAPlus_data() {
+        QTest::addColumn<QString>("phone");
+        QTest::addColumn<QString>("user");
+        QTest::addRow("leading k")
+            << QStringLiteral("k914842700001") << QStringLiteral("+914842700001");
+        QTest::addRow("no k") << QStringLiteral("04842700001") << QStringLiteral("04842700001");
+        QTest::addRow("only the first") << QStringLiteral("kk1") << QStringLiteral("+k1");
+        QTest::addRow("k inside") << QStringLiteral("91k1") << QStringLiteral("91k1");
+        QTest::addRow("capital K") << QStringLiteral("K91") << QStringLiteral("K91");
+        QTest::addRow("empty") << QString() << QString();
+    }
+    void aLeadingKOfThePhoneIsAPlus() {
+        QFETCH(QString, phone);
+        QFETCH(QString, user);
+        QCOMPARE(oltd::sipUserOf(phone), user);
+    }
+
+    // Every ONU init-sim makes for a subscriber comes up online, at a
+    // plausible distance, with sane figures, and takes a configuration.
+    void everyFreshSimulatedOnuIsOnlineAndSane() {
+        support::TestDb client;
+        client.exec(QStringLiteral("INSERT INTO af_site (site, ip) VALUES ('S1','192.0.2.60')"));
+        QStringList macs;
+        for (int i = 0; i < 120; ++i) {
+            const QString mac = QStringLiteral("A4:%1:%2:10:%3:%4")
+                                    .arg(i * 37 % 256, 2, 16, QLatin1Char('0'))
+                                    .arg(i * 91 % 256, 2, 16, QLatin1Char('0'))
+                                    .arg(i / 256, 2, 16, QLatin1Char('0'))
+                                    .arg(i % 256, 2, 16, QLatin1Char('0'))
+                                    .toUpper();
+            macs << mac;
+            client.exec(QStringLiteral("INSERT INTO OLT (SITE, IN_VLAN, ID, MAC, SN) VALUES "
+                                       "('S1', '100', ?, ?, '')"),
+                        {QStringLiteral("u%1").arg(i), mac});
+        }
+        QTemporaryDir dir;
+        const QString sim = dir.filePath(QStringLiteral("net.db"));
+        oltd::sim::initFromClientDb(client.path(), sim, false);
+        support::SettableClock clock;
+        clock.set(QDateTime::currentDateTime());
+        oltd::SimulatedDriver driver(sim, clock, 5);
+        for (const QString& mac : macs) {
+            const oltd::OnuRef onu{QStringLiteral("192.0.2.60"), mac};
+            const auto status = driver.onuStatus(onu);
+            const auto& s = status.value;
+            const QString what = mac + QStringLiteral(": ") + s.state + QLatin1Char(' ') +
+                                 s.lastDownCause + QStringLiteral(" distance ") +
+                                 QString::number(s.distanceMetres) + QStringLiteral(" up ") +
+                                 QString::number(s.uptimeSeconds);
+            QVERIFY2(status.result.ok() && s.state == QLatin1String("ONLINE"), qPrintable(what));
+            QVERIFY2(s.distanceMetres > 0 && s.distanceMetres <= 20000, qPrintable(what));
+            QVERIFY2(s.uptimeSeconds >= 600 && s.uptimeSeconds <= 11 * 86400, qPrintable(what));
+            QVERIFY2(s.rxPowerDbm < -8 && s.rxPowerDbm > -28, qPrintable(what));
+            QVERIFY2(s.oltRxPowerDbm < -8 && s.oltRxPowerDbm > -30, qPrintable(what));
+            const auto traffic = driver.traffic(onu);
+            QVERIFY2(traffic.value.rxBytes > 0 && traffic.value.txBytes > 0, qPrintable(what));
+            QVERIFY2(driver
+                         .wifiSet(onu, {oltd::Band::Ghz24, QStringLiteral("Home"),
+                                        QStringLiteral("12345678")})
+                         .ok(),
+                     qPrintable(what));
+        }
     }
 
     void usageGrowsWithUptime() {
@@ -307,6 +408,23 @@ private slots:
                              wholeOlt ? QString() : QStringLiteral("A4:7B:2C:10:01:01"),
                              QStringLiteral("OK"));
         QCOMPARE(f.get(QStringLiteral("onu_status.php?") + kOnu).status, 200);
+    }
+
+private:
+    // Takes the ONU down as if its signal was lost at `since`.
+    static void setDown(OltdFixture& f, const QString& mac, qint64 since) {
+        const QString name = QStringLiteral("down");
+        {
+            QSqlDatabase db = oltd::sim::open(f.simFile(), name);
+            QSqlQuery q(db);
+            q.prepare(QStringLiteral("UPDATE onu SET state='LOS', down_cause='LOS', "
+                                     "down_since=? WHERE mac=?"));
+            q.addBindValue(since);
+            q.addBindValue(mac);
+            if (!q.exec() || q.numRowsAffected() != 1)
+                QTest::qFail("the ONU could not be taken down", __FILE__, __LINE__);
+        }
+        QSqlDatabase::removeDatabase(name);
     }
 };
 
