@@ -53,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         oltd::queryValue(query, key);
     if (!oltd::missingKey(page, query).isEmpty())
         return 0;
-    const oltd::PageAnswer answer = oltd::servePage(page, query, *network->driver);
+    oltd::PageContext context{*network->driver, network->clock.now(), 72,
+                              [](const QList<oltd::OnuSummary>&) { return true; }};
+    const oltd::PageAnswer answer = oltd::servePage(page, query, context);
     fuzz::require(answer.status >= 200 && answer.status < 600, "an HTTP status",
                   QString::fromUtf8(target));
     return 0;
