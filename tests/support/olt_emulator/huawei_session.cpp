@@ -338,7 +338,7 @@ private:
     Reply infoBlock(Onu& u) {
         const bool up = m_state.isOnline(u);
         const auto f = [](const std::string& label, const std::string& value) {
-            return field(label, 22, value);
+            return field(label, 24, value);
         };
         const std::string dash = "-";
         Reply r{{Dashes77, f("F/S/P", fspText(u)), f("ONT-ID", std::to_string(u.id)),
@@ -356,9 +356,9 @@ private:
                  f("Isolation state", "normal"), f("ONT IP 0 address/mask", dash)}};
         // A long description goes on under the value column.
         const std::string desc = str(u.description);
-        r.lines.push_back(f("Description", desc.substr(0, 53)));
-        for (size_t at = 53; at < desc.size(); at += 53)
-            r.lines.push_back(std::string(26, ' ') + desc.substr(at, 53));
+        r.lines.push_back(f("Description", desc.substr(0, 51)));
+        for (size_t at = 51; at < desc.size(); at += 51)
+            r.lines.push_back(std::string(28, ' ') + desc.substr(at, 51));
         const bool gasp = u.lastCause == QLatin1String("dying-gasp");
         r.lines.insert(
             r.lines.end(),
@@ -602,7 +602,7 @@ private:
             r.lines.push_back(row);
             ++total;
         });
-        r.lines.insert(r.lines.end(), {Dashes63, "  Total: " + std::to_string(total)});
+        r.lines.insert(r.lines.end(), {Dashes63, " Total: " + std::to_string(total)});
         return r;
     }
 
@@ -612,7 +612,7 @@ private:
         r.question = question;
         r.answer = [this, where, action](const std::string& a) -> Reply {
             if (a != "y" && a != "Y")
-                return {{""}};
+                return {};
             auto guard = m_state.lock();
             Onu* o = m_state.find(where[0], where[1], where[2], where[3]);
             if (!o)
