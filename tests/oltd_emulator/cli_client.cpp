@@ -40,8 +40,12 @@ QByteArray CliClient::command(const QByteArray& line, const QByteArray& prompt) 
     QElapsedTimer t;
     t.start();
     while (!(m_buf.startsWith(echo) && m_buf.endsWith(prompt))) {
-        if (m_closed || t.elapsed() > 15000)
-            return "<no answer: " + take() + ">";
+        if (m_closed || t.elapsed() > 15000) {
+            // Nothing of a partial answer may pass for the answer.
+            qWarning("no prompt %s after %s: %s", prompt.constData(), line.constData(),
+                     take().constData());
+            return "<no answer>";
+        }
         poll(100);
     }
     const QByteArray all = take();
