@@ -15,6 +15,7 @@ private slots:
     void loginTranscript();
     void loginRefused_data();
     void loginRefused();
+    void zteUserModeNeedsEnable();
     void answerLayout_data();
     void answerLayout();
     void settingReadBack_data();
@@ -120,6 +121,28 @@ void TestOltEmulatorDialects::loginRefused() {
     QCOMPARE(c.take(), "\r\n" + last);
 }
 
+// An account that lands in ">" is refused the session setup until "enable".
+void TestOltEmulatorDialects::zteUserModeNeedsEnable() {
+    auto emu = startEmulator(Zte, {{QStringLiteral("privileged"), false}});
+    TelnetClient c;
+    QVERIFY(c.connectTo(emu->telnetPort()));
+    QVERIFY(c.waitFor("Username:"));
+    c.send("noc-oltd\n");
+    QVERIFY(c.waitFor("Password:"));
+    c.send("oltd-pass\n");
+    QVERIFY(c.waitFor("\r\nKRN-C320>"));
+    QCOMPARE(
+        c.command("terminal length 0", "KRN-C320>"),
+        lines({QByteArray(9, ' ') + "^", "%Error 20200: Invalid input detected at '^' marker."}));
+    c.send("enable\n");
+    QVERIFY(c.waitFor("Password:"));
+    c.take();
+    c.send("zxr10\n");
+    QVERIFY(c.waitFor("KRN-C320#"));
+    QCOMPARE(c.take(), QByteArray("\r\nKRN-C320#")); // the enable password is not echoed
+    QCOMPARE(c.command("terminal length 0", "KRN-C320#"), QByteArray());
+}
+
 void TestOltEmulatorDialects::answerLayout_data() {
     QTest::addColumn<QString>("state");
     QTest::addColumn<Steps>("setup");
@@ -133,6 +156,43 @@ void TestOltEmulatorDialects::answerLayout_data() {
                   "--------------------------------------------------------------------------",
                   " up      Rx :-22.815(dbm)      Tx:2.104(dbm)        24.919(dB)", "",
                   " down    Tx :6.402(dbm)        Rx:-18.977(dbm)      25.379(dB)"});
+    QTest::addRow("zte detail-info of an offline onu")
+        << Zte << none << QByteArray("show gpon onu detail-info gpon-onu_1/2/3:3") << prompt(Zte)
+        << lines({"ONU interface:         gpon-onu_1/2/3:3",
+                  "  Name:                rao.p",
+                  "  Type:                F670L",
+                  "  State:               ready",
+                  "  Admin state:         enable",
+                  "  Phase state:         DyingGasp",
+                  "  Config state:        success",
+                  "  Authentication mode: sn",
+                  "  SN Bind:             enable with SN check",
+                  "  Serial number:       ZTEGC0FFEE03",
+                  "  Password:            ",
+                  "  Description:         KRN-0103",
+                  "  Vport mode:          gemport",
+                  "  DBA Mode:            Hybrid",
+                  "  ONU Status:          enable",
+                  "  OMCI BW Profile:     N/A",
+                  "  Line Profile:        N/A",
+                  "  Service Profile:     N/A",
+                  "  Multicast encryption:disable",
+                  "  ONU Distance:        0m",
+                  "  Online Duration:     0h 0m 0s",
+                  "  FEC:                 none",
+                  "  1PPS+ToD:            disable",
+                  "------------------------------------------",
+                  "       Authpass Time          OfflineTime             Cause",
+                  "   1   2026-11-02 09:00:00    2026-12-08 02:14:09     DyingGasp",
+                  "   2   0000-00-00 00:00:00    0000-00-00 00:00:00     ",
+                  "   3   0000-00-00 00:00:00    0000-00-00 00:00:00     ",
+                  "   4   0000-00-00 00:00:00    0000-00-00 00:00:00     ",
+                  "   5   0000-00-00 00:00:00    0000-00-00 00:00:00     ",
+                  "   6   0000-00-00 00:00:00    0000-00-00 00:00:00     ",
+                  "   7   0000-00-00 00:00:00    0000-00-00 00:00:00     ",
+                  "   8   0000-00-00 00:00:00    0000-00-00 00:00:00     ",
+                  "   9   0000-00-00 00:00:00    0000-00-00 00:00:00     ",
+                  "  10   0000-00-00 00:00:00    0000-00-00 00:00:00     "});
     QTest::addRow("zte port state")
         << Zte << none << QByteArray("show gpon onu state gpon-olt_1/2/3") << prompt(Zte)
         << lines({"OnuIndex               Admin State  OMCC State   O7 State     Phase State",
@@ -207,6 +267,30 @@ void TestOltEmulatorDialects::answerLayout_data() {
                 "  9   4857544312F0D6E5 HG8310M          -     -/-          VLG-0301_khan",
                 "  "
                 "------------------------------------------------------------------------------"});
+    QTest::addRow("huawei wan status")
+        << Huawei << Steps{"config|VLG-MA5608T(config)#"}
+        << QByteArray("display ont wan-info 0/1 2 5") << QByteArray("VLG-MA5608T(config)#")
+        << lines({"  ---------------------------------------------------------------------",
+                  "  F/S/P                      : 0/1/2",
+                  "  ONT ID                     : 5",
+                  "  ---------------------------------------------------------------------",
+                  "  Index                      : 1",
+                  "  Name                       : 1_INTERNET_R_VID_2218",
+                  "  Service type               : Internet",
+                  "  Connection type            : IP routed",
+                  "  IPv4 Connection status     : Connected",
+                  "  IPv4 access type           : PPPoE",
+                  "  IPv4 address               : 100.74.9.201",
+                  "  Subnet mask                : 255.255.255.255",
+                  "  Default gateway            : 100.74.0.1",
+                  "  Manage VLAN                : 2218",
+                  "  Manage priority            : 0",
+                  "  Option60                   : Disable",
+                  "  IPv4 Primary DNS           : 10.11.0.53",
+                  "  IPv4 Secondary DNS         : 10.11.0.54",
+                  "  MAC address                : E0A3-AC5F-18D2",
+                  "  L2 encap-type              : PPPoE",
+                  "  ---------------------------------------------------------------------"});
     QTest::addRow("huawei service ports of a vlan")
         << Huawei << none << QByteArray("display service-port vlan 2218") << prompt(Huawei)
         << lines({"  Switch-Oriented Flow List",

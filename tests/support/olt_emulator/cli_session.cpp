@@ -104,7 +104,7 @@ CliSession::CliSession(OltState& state, Faults& faults, Sink& sink)
     , m_faults(faults)
     , m_sink(sink) {
     auto guard = m_state.lock();
-    m_pageLength = m_state.config.pageLength;
+    m_pageLength = m_defaultPage = m_state.config.pageLength;
 }
 
 void CliSession::add(std::vector<std::string> words, unsigned modes,
@@ -224,8 +224,7 @@ void CliSession::deliver(Reply reply, bool fromCommand) {
 }
 
 void CliSession::pump() {
-    const int page =
-        m_faults.pagerStuck && m_pageLength == 0 ? m_state.config.pageLength : m_pageLength;
+    const int page = m_faults.pagerStuck && m_pageLength == 0 ? m_defaultPage : m_pageLength;
     std::string out;
     int shown = 0;
     while (!m_pending.empty()) {

@@ -95,6 +95,7 @@ private:
     void onKey(char c);
 
     Sink& m_sink;
+    int m_defaultPage = 24;
     std::vector<Command> m_commands;
     std::vector<std::string> m_pending;
     Reply m_after;
