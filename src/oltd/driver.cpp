@@ -11,7 +11,7 @@ struct CodeText {
     const char* name;
 };
 
-constexpr std::array<CodeText, 8> kCodes{{
+constexpr std::array<CodeText, 9> kCodes{{
     {Code::Ok, "OK"},
     {Code::NotFound, "NOT_FOUND"},
     {Code::Offline, "OFFLINE"},
@@ -20,6 +20,7 @@ constexpr std::array<CodeText, 8> kCodes{{
     {Code::Auth, "AUTH"},
     {Code::Timeout, "TIMEOUT"},
     {Code::DeviceError, "DEVICE_ERROR"},
+    {Code::Busy, "BUSY"},
 }};
 
 } // namespace

@@ -11,7 +11,8 @@
 // Driver behind it.
 namespace oltd {
 
-enum class Code { Ok, NotFound, Offline, Unsupported, NeedsAcs, Auth, Timeout, DeviceError };
+// Busy: the OLT's queue of requests is full; the page asks to come back.
+enum class Code { Ok, NotFound, Offline, Unsupported, NeedsAcs, Auth, Timeout, DeviceError, Busy };
 
 // "OK", "NOT_FOUND", ... as written in pages, logs and the simulated network.
 QString codeName(Code code);

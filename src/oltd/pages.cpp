@@ -458,6 +458,8 @@ int httpStatus(Code code) {
         return 501;
     case Code::Timeout:
         return 504;
+    case Code::Busy:
+        return 503;
     case Code::Auth:
     case Code::DeviceError:
         break;

@@ -47,6 +47,8 @@ QString toldMessage(Code code) {
         return QStringLiteral("The OLT refused the management login");
     case Code::Timeout:
         return QStringLiteral("The OLT did not answer in time");
+    case Code::Busy:
+        return QStringLiteral("The OLT is busy with other requests: try again shortly");
     case Code::DeviceError:
     case Code::Ok:
         break;
