@@ -128,7 +128,8 @@ struct Server::Loop {
     bool stopping = false;
     std::set<std::shared_ptr<Exchange>> waiting;    // handed over, not yet answered
     std::vector<std::shared_ptr<Exchange>> arrived; // not yet taken by the owner
-    int cancelled = 0; // resumed by stop() without an answer, not yet closed
+    int cancelled = 0;                 // resumed by stop() without an answer, not yet closed
+    std::atomic<bool> batching{false}; // the owner is answering a batch
 
     ~Loop() {
         if (daemon)
@@ -140,6 +141,22 @@ struct Server::Loop {
     void wakeUp() const {
         const uint64_t one = 1;
         [[maybe_unused]] const ssize_t n = ::write(wake, &one, sizeof one);
+    }
+
+    // Resumes the connection with its answer, unless it was closed or
+    // answered already.
+    void deliver(const std::shared_ptr<Exchange>& e, Response response) {
+        {
+            std::lock_guard lock(mutex);
+            if (waiting.erase(e) == 0)
+                return;
+            e->response = std::move(response);
+            e->answered = true;
+            MHD_resume_connection(e->connection);
+        }
+        // During the owner's batch, its one wake-up at the end serves all.
+        if (!batching)
+            wakeUp();
     }
 
     int stillCancelled() {
@@ -329,10 +346,25 @@ struct Server::Loop {
     }
 };
 
+// Lets a reply from another thread reach the running loop, and makes stop()
+// wait for a reply that is being delivered.
+struct Server::Gate {
+    std::mutex mutex;
+    Loop* loop = nullptr;
+};
+
 Server::Server(Settings settings, Handler handler, AcceptPolicy accept)
+    : Server(std::move(settings),
+             DeferredHandler([handler = std::move(handler)](const Request& request, Reply reply) {
+                 reply(handler(request));
+             }),
+             std::move(accept)) {}
+
+Server::Server(Settings settings, DeferredHandler handler, AcceptPolicy accept)
     : m_settings(std::move(settings))
     , m_handler(std::move(handler))
-    , m_accept(std::move(accept)) {}
+    , m_accept(std::move(accept))
+    , m_gate(std::make_shared<Gate>()) {}
 
 Server::~Server() {
     stop();
@@ -398,12 +430,18 @@ bool Server::start() {
     m_port = MHD_get_daemon_info(loop->daemon, MHD_DAEMON_INFO_BIND_PORT)->port;
     loop->thread = std::thread([l] { l->run(); });
     m_loop = std::move(loop);
+    std::lock_guard gate(m_gate->mutex);
+    m_gate->loop = m_loop.get();
     return true;
 }
 
 void Server::stop() {
     if (!m_loop)
         return;
+    {
+        std::lock_guard gate(m_gate->mutex);
+        m_gate->loop = nullptr;
+    }
     {
         std::lock_guard lock(m_loop->mutex);
         m_loop->stopping = true;
@@ -429,8 +467,12 @@ void Server::answerArrived() {
         std::lock_guard lock(m_loop->mutex);
         batch.swap(m_loop->arrived);
     }
+    m_loop->batching = true;
     for (const auto& e : batch)
         answer(e);
+    if (!m_loop)
+        return;
+    m_loop->batching = false;
     // The daemon's own wake-up is not among the descriptors an external
     // epoll loop is given.
     if (m_loop)
@@ -445,24 +487,29 @@ void Server::answer(const std::shared_ptr<Exchange>& e) {
         if (m_loop->waiting.count(e) == 0) // closed by stop() meanwhile
             return;
     }
-    Response response;
+    const Reply reply = [gate = std::weak_ptr<Gate>(m_gate), e](Response response) {
+        const auto g = gate.lock();
+        if (!g)
+            return;
+        std::lock_guard lock(g->mutex);
+        if (g->loop)
+            g->loop->deliver(e, std::move(response));
+    };
     try {
-        response = m_handler(e->request);
+        m_handler(e->request, reply);
     } catch (const std::exception&) {
-        response = plain(500, "Internal Server Error");
+        reply(plain(500, "Internal Server Error"));
     }
-    if (!m_loop)
-        return;
-    std::lock_guard lock(m_loop->mutex);
-    if (m_loop->waiting.erase(e) == 0)
-        return;
-    e->response = std::move(response);
-    e->answered = true;
-    MHD_resume_connection(e->connection);
 }
 
 QString shortened(const QString& path, qsizetype most) {
     return path.size() <= most ? path : path.left(most) + QStringLiteral("...");
+}
+
+QString clientText(const QHostAddress& address) {
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    return isV4 ? QHostAddress(v4).toString() : address.toString();
 }
 
 } // namespace httpd

@@ -32,6 +32,13 @@ struct Settings {
 // The service's answer to one request; it runs on the thread that owns the
 // Server.
 using Handler = std::function<Response(const Request&)>;
+// Sends the answer to a request; callable from any thread, once. After the
+// server stopped (or for a connection it closed) it does nothing.
+using Reply = std::function<void(Response)>;
+// A handler that may answer later, from another thread: it is called on the
+// owner's thread and hands its answer to `reply` when it has one, so a page
+// that waits on a device holds neither the owner's thread nor the server's.
+using DeferredHandler = std::function<void(const Request&, Reply)>;
 // Whether a client may connect at all; it runs on the server's own thread as
 // each connection is accepted, before anything of it is read.
 using AcceptPolicy = std::function<bool(const QHostAddress&)>;
@@ -43,6 +50,7 @@ using AcceptPolicy = std::function<bool(const QHostAddress&)>;
 class Server : public QObject {
 public:
     Server(Settings settings, Handler handler, AcceptPolicy accept = {});
+    Server(Settings settings, DeferredHandler handler, AcceptPolicy accept = {});
     ~Server() override;
 
     // Listens; false with errorString() when it cannot.
@@ -56,12 +64,14 @@ public:
 
 private:
     struct Loop;
+    struct Gate;
     void answerArrived();
     void answer(const std::shared_ptr<Exchange>& exchange);
 
     Settings m_settings;
-    Handler m_handler;
+    DeferredHandler m_handler;
     AcceptPolicy m_accept;
+    std::shared_ptr<Gate> m_gate; // how a late reply finds the server, if still running
     std::unique_ptr<Loop> m_loop;
     quint16 m_port = 0;
     QString m_error;
@@ -70,5 +80,9 @@ private:
 // At most `most` characters of a path for a log line or an error page; a
 // client may send a path of megabytes.
 QString shortened(const QString& path, qsizetype most = 200);
+
+// A client's address for logs and pages: an IPv4 client on a dual-stack
+// socket as "10.0.0.5", not "::ffff:10.0.0.5".
+QString clientText(const QHostAddress& address);
 
 } // namespace httpd

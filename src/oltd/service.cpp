@@ -21,12 +21,6 @@ const PageInfo& resultInfo() {
     return info;
 }
 
-QString clientText(const QHostAddress& address) {
-    bool isV4 = false;
-    const quint32 v4 = address.toIPv4Address(&isV4);
-    return isV4 ? QHostAddress(v4).toString() : address.toString();
-}
-
 // Why the request is turned away before its page runs; status 0 when it
 // is not. A configuring page takes GET alone: a HEAD is answered without a
 // body, so nobody would ever see what it did.
@@ -35,7 +29,7 @@ PageAnswer refusal(const httpd::Request& request, const PageInfo* page,
     if (!isAllowed(allow, request.client))
         return errorPage(403, QStringLiteral("DENIED"), QStringLiteral("Forbidden"),
                          QStringLiteral("This service does not serve the network of %1.")
-                             .arg(clientText(request.client)));
+                             .arg(httpd::clientText(request.client)));
     if (!page)
         return errorPage(404, QStringLiteral("NO_PAGE"), QStringLiteral("Page not found"),
                          QStringLiteral("There is no page %1 on this service.")
@@ -143,7 +137,7 @@ httpd::Response OltService::answer(const httpd::Request& request) {
     const QString pageName =
         request.path.startsWith(kPrefix) ? request.path.mid(kPrefix.size()) : QString();
     const PageInfo* page = pageName == resultInfo().name ? &resultInfo() : findPage(pageName);
-    const QString client = clientText(request.client);
+    const QString client = httpd::clientText(request.client);
     if (const PageAnswer refused = refusal(request, page, m_settings.allow); refused.status != 0) {
         if (page && page->configuring) {
             QJsonObject line = auditLine(QStringLiteral("refused"), {}, m_clock.now(), client,

@@ -41,12 +41,6 @@ Answer json(int status, const QJsonObject& object) {
             {}};
 }
 
-QString clientText(const QHostAddress& address) {
-    bool isV4 = false;
-    const quint32 v4 = address.toIPv4Address(&isV4);
-    return isV4 ? QHostAddress(v4).toString() : address.toString();
-}
-
 } // namespace
 
 Sandbox::Sandbox(Settings settings, Log log)
@@ -62,7 +56,7 @@ Sandbox::~Sandbox() = default;
 httpd::Response Sandbox::served(const httpd::Request& request, bool secure) {
     const Answer answer = secure ? answerHttps(request) : answerHttp(request);
     m_log(QStringLiteral("%1 %2 %3 %4")
-              .arg(clientText(request.client),
+              .arg(httpd::clientText(request.client),
                    secure ? QStringLiteral("https") : QStringLiteral("http"),
                    httpd::shortened(request.path), QString::number(answer.status)));
     httpd::Response response{answer.status,

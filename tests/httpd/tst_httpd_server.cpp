@@ -5,6 +5,7 @@
 #include <QSslSocket>
 #include <QTimer>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -287,6 +288,37 @@ private slots:
         QVERIFY(halfSent.waitClosed());
         RawClient after(port);
         QVERIFY(!after.isOpen());
+    }
+
+    // A page answered later from another thread holds up neither the pages
+    // answered meanwhile nor the server's stop; a reply after the stop, or a
+    // second reply, does nothing.
+    void aDeferredAnswerComesFromAnotherThread() {
+        std::vector<httpd::Reply> held;
+        httpd::Server server(httpd::Settings{}, httpd::DeferredHandler([&](const httpd::Request& r,
+                                                                           httpd::Reply reply) {
+                                 if (r.path == QLatin1String("/later"))
+                                     held.push_back(reply);
+                                 else
+                                     reply(echo(r));
+                             }));
+        QVERIFY(server.start());
+        RawClient slow(server.port()), quick(server.port()), late(server.port());
+        slow.send(get("/later"));
+        quick.send(get("/now"));
+        QCOMPARE(quick.answers(1).value(0).status, 200);
+        QVERIFY(slow.received().isEmpty());
+        std::thread([reply = held.at(0)] {
+            reply({202, "done", {}});
+            reply({500, "twice", {}});
+        }).join();
+        QCOMPARE(slow.answers(1).value(0).status, 202);
+        late.send(get("/later"));
+        QVERIFY(QTest::qWaitFor([&] { return held.size() == 2; }));
+        server.stop();
+        held.at(1)({200, "after the stop", {}});
+        QVERIFY(late.waitClosed());
+        QVERIFY(late.received().isEmpty());
     }
 
     void aLongPathIsShortenedForTheLog_data() {
