@@ -166,7 +166,6 @@ struct Service {
         s.listenAddress = QHostAddress::LocalHost;
         s.allow = {{QHostAddress::LocalHost, 8}};
         s.auditLog = dir.filePath(QStringLiteral("audit.log"));
-        s.driver = QStringLiteral("simulated");
         s.simulatedFile = network;
         driver = std::make_unique<oltd::SimulatedDriver>(network, clock, 5);
         service = std::make_unique<oltd::OltService>(s, *driver, clock, [](const QString&) {});

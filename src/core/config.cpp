@@ -129,6 +129,12 @@ int Config::waitLimitSeconds() const {
     return number(QStringLiteral("app/wait_limit_seconds"), 20, 1, 3600);
 }
 
+QStringList Config::keys() const {
+    QStringList list = m_values.keys();
+    list.sort();
+    return list;
+}
+
 bool readableByOthers(const QString& path) {
     return QFile::permissions(path).testFlag(QFileDevice::ReadOther);
 }

@@ -35,6 +35,8 @@ public:
 
     QString path() const { return m_path; }
     bool has(const QString& key) const;
+    // Every key, "section/key" in lower case, sorted.
+    QStringList keys() const;
 
     // The value of a key the caller cannot work without: throws ConfigError
     // "Missing setting [section] key in FILE" when absent or empty.

@@ -3,6 +3,7 @@
 #include "core/clock.h"
 #include "core/config.h"
 #include "core/service_process.h"
+#include "oltd/devices.h"
 #include "oltd/service.h"
 #include "oltd/simulated_driver.h"
 #include "oltd/simulated_network.h"
@@ -55,12 +56,29 @@ int number(const QStringList& args, const QString& name) {
     return n;
 }
 
+// What the service serves, for its log.
+QString inventoryText(const ServiceSettings& s) {
+    QStringList olts;
+    for (const OltEntry& e : s.inventory.olts)
+        olts << QStringLiteral("%1 (%2)").arg(e.ip, e.driver);
+    QString text = olts.isEmpty() ? QStringLiteral("no OLTs in the inventory")
+                                  : QStringLiteral("OLTs ") + olts.join(QStringLiteral(", "));
+    if (!s.inventory.defaultDriver.isEmpty())
+        text += QStringLiteral("; other addresses: %1").arg(s.inventory.defaultDriver);
+    if (!s.simulatedFile.isEmpty())
+        text += QStringLiteral("; simulated network %1").arg(s.simulatedFile);
+    return text;
+}
+
 int serve(const QStringList& args) {
     const core::Config config = core::Config::load(option(args, QStringLiteral("--config")));
     const ServiceSettings settings = ServiceSettings::fromConfig(config);
     const core::SystemClock clock;
-    SimulatedDriver driver(settings.simulatedFile, clock, settings.rebootSeconds);
-    OltService service(settings, driver, clock, log);
+    // A network file that cannot be used stops the service now, not at the
+    // first request.
+    if (!settings.simulatedFile.isEmpty())
+        SimulatedDriver(settings.simulatedFile, clock, settings.rebootSeconds);
+    OltService service(settings, settings.inventory, deviceMaker(settings, clock), clock, log);
     const quint16 port = service.start();
     if (port == 0) {
         log(QStringLiteral("cannot listen on %1 port %2")
@@ -79,9 +97,9 @@ int serve(const QStringList& args) {
         log(QStringLiteral("cannot set up signal handling"));
         return 1;
     }
-    log(QStringLiteral("listening on %1 port %2, driver %3, network %4")
-            .arg(settings.listenAddress.toString(), QString::number(port), settings.driver,
-                 settings.simulatedFile));
+    log(QStringLiteral("listening on %1 port %2; %3")
+            .arg(settings.listenAddress.toString(), QString::number(port),
+                 inventoryText(settings)));
     const int code = QCoreApplication::exec();
     log(QStringLiteral("stopped"));
     return code;

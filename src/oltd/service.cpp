@@ -1,5 +1,6 @@
 #include "oltd/service.h"
 
+#include "oltd/fixed_driver.h"
 #include "oltd/html.h"
 
 #include <QJsonArray>
@@ -105,35 +106,102 @@ void killedAfterAuditLineInTests() {
 
 } // namespace
 
+namespace {
+
+// A driver the service was given, shared by every OLT.
+struct SharedDevice final : Device {
+    explicit SharedDevice(Driver& d)
+        : shared(d) {}
+    Driver& driver() override { return shared; }
+    Driver& shared;
+};
+
+const QString kSharedLane = QStringLiteral("simulated");
+const int kRetryAfterSeconds = 5;
+
+} // namespace
+
+// One request on its way through an OLT's lane.
+struct OltService::Run {
+    const PageInfo* page = nullptr;
+    httpd::Request request;
+    QString client;
+    QDateTime now;
+    QString id;            // a change's, in its audit lines
+    bool recorded = false; // the change's audit line is on disk
+    QString auditFailure;  // why it is not, for the service log
+    PageAnswer answer;
+};
+
 OltService::OltService(const ServiceSettings& settings, Driver& driver, const core::Clock& clock,
                        Log log)
+    : OltService(
+          settings, Inventory{{}, kSharedLane},
+          [&driver](const OltEntry*) { return std::make_unique<SharedDevice>(driver); }, clock,
+          std::move(log)) {}
+
+OltService::OltService(const ServiceSettings& settings, Inventory inventory, DeviceMaker makeDevice,
+                       const core::Clock& clock, Log log)
     : m_settings(settings)
-    , m_driver(driver)
+    , m_inventory(std::move(inventory))
+    , m_makeDevice(std::move(makeDevice))
     , m_clock(clock)
     , m_log(std::move(log))
     , m_audit(settings.auditLog)
-    , m_server(
-          settings.server(), [this](const httpd::Request& r) { return answer(r); },
-          [allow = settings.allow](const QHostAddress& client) {
-              return isAllowed(allow, client);
-          }) {}
+    , m_owner(std::make_unique<QObject>())
+    , m_lanes(settings.queueDepth, std::chrono::seconds(settings.sessionIdleSeconds),
+              [this](const QString& lane) { return laneSpec(lane); })
+    , m_server(settings.server(),
+               httpd::DeferredHandler(
+                   [this](const httpd::Request& r, httpd::Reply reply) { answer(r, reply); }),
+               [allow = settings.allow](const QHostAddress& client) {
+                   return isAllowed(allow, client);
+               }) {}
+
+OltService::~OltService() {
+    stop();
+}
 
 quint16 OltService::start() {
     return m_server.start() ? m_server.port() : 0;
 }
 
-bool OltService::audit(const QJsonObject& line) {
-    QString why;
-    if (m_audit.append(line, &why))
+void OltService::stop() {
+    m_server.stop();
+    m_lanes.stop();
+}
+
+bool OltService::audit(const QJsonObject& line, QString* why) {
+    QString reason;
+    if (m_audit.append(line, &reason))
         return true;
-    m_log(QStringLiteral("audit log: %1; %2 %3 %4")
-              .arg(why, line.value(QStringLiteral("event")).toString(),
-                   line.value(QStringLiteral("page")).toString(),
-                   line.value(QStringLiteral("id")).toString()));
+    if (why)
+        *why = QStringLiteral("audit log: %1; %2 %3 %4")
+                   .arg(reason, line.value(QStringLiteral("event")).toString(),
+                        line.value(QStringLiteral("page")).toString(),
+                        line.value(QStringLiteral("id")).toString());
     return false;
 }
 
-httpd::Response OltService::answer(const httpd::Request& request) {
+void OltService::auditOrLog(const QJsonObject& line) {
+    QString why;
+    if (!audit(line, &why))
+        m_log(why);
+}
+
+QString OltService::laneOf(const QString& ip) const {
+    if (const OltEntry* entry = m_inventory.find(ip))
+        return entry->driver == QLatin1String("simulated") ? kSharedLane
+                                                           : QStringLiteral("olt ") + entry->ip;
+    return m_inventory.defaultDriver.isEmpty() ? QString() : kSharedLane;
+}
+
+Lanes::Spec OltService::laneSpec(const QString& lane) const {
+    const OltEntry* entry = lane == kSharedLane ? nullptr : m_inventory.find(lane.mid(4));
+    return {entry ? entry->sessions : 1, [this, entry] { return m_makeDevice(entry); }};
+}
+
+void OltService::answer(const httpd::Request& request, const httpd::Reply& reply) {
     const QString pageName =
         request.path.startsWith(kPrefix) ? request.path.mid(kPrefix.size()) : QString();
     const PageInfo* page = pageName == resultInfo().name ? &resultInfo() : findPage(pageName);
@@ -144,58 +212,115 @@ httpd::Response OltService::answer(const httpd::Request& request) {
                                          *page, request.query);
             line.insert(QStringLiteral("outcome"), refused.outcome);
             line.insert(QStringLiteral("status"), refused.status);
-            audit(line);
+            auditOrLog(line);
         }
         m_log(QStringLiteral("%1 %2 %3 %4")
                   .arg(client, httpd::shortened(request.path), QString::number(refused.status),
                        refused.outcome));
         if (refused.status != 405)
-            return respond(refused);
-        return respond(refused, {{"Allow", page->configuring ? "GET" : "GET, HEAD"}});
+            return reply(respond(refused));
+        return reply(respond(refused, {{"Allow", page->configuring ? "GET" : "GET, HEAD"}}));
     }
     if (page == &resultInfo())
-        return keptResult(queryValue(request.query, QStringLiteral("id")));
+        return reply(keptResult(queryValue(request.query, QStringLiteral("id"))));
+    auto run = std::make_shared<Run>();
+    run->page = page;
+    run->request = request;
+    run->client = client;
+    run->now = m_clock.now();
     if (page->configuring)
-        return change(*page, request, client);
-    // Reads are not logged: desks poll status pages all day.
-    PageContext context{m_driver, m_clock.now(), m_settings.offlineMinHours, {}};
-    return respond(servePage(*page, request.query, context));
+        run->id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    dispatch(run, reply);
 }
 
-httpd::Response OltService::change(const PageInfo& page, const httpd::Request& request,
-                                   const QString& client) {
-    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    bool recorded = false;
+void OltService::dispatch(const std::shared_ptr<Run>& run, const httpd::Reply& reply) {
+    const QString ip = queryValue(run->request.query, QStringLiteral("ip")).trimmed();
+    const QString lane = laneOf(ip);
+    if (lane.isEmpty())
+        return reply(answerWithout(*run, Code::NotFound,
+                                   QStringLiteral("OLT %1 IS NOT IN THE INVENTORY").arg(ip)));
+    QObject* owner = m_owner.get();
+    const bool queued = m_lanes.submit(lane, [this, run, reply, owner](Driver& driver) {
+        work(*run, driver);
+        // The service outlives its lanes, which are stopped before it goes.
+        QMetaObject::invokeMethod(
+            owner, [this, run, reply] { reply(finish(*run)); }, Qt::QueuedConnection);
+    });
+    if (!queued)
+        reply(answerWithout(*run, Code::Busy,
+                            QStringLiteral("OLT %1 is busy with other requests: try again in a "
+                                           "few seconds")
+                                .arg(ip)));
+}
+
+void OltService::work(Run& run, Driver& driver) {
     const auto beforeChange = [&](const QList<OnuSummary>& toRemove) {
-        QJsonObject line =
-            auditLine(QStringLiteral("change"), id, m_clock.now(), client, page, request.query);
-        if (page.name == QLatin1String("onu_offline.php"))
+        QJsonObject line = auditLine(QStringLiteral("change"), run.id, m_clock.now(), run.client,
+                                     *run.page, run.request.query);
+        if (run.page->name == QLatin1String("onu_offline.php"))
             line.insert(QStringLiteral("remove"), onuList(toRemove));
-        recorded = audit(line);
-        if (recorded)
+        run.recorded = audit(line, &run.auditFailure);
+        if (run.recorded)
             killedAfterAuditLineInTests();
-        return recorded;
+        return run.recorded;
     };
-    PageContext context{m_driver, m_clock.now(), m_settings.offlineMinHours, beforeChange};
-    const PageAnswer answer = servePage(page, request.query, context);
+    PageContext context{driver, run.now, m_settings.offlineMinHours, beforeChange};
+    try {
+        run.answer = servePage(*run.page, run.request.query, context);
+    } catch (const std::exception& e) {
+        run.answer =
+            errorPage(500, QStringLiteral("PAGE_FAILED"), QStringLiteral("Page failed"),
+                      QStringLiteral("The page failed: %1").arg(QString::fromUtf8(e.what())));
+    }
+}
+
+httpd::Response OltService::finish(Run& run) {
+    if (!run.auditFailure.isEmpty())
+        m_log(run.auditFailure);
+    // Reads are not logged: desks poll status pages all day.
+    if (!run.page->configuring)
+        return respond(run.answer);
+    const PageInfo& page = *run.page;
+    const PageAnswer& answer = run.answer;
     // The service log leaves the query out: it carries passwords.
     m_log(QStringLiteral("%1 %2 %3 %4")
-              .arg(client, httpd::shortened(request.path), QString::number(answer.status),
+              .arg(run.client, httpd::shortened(run.request.path), QString::number(answer.status),
                    answer.outcome));
-    if (!recorded)
+    if (!run.recorded)
         return respond(answer); // nothing was done, so nothing to keep
-    QJsonObject line =
-        auditLine(QStringLiteral("outcome"), id, m_clock.now(), client, page, request.query);
+    QJsonObject line = auditLine(QStringLiteral("outcome"), run.id, m_clock.now(), run.client, page,
+                                 run.request.query);
     line.insert(QStringLiteral("outcome"), answer.outcome);
     line.insert(QStringLiteral("status"), answer.status);
     if (page.name == QLatin1String("onu_offline.php"))
         line.insert(QStringLiteral("removed"), onuList(answer.removed));
-    audit(line);
+    auditOrLog(line);
     const QString location = kPrefix + resultInfo().name + QStringLiteral("?id=") +
                              m_results.keep(answer, m_clock.now());
     HtmlPage moved(QStringLiteral("See the result"));
     moved.paragraph(QStringLiteral("The result is at %1.").arg(location));
     return respond({303, moved.html(), answer.outcome, {}}, {{"Location", location.toUtf8()}});
+}
+
+httpd::Response OltService::answerWithout(Run& run, Code code, const QString& message) {
+    FixedDriver fixed(code, message);
+    // Nothing is changed, so nothing needs an audit line before it.
+    PageContext context{fixed, run.now, m_settings.offlineMinHours,
+                        [](const QList<OnuSummary>&) { return true; }};
+    const PageAnswer answer = servePage(*run.page, run.request.query, context);
+    if (run.page->configuring) {
+        QJsonObject line = auditLine(QStringLiteral("refused"), {}, m_clock.now(), run.client,
+                                     *run.page, run.request.query);
+        line.insert(QStringLiteral("outcome"), answer.outcome);
+        line.insert(QStringLiteral("status"), answer.status);
+        auditOrLog(line);
+        m_log(QStringLiteral("%1 %2 %3 %4")
+                  .arg(run.client, httpd::shortened(run.request.path),
+                       QString::number(answer.status), answer.outcome));
+    }
+    if (code == Code::Busy)
+        return respond(answer, {{"Retry-After", QByteArray::number(kRetryAfterSeconds)}});
+    return respond(answer);
 }
 
 httpd::Response OltService::keptResult(const QString& key) {

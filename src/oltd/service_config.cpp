@@ -76,17 +76,23 @@ ServiceSettings ServiceSettings::fromConfig(const core::Config& config) {
     readLimits(s, config);
     s.auditLog = config.required(QStringLiteral("service/audit_log"));
     s.offlineMinHours = config.number(QStringLiteral("oltd/offline_min_hours"), 72, 1, 24 * 365);
-    s.driver = config.required(QStringLiteral("driver/name"));
-    if (s.driver == QLatin1String("simulated")) {
+    s.queueDepth = config.number(QStringLiteral("oltd/queue_depth"), 8, 1, 1000);
+    s.sessionIdleSeconds =
+        config.number(QStringLiteral("oltd/session_idle_seconds"), 120, 5, 86400);
+    s.stateDir = config.value(QStringLiteral("oltd/state_dir"));
+    const QString legacyDriver = config.value(QStringLiteral("driver/name"));
+    if (!legacyDriver.isEmpty() && legacyDriver != QLatin1String("simulated"))
+        throw bad(QStringLiteral("driver/name"), file,
+                  QStringLiteral("names an unknown driver \"%1\" (known: simulated); real "
+                                 "OLTs are named in [olt «address»] sections")
+                      .arg(legacyDriver));
+    s.inventory = readInventory(config);
+    if (s.inventory.uses(QStringLiteral("simulated"))) {
         s.simulatedFile = config.required(QStringLiteral("simulated/network_file"));
         const QString rebootKey = QStringLiteral("simulated/reboot_seconds");
         s.rebootSeconds = config.number(rebootKey, 5);
         if (s.rebootSeconds < 0 || s.rebootSeconds > 600)
             throw bad(rebootKey, file, QStringLiteral("must be 0 to 600"));
-    } else {
-        throw bad(
-            QStringLiteral("driver/name"), file,
-            QStringLiteral("names an unknown driver \"%1\" (known: simulated)").arg(s.driver));
     }
     return s;
 }

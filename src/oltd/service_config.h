@@ -2,6 +2,7 @@
 
 #include "core/config.h"
 #include "httpd/server.h"
+#include "oltd/inventory.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -31,7 +32,16 @@ struct ServiceSettings {
     // [oltd] offline_min_hours: clearing offline ONUs removes only those
     // down at least this long.
     int offlineMinHours = 72;
-    QString driver;
+    // [oltd] queue_depth: requests that may wait for one OLT; one more is
+    // answered BUSY.
+    int queueDepth = 8;
+    // [oltd] session_idle_seconds: an OLT's command line unused this long
+    // is logged out.
+    int sessionIdleSeconds = 120;
+    // [oltd] state_dir: where each OLT's ONU index is kept across restarts;
+    // empty: in memory only.
+    QString stateDir;
+    Inventory inventory;
     QString simulatedFile;
     int rebootSeconds = 5;
 

@@ -94,7 +94,6 @@ struct OltdFixture {
         s.port = 0;
         s.allow = oltd::parseAllow(allow, QStringLiteral("service/allow"), QStringLiteral("test"));
         s.auditLog = auditFile();
-        s.driver = QStringLiteral("simulated");
         s.simulatedFile = simFile();
         s.rebootSeconds = rebootSeconds;
         driver = std::make_unique<oltd::SimulatedDriver>(simFile(), clock, rebootSeconds);

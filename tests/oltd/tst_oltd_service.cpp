@@ -256,7 +256,8 @@ private slots:
         request.path = QStringLiteral("/olt/onu_restart.php");
         request.query = QUrlQuery(QStringLiteral("ip=192.0.2.11&mac=A4:7B:2C:10:01:01"));
         request.client = QHostAddress::LocalHost;
-        const auto answer = f.service->answer(request);
+        httpd::Response answer;
+        f.service->answer(request, [&](httpd::Response r) { answer = std::move(r); });
         QCOMPARE(answer.status, 403);
         QVERIFY(answer.body.contains("does not serve the network of 127.0.0.1"));
         const QList<QJsonObject> lines = auditLines(f.audit());
@@ -417,7 +418,7 @@ private slots:
         QCOMPARE(s.port, quint16(8470));
         QVERIFY(oltd::isAllowed(s.allow, QHostAddress(QStringLiteral("10.20.3.4"))));
         QVERIFY(!oltd::isAllowed(s.allow, QHostAddress(QStringLiteral("10.21.3.4"))));
-        QCOMPARE(s.driver, QStringLiteral("simulated"));
+        QCOMPARE(s.inventory.defaultDriver, QStringLiteral("simulated"));
         const QList<int> limits{s.maxConnections,     s.maxConnectionsPerClient,
                                 s.idleTimeoutSeconds, s.requestTimeoutSeconds,
                                 s.maxUrlBytes,        s.maxHeaderBytes,
