@@ -17,7 +17,8 @@ endif()
 install(FILES data/zelcrm.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/icons/zelcrm.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-file(GLOB zel_example_configs ${CMAKE_SOURCE_DIR}/etc/*.example.ini)
+file(GLOB zel_example_configs ${CMAKE_SOURCE_DIR}/etc/*.example.ini
+     ${CMAKE_SOURCE_DIR}/etc/*.example.secrets)
 install(FILES ${zel_example_configs} DESTINATION ${CMAKE_INSTALL_DATADIR}/zelcrm)
 
 # The unit in etc/ names the program where a hand install puts it; the

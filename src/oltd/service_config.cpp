@@ -58,7 +58,8 @@ bool isAllowed(const QList<Subnet>& allow, const QHostAddress& client) {
     return false;
 }
 
-ServiceSettings ServiceSettings::fromConfig(const core::Config& config) {
+ServiceSettings ServiceSettings::fromConfig(const core::Config& config,
+                                            const QProcessEnvironment& env) {
     ServiceSettings s;
     const QString file = config.path();
     const QString addressKey = QStringLiteral("service/listen_address");
@@ -86,7 +87,7 @@ ServiceSettings ServiceSettings::fromConfig(const core::Config& config) {
                   QStringLiteral("names an unknown driver \"%1\" (known: simulated); real "
                                  "OLTs are named in [olt «address»] sections")
                       .arg(legacyDriver));
-    s.inventory = readInventory(config);
+    s.inventory = readInventory(config, env);
     if (s.inventory.uses(QStringLiteral("simulated"))) {
         s.simulatedFile = config.required(QStringLiteral("simulated/network_file"));
         const QString rebootKey = QStringLiteral("simulated/reboot_seconds");

@@ -45,7 +45,10 @@ struct ServiceSettings {
     QString simulatedFile;
     int rebootSeconds = 5;
 
-    static ServiceSettings fromConfig(const core::Config& config);
+    // `env`: where a systemd credential directory is found.
+    static ServiceSettings fromConfig(
+        const core::Config& config,
+        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
     // The HTTP server's settings: address, port and limits.
     httpd::Settings server() const;
 };

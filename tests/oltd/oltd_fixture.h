@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -161,3 +162,21 @@ inline QString bodyText(const QByteArray& html) {
         .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
         .replace(QStringLiteral("&gt;"), QStringLiteral(">"));
 }
+
+#ifdef ZELCRM_SOURCE
+// The package's template, its secrets handed over from the example secrets
+// file as the unit hands them (a systemd credential in `credentials`).
+inline oltd::ServiceSettings productionTemplate(const QTemporaryDir& credentials) {
+    QFile example(QStringLiteral(ZELCRM_SOURCE "/etc/zelcrm-oltd.example.secrets"));
+    example.open(QIODevice::ReadOnly);
+    QFile secrets(credentials.filePath(QStringLiteral("zelcrm-oltd-secrets")));
+    secrets.open(QIODevice::WriteOnly);
+    secrets.write(example.readAll());
+    secrets.close();
+    secrets.setPermissions(QFileDevice::ReadOwner);
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("CREDENTIALS_DIRECTORY"), credentials.path());
+    return oltd::ServiceSettings::fromConfig(
+        core::Config::load(QStringLiteral(ZELCRM_SOURCE "/etc/zelcrm-oltd.example.ini")), env);
+}
+#endif

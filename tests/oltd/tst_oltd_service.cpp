@@ -413,12 +413,11 @@ private slots:
     }
 
     void theProductionTemplateIsAValidConfiguration() {
-        const auto s = oltd::ServiceSettings::fromConfig(
-            core::Config::load(QStringLiteral(ZELCRM_SOURCE "/etc/zelcrm-oltd.example.ini")));
+        QTemporaryDir credentials;
+        const auto s = productionTemplate(credentials);
         QCOMPARE(s.port, quint16(8470));
         QVERIFY(oltd::isAllowed(s.allow, QHostAddress(QStringLiteral("10.20.3.4"))));
         QVERIFY(!oltd::isAllowed(s.allow, QHostAddress(QStringLiteral("10.21.3.4"))));
-        QCOMPARE(s.inventory.defaultDriver, QStringLiteral("simulated"));
         const QList<int> limits{s.maxConnections,     s.maxConnectionsPerClient,
                                 s.idleTimeoutSeconds, s.requestTimeoutSeconds,
                                 s.maxUrlBytes,        s.maxHeaderBytes,
