@@ -4,6 +4,7 @@
 #include "core/config.h"
 #include "core/service_process.h"
 #include "oltd/devices.h"
+#include "oltd/host_key.h"
 #include "oltd/service.h"
 #include "oltd/simulated_driver.h"
 #include "oltd/simulated_network.h"
@@ -28,7 +29,10 @@ const char* const kUsage =
     "      make the OLT (or one ONU) answer CODE to every operation: OK, NOT_FOUND,\n"
     "      OFFLINE, UNSUPPORTED, NEEDS_ACS, AUTH, TIMEOUT, DEVICE_ERROR (OK restores it)\n"
     "  zelcrm-oltd seed-sim --sim FILE --olts N --onus N\n"
-    "      a large synthetic network (benchmarks)\n";
+    "      a large synthetic network (benchmarks)\n"
+    "  zelcrm-oltd host-key --address HOST [--port N] [--legacy-ssh]\n"
+    "      print the SHA256 fingerprint of the OLT's SSH host key, for its\n"
+    "      host_key_sha256 key (check it with the OLT's own console first)\n";
 
 void log(const QString& line) {
     core::serviceLog("zelcrm-oltd", line);
@@ -133,6 +137,21 @@ int seedSim(const QStringList& args) {
     return 0;
 }
 
+int hostKey(const QStringList& args) {
+    const QString port = option(args, QStringLiteral("--port"), false);
+    QString error;
+    const QString fingerprint =
+        sshHostKeyFingerprint(option(args, QStringLiteral("--address")),
+                              quint16(port.isEmpty() ? 22 : number(args, QStringLiteral("--port"))),
+                              args.contains(QStringLiteral("--legacy-ssh")), &error);
+    if (fingerprint.isEmpty()) {
+        std::fprintf(stderr, "zelcrm-oltd: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(fingerprint));
+    return 0;
+}
+
 } // namespace
 
 void settleTimeZone() {
@@ -149,6 +168,8 @@ int runCommandLine(const QStringList& arguments) {
             return simAnswer(args);
         if (command == QLatin1String("seed-sim"))
             return seedSim(args);
+        if (command == QLatin1String("host-key"))
+            return hostKey(args);
         if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
             std::fputs(kUsage, stdout);
             return 0;

@@ -46,9 +46,9 @@ struct ServiceSettings {
     int rebootSeconds = 5;
 
     // `env`: where a systemd credential directory is found.
-    static ServiceSettings fromConfig(
-        const core::Config& config,
-        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+    static ServiceSettings
+    fromConfig(const core::Config& config,
+               const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
     // The HTTP server's settings: address, port and limits.
     httpd::Settings server() const;
 };
