@@ -4,8 +4,6 @@ namespace oltd {
 
 namespace {
 
-// Escapes into the page as it grows; the status page is asked for many times
-// a second, so no temporary strings are made on the way.
 // Escapes straight into the page's UTF-8 bytes; the status page is asked
 // for many times a second, so the text is encoded in place, with no
 // temporary strings on the way.
