@@ -1014,6 +1014,12 @@ void TestOltEmulatorDialects::acsManagedOnuIgnoresOmciSettings_data() {
                  "ssid ctrl wifi_0/1 name Other|KRN-C320(gpon-onu-mng)#", "end|KRN-C320#"}
         << QByteArray("show onu running config gpon-onu_1/2/3:7")
         << QByteArray("ssid ctrl wifi_0/1 name Bansal_Home") << QByteArray("Other");
+    QTest::addRow("zte onu type managed outside omci")
+        << Zte << QByteArray("ZTEGC4A7D19E") << Steps()
+        << QByteArray("show running-config | include service-mgmt-via-non-omci")
+        << QByteArray("  onu-type F670L gpon max-tcont 8 max-gemport 32 max-switch-perslot 8 "
+                      "max-flow-perswitch 8 max-iphost 5 service-mgmt-via-non-omci\r\n")
+        << QByteArray("ZTE-F660");
     QTest::addRow("huawei tr-069 ont shows no omci wan")
         << Huawei << QByteArray("HWTC9C2E71A4") << Steps{"config|VLG-MA5608T(config)#"}
         << QByteArray("display ont wan-info 0/1 2 5")
