@@ -27,6 +27,8 @@ private slots:
     void huaweiLoginNotice_data();
     void huaweiLoginNotice();
     void huaweiFrameListIsItsPortLists();
+    void huaweiReleaseVariants_data();
+    void huaweiReleaseVariants();
     void reboot_data();
     void reboot();
     void rebootEnds();
@@ -870,6 +872,66 @@ void TestOltEmulatorDialects::huaweiFrameListIsItsPortLists() {
     QCOMPARE(c->command("display ont info 0 all", prompt(Huawei)), port2 + port3);
     QCOMPARE(c->command("display ont info 1 all", prompt(Huawei)),
              lines({"  Failure: There is no ONT available"}));
+}
+
+void TestOltEmulatorDialects::huaweiReleaseVariants_data() {
+    QTest::addColumn<QJsonObject>("changes");
+    QTest::addColumn<Steps>("setup");
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<Steps>("present");
+    QTest::addColumn<QByteArray>("absent");
+    const QJsonObject older = {{QStringLiteral("olderRelease"), true}};
+    const QJsonObject newer = {{QStringLiteral("newSummaryHeader"), true}};
+    const Steps config = {"config|VLG-MA5608T(config)#"};
+    const Steps board = config + Steps{"interface gpon 0/1|VLG-MA5608T(config-if-gpon-0/1)#"};
+    QTest::addRow("older ont info without units")
+        << older << Steps() << QByteArray("display ont info 0 1 2 5")
+        << Steps{"  Memory occupation       : 41\r\n", "  Temperature             : 44\r\n"}
+        << QByteArray("(C)");
+    QTest::addRow("older wan-info labels")
+        << older << config << QByteArray("display ont wan-info 0/1 2 5")
+        << Steps{"  Connection status          : Connected\r\n",
+                 "  IP access type             : PPPoE\r\n",
+                 "  IP                         : 100.74.9.201\r\n"}
+        << QByteArray("IPv4 address");
+    QTest::addRow("older optics start at the receive power")
+        << older << board << QByteArray("display ont optical-info 2 5")
+        << Steps{"  " + QByteArray(77, '-') +
+                 "\r\n  Rx optical power(dBm)                  : -21.47\r\n"}
+        << QByteArray("Module type");
+    QTest::addRow("ma5800 system up duration")
+        << QJsonObject{{QStringLiteral("model"), QStringLiteral("MA5800-X7")}} << Steps()
+        << QByteArray("display ont info 0 1 2 9")
+        << Steps{"  ONT online duration     : -\r\n  ONT system up duration  : -\r\n"}
+        << QByteArray();
+    QTest::addRow("newer totals in the summary")
+        << newer << Steps() << QByteArray("display ont info summary 0/1/2")
+        << Steps{"  In port 0/1/2, the total number of ONTs are: 3, online: 2, offline: 1\r\n"}
+        << QByteArray("the total of");
+    QTest::addRow("newer totals in a list")
+        << newer << Steps() << QByteArray("display ont info 0 1 2 all")
+        << Steps{"  In port 0/ 1/2 , the total number of ONTs are: 3, online: 2, offline: 1\r\n"}
+        << QByteArray("the total of");
+}
+
+// Firmware releases and models that print the same facts differently.
+void TestOltEmulatorDialects::huaweiReleaseVariants() {
+    QFETCH(QJsonObject, changes);
+    QFETCH(Steps, setup);
+    QFETCH(QByteArray, command);
+    QFETCH(Steps, present);
+    QFETCH(QByteArray, absent);
+    auto emu = startEmulator(Huawei, changes);
+    auto c = telnetLogin(*emu, Huawei);
+    QVERIFY(c);
+    runSteps(*c, setup);
+    const QByteArray p =
+        setup.isEmpty() ? prompt(Huawei) : setup.last().mid(setup.last().indexOf('|') + 1);
+    const QByteArray shown = c->command(command, p);
+    for (const QByteArray& text : present)
+        QVERIFY2(shown.contains(text), shown.constData());
+    if (!absent.isEmpty())
+        QVERIFY2(!shown.contains(absent), shown.constData());
 }
 
 void TestOltEmulatorDialects::reboot_data() {

@@ -584,14 +584,16 @@ private:
             return field(label, 24, value);
         };
         const std::string dash = "-";
+        const bool old = m_state.config.olderRelease; // no units after the numbers
         Reply r{{Dashes77, f("F/S/P", fspText(u)), f("ONT-ID", std::to_string(u.id)),
                  f("Control flag", "active"), f("Run state", up ? "online" : "offline"),
                  f("Config state", up ? "normal" : "initial"),
                  f("Match state", up ? "match" : "initial"), f("DBA type", up ? "SR" : dash),
                  f("ONT distance(m)", up ? std::to_string(u.distance) : dash),
-                 f("ONT battery state", "not support"), f("Memory occupation", up ? "41%" : dash),
+                 f("ONT battery state", "not support"),
+                 f("Memory occupation", up ? (old ? "41" : "41%") : dash),
                  f("CPU occupation", up ? "3%" : dash),
-                 f("Temperature", up ? fixed(u.temperature, 0) + "(C)" : dash),
+                 f("Temperature", up ? fixed(u.temperature, 0) + (old ? "" : "(C)") : dash),
                  f("Authentic type", "SN-auth"),
                  f("SN", str(serialHex(u.serial) + QStringLiteral(" (") + u.serial.left(4) +
                              QLatin1Char('-') + u.serial.mid(4) + QLatin1Char(')'))),
@@ -603,16 +605,22 @@ private:
         for (size_t at = 51; at < desc.size(); at += 51)
             r.lines.push_back(std::string(28, ' ') + desc.substr(at, 51));
         const bool gasp = u.lastCause == QLatin1String("dying-gasp");
-        r.lines.insert(
-            r.lines.end(),
-            {f("Last down cause", u.lastCause.isEmpty() ? dash : str(u.lastCause)),
-             f("Last up time", hwTime(u.upSince)), f("Last down time", hwTime(u.lastDown)),
-             f("Last dying gasp time", gasp ? hwTime(u.lastDown) : dash),
-             f("ONT online duration", up ? days(m_state.uptimeSeconds(u)) : dash),
-             f("Type C support", "Not support"), f("Interoperability-mode", "ITU-T"),
-             f("Power reduction status", "-"), f("FEC upstream state", "use-profile-config"),
-             Dashes77, f("Line profile ID", "10"), f("Line profile name", "line-hsi"),
-             f("Tr069 management", u.acsOnly ? "Enable" : "Disable"), Dashes77});
+        r.lines.insert(r.lines.end(),
+                       {f("Last down cause", u.lastCause.isEmpty() ? dash : str(u.lastCause)),
+                        f("Last up time", hwTime(u.upSince)),
+                        f("Last down time", hwTime(u.lastDown)),
+                        f("Last dying gasp time", gasp ? hwTime(u.lastDown) : dash),
+                        f("ONT online duration", up ? days(m_state.uptimeSeconds(u)) : dash)});
+        // An MA5800 also tells how long the ONT's system has run.
+        if (m_state.config.model.startsWith(QLatin1String("MA5800")))
+            r.lines.push_back(
+                f("ONT system up duration", up ? days(m_state.uptimeSeconds(u)) : dash));
+        r.lines.insert(r.lines.end(),
+                       {f("Type C support", "Not support"), f("Interoperability-mode", "ITU-T"),
+                        f("Power reduction status", "-"),
+                        f("FEC upstream state", "use-profile-config"), Dashes77,
+                        f("Line profile ID", "10"), f("Line profile name", "line-hsi"),
+                        f("Tr069 management", u.acsOnly ? "Enable" : "Disable"), Dashes77});
         return r;
     }
 
@@ -667,25 +675,26 @@ private:
         const Wan& w = u.wan;
         const bool bridged = w.mode.compare(QLatin1String("Bridge"), Qt::CaseInsensitive) == 0;
         const bool pppoe = w.mode.compare(QLatin1String("PPPoE"), Qt::CaseInsensitive) == 0;
+        const bool old = m_state.config.olderRelease;
         const auto v = [bridged](const QString& s) { return bridged ? std::string("-") : str(s); };
-        r.lines.insert(r.lines.end(),
-                       {f("Index", "1"),
-                        f("Name", std::string(bridged ? "1_INTERNET_B_VID_" : "1_INTERNET_R_VID_") +
-                                      std::to_string(w.vlan)),
-                        f("Service type", "Internet"),
-                        f("Connection type", bridged ? "IP bridged" : "IP routed"),
-                        f("IPv4 Connection status", bridged ? "-" : "Connected"),
-                        f("IPv4 access type", bridged ? "-"
-                                              : pppoe ? "PPPoE"
-                                                      : "DHCP"),
-                        f("IPv4 address", v(w.ip)), f("Subnet mask", v(w.mask)),
-                        f("Default gateway", v(w.gateway)),
-                        f("Manage VLAN", std::to_string(w.vlan)), f("Manage priority", "0"),
-                        f("Option60", "Disable"), f("IPv4 Primary DNS", v(w.dns1)),
-                        f("IPv4 Secondary DNS", v(w.dns2)),
-                        f("MAC address", bridged || w.mac.isEmpty() ? "--------------"
-                                                                    : str(dashedMac(w.mac, true))),
-                        f("L2 encap-type", pppoe ? "PPPoE" : "IPoE"), Dashes69});
+        r.lines.insert(
+            r.lines.end(),
+            {f("Index", "1"),
+             f("Name", std::string(bridged ? "1_INTERNET_B_VID_" : "1_INTERNET_R_VID_") +
+                           std::to_string(w.vlan)),
+             f("Service type", "Internet"),
+             f("Connection type", bridged ? "IP bridged" : "IP routed"),
+             f(old ? "Connection status" : "IPv4 Connection status", bridged ? "-" : "Connected"),
+             f(old ? "IP access type" : "IPv4 access type", bridged ? "-"
+                                                            : pppoe ? "PPPoE"
+                                                                    : "DHCP"),
+             f(old ? "IP" : "IPv4 address", v(w.ip)), f("Subnet mask", v(w.mask)),
+             f("Default gateway", v(w.gateway)), f("Manage VLAN", std::to_string(w.vlan)),
+             f("Manage priority", "0"), f("Option60", "Disable"), f("IPv4 Primary DNS", v(w.dns1)),
+             f("IPv4 Secondary DNS", v(w.dns2)),
+             f("MAC address",
+               bridged || w.mac.isEmpty() ? "--------------" : str(dashedMac(w.mac, true))),
+             f("L2 encap-type", pppoe ? "PPPoE" : "IPoE"), Dashes69});
         return r;
     }
 
@@ -951,7 +960,7 @@ private:
         const auto f = [](const std::string& label, const std::string& value) {
             return field(label, 39, value);
         };
-        return {{Dashes77, f("ONU NNI port ID", "0"), f("Module type", "GPON"),
+        Reply r{{Dashes77, f("ONU NNI port ID", "0"), f("Module type", "GPON"),
                  f("Module sub-type", "CLASS B+"), f("Used type", "ONU"),
                  f("Encapsulation Type", "BOSA ON BOARD"),
                  f("Rx optical power(dBm)", fixed(u.rx, 2)),
@@ -964,6 +973,10 @@ private:
                  f("Temperature(C)", fixed(u.temperature, 0)), f("Voltage(V)", fixed(u.voltage, 3)),
                  f("OLT Rx ONT optical power(dBm)", fixed(u.oltRx, 2)),
                  f("CATV Rx optical power(dBm)", "-"), Dashes77}};
+        // Older releases start at the receive power.
+        if (m_state.config.olderRelease)
+            r.lines.erase(r.lines.begin() + 1, r.lines.begin() + 6);
+        return r;
     }
 
     Reply opticalAll(int port) {

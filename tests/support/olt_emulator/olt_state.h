@@ -107,6 +107,7 @@ struct OltConfig {
     bool yesNoNotice = false;    // Huawei: a notice to answer YES/NO before the prompt
     QString softwareVersion;     // ZTE "show version"; empty: one per family
     bool newSummaryHeader = false;
+    bool olderRelease = false; // Huawei: the older labels and units of ont info, wan-info, optics
     QString utcOffset = QStringLiteral("+05:30");
     QString timezone = QStringLiteral("IST");
     int rebootMs = 60000;
