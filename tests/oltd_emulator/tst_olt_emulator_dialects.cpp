@@ -27,8 +27,8 @@ private slots:
     void huaweiLoginNotice_data();
     void huaweiLoginNotice();
     void huaweiFrameListIsItsPortLists();
-    void huaweiReleaseVariants_data();
-    void huaweiReleaseVariants();
+    void releaseVariants_data();
+    void releaseVariants();
     void reboot_data();
     void reboot();
     void rebootEnds();
@@ -88,27 +88,37 @@ void TestOltEmulatorDialects::loginTranscript() {
 
 void TestOltEmulatorDialects::loginRefused_data() {
     QTest::addColumn<QString>("state");
+    QTest::addColumn<QJsonObject>("changes");
     QTest::addColumn<bool>("fault");
     QTest::addColumn<QByteArray>("refusal");
     QTest::addColumn<QByteArray>("last");
-    QTest::addRow("zte, wrong password") << Zte << false << QByteArray("Username:") << QByteArray();
+    const QJsonObject none;
+    QTest::addRow("zte, wrong password")
+        << Zte << none << false << QByteArray("Username:") << QByteArray();
     QTest::addRow("zte, login refused by fault")
-        << Zte << true << QByteArray("Username:") << QByteArray();
+        << Zte << none << true << QByteArray("Username:") << QByteArray();
+    QTest::addRow("zte, with an error line")
+        << Zte << QJsonObject{{QStringLiteral("badLoginLine"), true}} << false
+        << QByteArray("%Error 20210: Bad username or password.\r\nUsername:")
+        << QByteArray("%Error 20210: Bad username or password.\r\n");
     QTest::addRow("huawei, wrong password")
-        << Huawei << false << QByteArray("  Username or password invalid.\r\n\r\n>>User name:")
+        << Huawei << none << false
+        << QByteArray("  Username or password invalid.\r\n\r\n>>User name:")
         << QByteArray("  Reenter times have reached the upper limit.\r\n");
     QTest::addRow("huawei, login refused by fault")
-        << Huawei << true << QByteArray("  Username or password invalid.\r\n\r\n>>User name:")
+        << Huawei << none << true
+        << QByteArray("  Username or password invalid.\r\n\r\n>>User name:")
         << QByteArray("  Reenter times have reached the upper limit.\r\n");
 }
 
 // Two refusals ask again; the third ends the connection.
 void TestOltEmulatorDialects::loginRefused() {
     QFETCH(QString, state);
+    QFETCH(QJsonObject, changes);
     QFETCH(bool, fault);
     QFETCH(QByteArray, refusal);
     QFETCH(QByteArray, last);
-    auto emu = startEmulator(state);
+    auto emu = startEmulator(state, changes);
     emu->faults().wrongPassword = fault;
     TelnetClient c;
     QVERIFY(c.connectTo(emu->telnetPort()));
@@ -874,60 +884,75 @@ void TestOltEmulatorDialects::huaweiFrameListIsItsPortLists() {
              lines({"  Failure: There is no ONT available"}));
 }
 
-void TestOltEmulatorDialects::huaweiReleaseVariants_data() {
+void TestOltEmulatorDialects::releaseVariants_data() {
+    QTest::addColumn<QString>("state");
     QTest::addColumn<QJsonObject>("changes");
-    QTest::addColumn<Steps>("setup");
-    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<Steps>("steps"); // "command|prompt"; the answers are joined
     QTest::addColumn<Steps>("present");
     QTest::addColumn<QByteArray>("absent");
     const QJsonObject older = {{QStringLiteral("olderRelease"), true}};
     const QJsonObject newer = {{QStringLiteral("newSummaryHeader"), true}};
-    const Steps config = {"config|VLG-MA5608T(config)#"};
-    const Steps board = config + Steps{"interface gpon 0/1|VLG-MA5608T(config-if-gpon-0/1)#"};
-    QTest::addRow("older ont info without units")
-        << older << Steps() << QByteArray("display ont info 0 1 2 5")
+    const QByteArray hw = "|VLG-MA5608T#", hwConfig = "|VLG-MA5608T(config)#";
+    const Steps board = {"config" + hwConfig,
+                         "interface gpon 0/1|VLG-MA5608T(config-if-gpon-0/1)#"};
+    QTest::addRow("zte older configuration notice")
+        << Zte << older << Steps{"configure terminal|KRN-C320(config)#"}
+        << Steps{"Enter configuration commands, one per line.  End with CTRL/Z.\r\n"}
+        << QByteArray("%Info");
+    QTest::addRow("zte older detail-info")
+        << Zte << older << Steps{"show gpon onu detail-info gpon-onu_1/2/3:3|KRN-C320#"}
+        << Steps{"  Description:         KRN-0103\r\n  Vport mode:",
+                 "  Service Profile:     N/A\r\n  ONU Distance:"}
+        << QByteArray("Config state");
+    QTest::addRow("zte gpon service code 62310")
+        << Zte << QJsonObject{{QStringLiteral("gponCode"), 62310}}
+        << Steps{"show gpon onu by sn ZTEG00000000|KRN-C320#"}
+        << Steps{"%Code 62310-GPONSRV : No related information to show.\r\n"}
+        << QByteArray("32310");
+    QTest::addRow("huawei older ont info without units")
+        << Huawei << older << Steps{"display ont info 0 1 2 5" + hw}
         << Steps{"  Memory occupation       : 41\r\n", "  Temperature             : 44\r\n"}
         << QByteArray("(C)");
-    QTest::addRow("older wan-info labels")
-        << older << config << QByteArray("display ont wan-info 0/1 2 5")
+    QTest::addRow("huawei older wan-info labels")
+        << Huawei << older << Steps{"config" + hwConfig, "display ont wan-info 0/1 2 5" + hwConfig}
         << Steps{"  Connection status          : Connected\r\n",
                  "  IP access type             : PPPoE\r\n",
                  "  IP                         : 100.74.9.201\r\n"}
         << QByteArray("IPv4 address");
-    QTest::addRow("older optics start at the receive power")
-        << older << board << QByteArray("display ont optical-info 2 5")
+    QTest::addRow("huawei older optics start at the receive power")
+        << Huawei << older
+        << board + Steps{"display ont optical-info 2 5|VLG-MA5608T(config-if-gpon-0/1)#"}
         << Steps{"  " + QByteArray(77, '-') +
                  "\r\n  Rx optical power(dBm)                  : -21.47\r\n"}
         << QByteArray("Module type");
-    QTest::addRow("ma5800 system up duration")
-        << QJsonObject{{QStringLiteral("model"), QStringLiteral("MA5800-X7")}} << Steps()
-        << QByteArray("display ont info 0 1 2 9")
+    QTest::addRow("huawei ma5800 system up duration")
+        << Huawei << QJsonObject{{QStringLiteral("model"), QStringLiteral("MA5800-X7")}}
+        << Steps{"display ont info 0 1 2 9" + hw}
         << Steps{"  ONT online duration     : -\r\n  ONT system up duration  : -\r\n"}
         << QByteArray();
-    QTest::addRow("newer totals in the summary")
-        << newer << Steps() << QByteArray("display ont info summary 0/1/2")
+    QTest::addRow("huawei newer totals in the summary")
+        << Huawei << newer << Steps{"display ont info summary 0/1/2" + hw}
         << Steps{"  In port 0/1/2, the total number of ONTs are: 3, online: 2, offline: 1\r\n"}
         << QByteArray("the total of");
-    QTest::addRow("newer totals in a list")
-        << newer << Steps() << QByteArray("display ont info 0 1 2 all")
+    QTest::addRow("huawei newer totals in a list")
+        << Huawei << newer << Steps{"display ont info 0 1 2 all" + hw}
         << Steps{"  In port 0/ 1/2 , the total number of ONTs are: 3, online: 2, offline: 1\r\n"}
         << QByteArray("the total of");
 }
 
 // Firmware releases and models that print the same facts differently.
-void TestOltEmulatorDialects::huaweiReleaseVariants() {
+void TestOltEmulatorDialects::releaseVariants() {
+    QFETCH(QString, state);
     QFETCH(QJsonObject, changes);
-    QFETCH(Steps, setup);
-    QFETCH(QByteArray, command);
+    QFETCH(Steps, steps);
     QFETCH(Steps, present);
     QFETCH(QByteArray, absent);
-    auto emu = startEmulator(Huawei, changes);
-    auto c = telnetLogin(*emu, Huawei);
+    auto emu = startEmulator(state, changes);
+    auto c = telnetLogin(*emu, state);
     QVERIFY(c);
-    runSteps(*c, setup);
-    const QByteArray p =
-        setup.isEmpty() ? prompt(Huawei) : setup.last().mid(setup.last().indexOf('|') + 1);
-    const QByteArray shown = c->command(command, p);
+    if (state != Huawei)
+        c->command("terminal length 0", prompt(state));
+    const QByteArray shown = runSteps(*c, steps);
     for (const QByteArray& text : present)
         QVERIFY2(shown.contains(text), shown.constData());
     if (!absent.isEmpty())

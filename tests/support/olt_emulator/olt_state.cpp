@@ -180,6 +180,8 @@ bool OltState::loadJson(const QByteArray& json, QString* error) {
     c.softwareVersion = o.value(QStringLiteral("softwareVersion")).toString();
     c.newSummaryHeader = o.value(QStringLiteral("newSummaryHeader")).toBool();
     c.olderRelease = o.value(QStringLiteral("olderRelease")).toBool();
+    c.gponCode = o.value(QStringLiteral("gponCode")).toInt(c.gponCode);
+    c.badLoginLine = o.value(QStringLiteral("badLoginLine")).toBool();
     c.utcOffset = o.value(QStringLiteral("utcOffset")).toString(c.utcOffset);
     c.timezone = o.value(QStringLiteral("timezone")).toString(c.timezone);
     c.rebootMs = o.value(QStringLiteral("rebootMs")).toInt(c.rebootMs);

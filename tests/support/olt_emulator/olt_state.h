@@ -107,7 +107,9 @@ struct OltConfig {
     bool yesNoNotice = false;    // Huawei: a notice to answer YES/NO before the prompt
     QString softwareVersion;     // ZTE "show version"; empty: one per family
     bool newSummaryHeader = false;
-    bool olderRelease = false; // Huawei: the older labels and units of ont info, wan-info, optics
+    bool olderRelease = false; // labels, units and notices of older firmware
+    int gponCode = 32310;      // ZTE: the number of "%Code «n»-GPONSRV" (some releases: 62310)
+    bool badLoginLine = false; // ZTE: a failed login prints an error line before "Username:"
     QString utcOffset = QStringLiteral("+05:30");
     QString timezone = QStringLiteral("IST");
     int rebootMs = 60000;

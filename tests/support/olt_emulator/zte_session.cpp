@@ -60,6 +60,8 @@ public:
         {
             auto guard = m_state.lock();
             m_c600 = m_state.config.model.startsWith(QLatin1String("C6"));
+            m_older = m_state.config.olderRelease;
+            m_gponCode = std::to_string(m_state.config.gponCode);
         }
         if (m_c600)
             m_naming = {"gpon_olt-", "gpon_onu-"};
@@ -159,6 +161,8 @@ private:
             m_mode = c.privileged ? Exec : UserExec;
             return r;
         }
+        if (c.badLoginLine)
+            r.lines = {"%Error 20210: Bad username or password."};
         if (++m_failures >= 3) {
             r.close = true;
             return r;
@@ -167,7 +171,9 @@ private:
         return r;
     }
 
-    static Reply code(const std::string& text) { return {{"%Code 32310-GPONSRV : " + text}}; }
+    Reply code(const std::string& text) const {
+        return {{"%Code " + m_gponCode + "-GPONSRV : " + text}};
+    }
 
     std::string oltName(int frame, int slot, int port) const {
         return m_naming.olt + std::to_string(frame) + "/" + std::to_string(slot) + "/" +
@@ -218,8 +224,10 @@ private:
         });
         add({"configure", "terminal"}, Exec, [this](const Args&) {
             m_mode = Config;
-            return Reply{
-                {"%Info 20272: Enter configuration commands, one per line. End with CTRL/Z."}};
+            return Reply{{m_older
+                              ? "Enter configuration commands, one per line.  End with CTRL/Z."
+                              : "%Info 20272: Enter configuration commands, one per line. End with "
+                                "CTRL/Z."}};
         });
         add({"write"}, Privileged, [](const Args&) {
             return Reply{{"Building configuration...", "[OK]"}};
@@ -516,7 +524,8 @@ private:
         l.push_back(detail("  State:", "ready"));
         l.push_back(detail("  Admin state:", "enable"));
         l.push_back(detail("  Phase state:", up ? "working" : str(u.offlinePhase)));
-        l.push_back(detail("  Config state:", "success"));
+        if (!m_older) // newer releases add the config state and multicast encryption
+            l.push_back(detail("  Config state:", "success"));
         l.push_back(detail("  Authentication mode:", "sn"));
         l.push_back(detail("  SN Bind:", "enable with SN check"));
         l.push_back(detail("  Serial number:", str(u.serial)));
@@ -528,7 +537,8 @@ private:
         l.push_back(detail("  OMCI BW Profile:", "N/A"));
         l.push_back(detail("  Line Profile:", "N/A"));
         l.push_back(detail("  Service Profile:", "N/A"));
-        l.push_back(detail("  Multicast encryption:", "disable"));
+        if (!m_older)
+            l.push_back(detail("  Multicast encryption:", "disable"));
         l.push_back(detail("  ONU Distance:", std::to_string(up ? u.distance : 0) + "m"));
         l.push_back(detail("  Online Duration:", duration(m_state.uptimeSeconds(u))));
         l.push_back(detail("  FEC:", "none"));
@@ -962,6 +972,8 @@ private:
     }
 
     bool m_c600 = false;
+    bool m_older = false;
+    std::string m_gponCode = "32310";
     unsigned m_mode = UserExec;
     std::string m_ifName; // the interface of the interface mode, for a C600's prompt
     std::string m_host = [this] {
