@@ -50,10 +50,10 @@ inline QByteArray prompt(const QString& name) {
 
 // Logs in over telnet. Huawei sessions are taken to "#"; with setup they
 // also get the driver's session setup (no smart prompts, no paging).
-inline std::unique_ptr<TelnetClient> telnetLogin(oltemu::OltEmulator& emu, const QString& name,
+inline std::unique_ptr<TelnetClient> telnetLogin(quint16 port, const QString& name,
                                                  bool setup = true) {
     auto c = std::make_unique<TelnetClient>();
-    if (!c->connectTo(emu.telnetPort()))
+    if (!c->connectTo(port))
         return nullptr;
     const bool zte = name != Huawei;
     if (!c->waitFor(zte ? "Username:" : ">>User name:"))
@@ -73,6 +73,11 @@ inline std::unique_ptr<TelnetClient> telnetLogin(oltemu::OltEmulator& emu, const
     }
     c->take();
     return c;
+}
+
+inline std::unique_ptr<TelnetClient> telnetLogin(oltemu::OltEmulator& emu, const QString& name,
+                                                 bool setup = true) {
+    return telnetLogin(emu.telnetPort(), name, setup);
 }
 
 using Steps = QList<QByteArray>;
