@@ -20,6 +20,7 @@ inline QJsonObject demoState(const QString& name) {
 }
 
 inline const QString Zte = QStringLiteral("zte-c320.json");
+inline const QString ZteC600 = QStringLiteral("zte-c600.json");
 inline const QString Huawei = QStringLiteral("huawei-ma5608t.json");
 
 inline std::unique_ptr<oltemu::OltEmulator> startEmulator(const QString& name,
@@ -42,24 +43,26 @@ inline std::unique_ptr<oltemu::OltEmulator> startEmulator(const QString& name,
 }
 
 inline QByteArray prompt(const QString& name) {
-    return name == Zte ? "KRN-C320#" : "VLG-MA5608T#";
+    if (name == Huawei)
+        return "VLG-MA5608T#";
+    return name == ZteC600 ? "KRN-C600#" : "KRN-C320#";
 }
 
 // Logs in over telnet. Huawei sessions are taken to "#"; with setup they
 // also get the driver's session setup (no smart prompts, no paging).
-inline std::unique_ptr<TelnetClient> telnetLogin(oltemu::OltEmulator& emu, const QString& name,
+inline std::unique_ptr<TelnetClient> telnetLogin(quint16 port, const QString& name,
                                                  bool setup = true) {
     auto c = std::make_unique<TelnetClient>();
-    if (!c->connectTo(emu.telnetPort()))
+    if (!c->connectTo(port))
         return nullptr;
-    const bool zte = name == Zte;
+    const bool zte = name != Huawei;
     if (!c->waitFor(zte ? "Username:" : ">>User name:"))
         return nullptr;
     c->send("noc-oltd\n");
     if (!c->waitFor(zte ? "Password:" : ">>User password:"))
         return nullptr;
     c->send("oltd-pass\n");
-    if (!c->waitFor(zte ? "KRN-C320#" : "VLG-MA5608T>"))
+    if (!c->waitFor(zte ? prompt(name) : "VLG-MA5608T>"))
         return nullptr;
     if (!zte) {
         c->command("enable", "VLG-MA5608T#");
@@ -70,6 +73,11 @@ inline std::unique_ptr<TelnetClient> telnetLogin(oltemu::OltEmulator& emu, const
     }
     c->take();
     return c;
+}
+
+inline std::unique_ptr<TelnetClient> telnetLogin(oltemu::OltEmulator& emu, const QString& name,
+                                                 bool setup = true) {
+    return telnetLogin(emu.telnetPort(), name, setup);
 }
 
 using Steps = QList<QByteArray>;

@@ -4,6 +4,7 @@
 #include "emulator_fixture.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 
 using namespace oltemu;
@@ -25,6 +26,8 @@ private slots:
     void delayedAnswer();
     void droppedMidAnswer();
     void garbledAnswer();
+    void programOptions_data();
+    void programOptions();
 
 private:
     QTemporaryDir m_keys;
@@ -218,6 +221,116 @@ void TestOltEmulatorTransport::garbledAnswer() {
     QVERIFY(got.size() < whole.size() * 2 / 3);
     QVERIFY(got.contains('~'));
     QVERIFY(!whole.startsWith(got));
+}
+
+// The program the demo starts: one OLT from a state file, misbehaving as its
+// options say.
+struct EmulatorProgram {
+    QProcess process;
+    quint16 ssh = 0, telnet = 0;
+
+    bool start(const QString& state, const QStringList& options, const QString& keyDir) {
+        process.start(QStringLiteral(OLT_EMULATOR_PROGRAM),
+                      QStringList{QStringLiteral("--state"),
+                                  QStringLiteral(OLT_EMULATOR_STATES "/") + state,
+                                  QStringLiteral("--host-key-dir"), keyDir} +
+                          options);
+        while (!process.canReadLine())
+            if (!process.waitForReadyRead(15000))
+                return false;
+        const QList<QByteArray> words = process.readLine().trimmed().split(' ');
+        if (words.size() != 4)
+            return false;
+        ssh = static_cast<quint16>(words[1].toUInt());
+        telnet = static_cast<quint16>(words[3].toUInt());
+        return ssh && telnet;
+    }
+    ~EmulatorProgram() {
+        process.terminate();
+        process.waitForFinished(15000);
+    }
+};
+
+void TestOltEmulatorTransport::programOptions_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("kind");
+    for (const QString& state : {Zte, Huawei}) {
+        const QByteArray vendor = state == Zte ? "zte " : "huawei ";
+        const QString serial =
+            state == Zte ? QStringLiteral("ZTEGC4A7D19E") : QStringLiteral("HWTC9C2E71A4");
+        const auto row = [&](const char* kind, const QStringList& options) {
+            QTest::addRow("%s", (vendor + kind).constData())
+                << state << options << QByteArray(kind);
+        };
+        row("wrong password", {QStringLiteral("--wrong-password")});
+        row("host key changed", {QStringLiteral("--host-key-changed")});
+        row("delay", {QStringLiteral("--delay-ms"), QStringLiteral("300")});
+        row("drop", {QStringLiteral("--drop-mid-output")});
+        row("pager stuck", {QStringLiteral("--pager-stuck")});
+        row("garble", {QStringLiteral("--garble")});
+        row("acs only", {QStringLiteral("--acs-only"), serial});
+    }
+}
+
+// Every misbehaviour the library can show is one option of the program away,
+// for either dialect.
+void TestOltEmulatorTransport::programOptions() {
+    QFETCH(QString, state);
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, kind);
+    const bool zte = state == Zte;
+    EmulatorProgram program;
+    QVERIFY(program.start(state, options, m_keys.path()));
+    if (kind == "wrong password") {
+        TelnetClient c;
+        QVERIFY(c.connectTo(program.telnet));
+        QVERIFY(c.waitFor(zte ? "Username:" : ">>User name:"));
+        c.send("noc-oltd\n");
+        QVERIFY(c.waitFor(zte ? "Password:" : "password:"));
+        c.take();
+        c.send("oltd-pass\n");
+        QVERIFY(c.waitFor(zte ? "Username:" : "  Username or password invalid."));
+        return;
+    }
+    if (kind == "host key changed") {
+        EmulatorProgram plain;
+        QVERIFY(plain.start(state, {}, m_keys.path()));
+        SshClient usual, changed;
+        QString error;
+        QVERIFY2(usual.connectTo(plain.ssh, {}, &error), qPrintable(error));
+        QVERIFY2(changed.connectTo(program.ssh, {}, &error), qPrintable(error));
+        QVERIFY(usual.hostKeyHash() != changed.hostKeyHash());
+        return;
+    }
+    auto c = telnetLogin(program.telnet, state);
+    QVERIFY(c);
+    if (zte)
+        QCOMPARE(c->command("terminal length 0", prompt(state)), QByteArray());
+    const QByteArray longAnswer =
+        zte ? "show gpon onu detail-info gpon-onu_1/2/3:3" : "display ont info 0 1 2 9";
+    if (kind == "delay") {
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(c->command(longAnswer, prompt(state))
+                    .contains(zte ? "ZTEGC0FFEE03" : "4857544312F0D6E5"));
+        QVERIFY(t.elapsed() >= 300);
+    } else if (kind == "drop") {
+        c->send(longAnswer + "\n");
+        QVERIFY(c->waitClosed());
+    } else if (kind == "pager stuck") {
+        c->send(longAnswer + "\n");
+        QVERIFY(c->waitFor(zte ? "--More--" : "---- More ( Press 'Q' to break ) ----"));
+    } else if (kind == "garble") {
+        QVERIFY(c->command(longAnswer, prompt(state)).contains('~'));
+    } else {
+        const QByteArray shown =
+            zte ? c->command("show running-config | include service-mgmt-via-non-omci",
+                             prompt(state))
+                : c->command("display ont info 0 1 2 5", prompt(state));
+        QVERIFY2(shown.contains(zte ? "onu-type F670L" : "Tr069 management        : Enable"),
+                 shown.constData());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestOltEmulatorTransport)

@@ -36,7 +36,8 @@ bool numbers(const std::string& tok, const std::string& prefix, const std::strin
     return pos == tok.size();
 }
 
-bool slotMatches(const std::string& slot, const std::string& tok, std::vector<int>* out) {
+bool slotMatches(const std::string& slot, const std::string& tok, const Naming& naming,
+                 std::vector<int>* out) {
     if (slot == "<word>" || slot == "<rest>")
         return true;
     if (slot == "<int>") {
@@ -46,9 +47,11 @@ bool slotMatches(const std::string& slot, const std::string& tok, std::vector<in
         return true;
     }
     if (slot == "<onu>")
-        return numbers(tok, "gpon-onu_", "//:", out);
+        return numbers(tok, naming.onu, "//:", out);
     if (slot == "<olt>")
-        return numbers(tok, "gpon-olt_", "//", out);
+        return numbers(tok, naming.olt, "//", out);
+    if (slot == "<vport>")
+        return numbers(tok, "vport-", "//.:", out);
     if (slot == "<fsp>")
         return numbers(tok, "", "//", out);
     if (slot == "<fs>")
@@ -179,12 +182,40 @@ void CliSession::onLine(const std::string& line) {
     deliver(run(line), true);
 }
 
+PagerKey CliSession::pagerKey(char c) const {
+    if (c == 'q' || c == 'Q')
+        return PagerKey::Stop;
+    return c == '\r' || c == '\n' ? PagerKey::Line : PagerKey::Page;
+}
+
 void CliSession::onKey(char c) {
+    // The LF of a CR LF is the same key press as its CR.
+    if (c == '\n' && m_lastEol == '\r') {
+        m_lastEol = 0;
+        return;
+    }
+    m_lastEol = c == '\r' || c == '\n' ? c : 0;
     m_waitPager = false;
     m_sink.write(pagerErase());
-    if (c == 'q' || c == 'Q')
+    switch (pagerKey(c)) {
+    case PagerKey::Stop:
         m_pending.clear();
-    pump();
+        pump(0);
+        break;
+    case PagerKey::Line:
+        pump(2); // one more line, then the marker again
+        break;
+    case PagerKey::Page:
+        pump(pageLength());
+        break;
+    }
+}
+
+int CliSession::pageLength() const {
+    // A stuck pager pages whatever length the session asked for.
+    if (m_faults.pagerStuck)
+        return m_defaultPage > 0 ? m_defaultPage : 24;
+    return m_pageLength;
 }
 
 void CliSession::deliver(Reply reply, bool fromCommand) {
@@ -220,11 +251,10 @@ void CliSession::deliver(Reply reply, bool fromCommand) {
     m_pending = std::move(lines);
     m_after = std::move(reply);
     std::reverse(m_pending.begin(), m_pending.end());
-    pump();
+    pump(pageLength());
 }
 
-void CliSession::pump() {
-    const int page = m_faults.pagerStuck && m_pageLength == 0 ? m_defaultPage : m_pageLength;
+void CliSession::pump(int page) {
     std::string out;
     int shown = 0;
     while (!m_pending.empty()) {
@@ -286,7 +316,7 @@ Reply CliSession::run(const std::string& line) {
             if (w == "<rest>") {
                 restMatch = restMatch ? restMatch : c;
             } else if (isSlot(w)) {
-                if (slotMatches(w, tok, &ignored))
+                if (slotMatches(w, tok, m_naming, &ignored))
                     next.push_back(c);
                 else
                     slotFailed = true;
@@ -321,7 +351,7 @@ Reply CliSession::run(const std::string& line) {
         }
         if (isSlot(w)) {
             Arg a{tokens[i].first, static_cast<int>(i), {}};
-            slotMatches(w, tokens[i].first, &a.numbers);
+            slotMatches(w, tokens[i].first, m_naming, &a.numbers);
             args.push_back(std::move(a));
         }
     }

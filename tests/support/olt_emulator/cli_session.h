@@ -35,7 +35,8 @@ struct Reply {
 
 // One command form: literal words and typed slots.
 //   <int> digits, <word> any token, <rest> the rest of the line,
-//   <onu> gpon-onu_1/2/3:7, <olt> gpon-olt_1/2/3, <fsp> 0/1/2, <fs> 0/1
+//   <onu> gpon-onu_1/2/3:7, <olt> gpon-olt_1/2/3 (or as Naming spells them),
+//   <vport> vport-1/2/3.7:1, <fsp> 0/1/2, <fs> 0/1
 struct Arg {
     std::string text;
     int token = 0;            // index of the token in the line, for the caret
@@ -51,6 +52,14 @@ struct Command {
 };
 
 enum class SyntaxError { None, Unknown, Incomplete, Parameter };
+
+// What a key pressed at the pager marker does.
+enum class PagerKey { Page, Line, Stop };
+
+// How the dialect spells its PON ports and ONUs in <olt> and <onu> slots.
+struct Naming {
+    std::string olt = "gpon-olt_", onu = "gpon-onu_";
+};
 
 // The terminal engine both dialects share: echo, line ends, questions,
 // paging and the misbehaviour switches. The dialects supply prompts,
@@ -76,6 +85,7 @@ protected:
     virtual std::string pagerMarker() const = 0;
     virtual std::string pagerErase() const = 0;
     virtual Reply syntaxError(SyntaxError kind, int column) = 0;
+    virtual PagerKey pagerKey(char c) const;
 
     Reply run(const std::string& line);
     Reply error(SyntaxError kind, const std::string& line, int token);
@@ -86,10 +96,12 @@ protected:
     Faults& m_faults;
     int m_pageLength = 24; // 0: no paging
     std::string m_line;    // the input line being run, for carets
+    Naming m_naming;
 
 private:
     void deliver(Reply reply, bool fromCommand);
-    void pump();
+    void pump(int page);
+    int pageLength() const;
     void finish();
     void onLine(const std::string& line);
     void onKey(char c);

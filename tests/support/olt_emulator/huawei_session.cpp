@@ -128,10 +128,37 @@ private:
                  "  Logout Time : " + hwTime(now.addSecs(-6814)), Dashes77, ""}};
         r.noFaults = true;
         m_mode = User;
+        const bool notice = m_state.config.yesNoNotice;
         if (m_state.config.passwordChange) {
             r.question = "The password needs to be changed. Change now? [Y/N]:";
-            r.answer = [](const std::string&) { return Reply{}; };
+            r.answer = [this, notice](const std::string&) {
+                return notice ? yesNoNotice() : Reply{};
+            };
+        } else if (notice) {
+            const Reply n = yesNoNotice();
+            r.lines.insert(r.lines.end(), n.lines.begin(), n.lines.end());
+            r.question = n.question;
+            r.answer = n.answer;
         }
+        return r;
+    }
+
+    // Some units make the user accept a notice before the first prompt; NO
+    // ends the session.
+    Reply yesNoNotice() {
+        Reply r{{"  Notice: This device is for authorised operators only. All operations are",
+                 "  logged and audited."}};
+        r.noFaults = true;
+        r.question = "  Do you accept and continue? [YES/NO]:";
+        r.answer = [](const std::string& a) {
+            Reply after;
+            after.noFaults = true;
+            if (QString::fromStdString(a).compare(QLatin1String("yes"), Qt::CaseInsensitive) != 0) {
+                after.lines = {"", "  Configuration console exit, please retry to log on"};
+                after.close = true;
+            }
+            return after;
+        };
         return r;
     }
 
@@ -174,6 +201,9 @@ private:
         silent({"undo", "interactive"}, Anywhere);
         silent({"interactive"}, Anywhere);
         silent({"infoswitch", "cli", "<word>"}, Anywhere);
+        // The machine-friendly output mode; nothing printed here depends on it.
+        silent({"mmi-mode", "enable"}, Config);
+        silent({"undo", "mmi-mode", "enable"}, Config);
         add({"scroll"}, Anywhere, [this](const Args&) {
             m_pageLength = 0;
             return Reply{};
@@ -255,6 +285,45 @@ private:
         display({"display", "ont", "info", "<int>", "<int>"}, Board, [this](const Args& a) {
             return ontInfo(m_board[0], m_board[1], a[0].num(), a, 1);
         });
+        display({"display", "ont", "info", "<int>", "all"}, Priv | Config, [this](const Args& a) {
+            return ontList([&](const Onu& u) { return u.frame == a[0].num(); });
+        });
+        display({"display", "ont", "info", "<int>", "<int>", "<int>", "all"}, Anywhere,
+                [this](const Args& a) {
+                    return ontList([&](const Onu& u) {
+                        return u.frame == a[0].num() && u.slot == a[1].num() &&
+                               u.port == a[2].num();
+                    });
+                });
+        display({"display", "ont", "info", "<int>", "all"}, Board, [this](const Args& a) {
+            return ontList([&](const Onu& u) {
+                return u.frame == m_board[0] && u.slot == m_board[1] && u.port == a[0].num();
+            });
+        });
+        display({"display", "ont", "autofind", "all"}, Anywhere,
+                [this](const Args&) { return autofind([](const FoundOnu&) { return true; }); });
+        display({"display", "ont", "autofind"}, Anywhere,
+                [this](const Args&) { return autofind([](const FoundOnu&) { return true; }); });
+        display({"display", "ont", "autofind", "<int>"}, Board, [this](const Args& a) {
+            return autofind([&](const FoundOnu& f) {
+                return f.frame == m_board[0] && f.slot == m_board[1] && f.port == a[0].num();
+            });
+        });
+        display({"display", "mac-address", "all"}, Anywhere,
+                [this](const Args&) { return macTable([](const Onu&, int) { return true; }); });
+        display({"display", "mac-address", "vlan", "<int>"}, Anywhere, [this](const Args& a) {
+            const int v = a[0].num();
+            return macTable([v](const Onu&, int vlan) { return vlan == v; });
+        });
+        display({"display", "mac-address", "port", "<fsp>"}, Anywhere, [this](const Args& a) {
+            const auto& n = a[0].numbers;
+            return macTable([n](const Onu& u, int) {
+                return u.frame == n[0] && u.slot == n[1] && u.port == n[2];
+            });
+        });
+        display({"display", "vlan", "all"}, Anywhere, [this](const Args&) { return vlanList(); });
+        display({"display", "vlan", "<int>"}, Anywhere,
+                [this](const Args& a) { return vlanInfo(a[0].num()); });
         display({"display", "ont", "info", "by-sn", "<word>"}, Anywhere, [this](const Args& a) {
             QString sn = QString::fromStdString(a[0].text).toUpper();
             if (sn.size() == 16)
@@ -328,6 +397,180 @@ private:
         });
     }
 
+    // "0/ 1/2": the slot right-aligned in two, as the ONT lists print it.
+    static std::string listFsp(int frame, int slot, int port) {
+        return std::to_string(frame) + "/" + rpad(std::to_string(slot), 2) + "/" +
+               std::to_string(port);
+    }
+
+    std::string portTotals(const std::string& port, int total, int online) const {
+        const std::string n = std::to_string(total), on = std::to_string(online);
+        if (m_state.config.newSummaryHeader)
+            return "  In port " + port + ", the total number of ONTs are: " + n +
+                   ", online: " + on + ", offline: " + std::to_string(total - online);
+        return "  In port " + port + ", the total of ONTs are: " + n + ", online: " + on;
+    }
+
+    // The ONT lists: per port a state table, a description table and the
+    // port's totals.
+    template <typename Pred> Reply ontList(Pred want) {
+        QList<QList<Onu*>> ports;
+        for (Onu* u : m_state.all()) {
+            if (!want(*u))
+                continue;
+            const Onu* last = ports.isEmpty() ? nullptr : ports.last().first();
+            if (!last || last->frame != u->frame || last->slot != u->slot || last->port != u->port)
+                ports.append(QList<Onu*>());
+            ports.last().append(u);
+        }
+        if (ports.isEmpty())
+            return {{failure("There is no ONT available")}};
+        Reply r;
+        for (const QList<Onu*>& list : ports) {
+            const Onu& first = *list.first();
+            const std::string fsp = listFsp(first.frame, first.slot, first.port);
+            r.lines.insert(r.lines.end(),
+                           {Dashes77,
+                            "  F/S/P   ONT  SN                Control     Run      Config   "
+                            "Match    Protect",
+                            "          ID                     flag        state    state    "
+                            "state    side",
+                            Dashes77});
+            int online = 0;
+            for (Onu* u : list) {
+                const bool up = m_state.isOnline(*u);
+                online += up;
+                r.lines.push_back("  " + pad(fsp, 8) + rpad(std::to_string(u->id), 3) + "  " +
+                                  pad(str(serialHex(u->serial)), 18) + pad("active", 12) +
+                                  pad(up ? "online" : "offline", 9) +
+                                  pad(up ? "normal" : "initial", 9) +
+                                  pad(up ? "match" : "initial", 9) + "no");
+            }
+            r.lines.insert(r.lines.end(),
+                           {Dashes77, "  F/S/P   ONT  Description", "          ID", Dashes77});
+            for (Onu* u : list)
+                r.lines.push_back("  " + pad(fsp, 8) + rpad(std::to_string(u->id), 3) + "  " +
+                                  str(u->description));
+            r.lines.insert(r.lines.end(),
+                           {Dashes77, portTotals(fsp + " ", list.size(), online), Dashes77});
+        }
+        return r;
+    }
+
+    template <typename Pred> Reply autofind(Pred want) {
+        const std::string dashes = "  " + std::string(76, '-');
+        const auto f = [](const std::string& label, const std::string& value) {
+            return field(label, 20, value);
+        };
+        Reply r;
+        int n = 0;
+        for (const FoundOnu& o : m_state.found) {
+            if (!want(o))
+                continue;
+            r.lines.insert(
+                r.lines.end(),
+                {dashes, f("Number", std::to_string(++n)),
+                 f("F/S/P", std::to_string(o.frame) + "/" + std::to_string(o.slot) + "/" +
+                                std::to_string(o.port)),
+                 f("Ont SN", str(serialHex(o.serial) + QStringLiteral(" (") + o.serial.left(4) +
+                                 QLatin1Char('-') + o.serial.mid(4) + QLatin1Char(')'))),
+                 f("Password", "0x00000000000000000000"), f("Loid", ""), f("Checkcode", ""),
+                 f("VendorID", str(o.serial.left(4))), f("Ont Version", str(o.hardware)),
+                 f("Ont SoftwareVersion", str(o.software)), f("Ont EquipmentID", str(o.type)),
+                 f("Ont autofind time", hwTime(o.found))});
+        }
+        if (n == 0)
+            return {{failure("The automatically found ONTs do not exist")}};
+        r.lines.insert(r.lines.end(),
+                       {dashes, "  The number of GPON autofind ONT is " + std::to_string(n)});
+        return r;
+    }
+
+    // The service port a MAC was learned on: the ONT's one for that VLAN.
+    static std::string servicePortOf(const Onu& u, int vlan) {
+        for (const ServicePort& sp : u.servicePorts)
+            if (sp.vlan == vlan)
+                return std::to_string(sp.index);
+        return u.servicePorts.isEmpty() ? "-" : std::to_string(u.servicePorts.first().index);
+    }
+
+    template <typename Pred> Reply macTable(Pred want) {
+        const std::string dashes = "  " + std::string(73, '-');
+        Reply r{{"  It will take some time, please wait...", dashes,
+                 "  SRV-P BUNDLE TYPE MAC            MAC TYPE F /S /P  VPI  VCI   VLAN ID",
+                 "  INDEX INDEX", dashes}};
+        int total = 0;
+        eachMac([&](const Onu& u, const QString& m, int vlan) {
+            if (!want(u, vlan))
+                return;
+            const std::string fsp = std::to_string(u.frame) + " /" +
+                                    pad(std::to_string(u.slot), 2) + "/" + std::to_string(u.port);
+            r.lines.push_back("  " + rpad(servicePortOf(u, vlan), 5) + " " + pad("-", 7) +
+                              pad("gpon", 5) + pad(str(dashedMac(m, false)), 15) +
+                              pad("dynamic", 9) + pad(fsp, 9) + pad(std::to_string(u.id), 5) +
+                              pad("1", 6) + std::to_string(vlan));
+            ++total;
+        });
+        if (total == 0)
+            return {{failure("There is not any MAC address record")}};
+        r.lines.insert(r.lines.end(),
+                       {dashes, "  Total: " + std::to_string(total),
+                        "  Note: F--Frame, S--Slot, P--Port,",
+                        "        VPI indicates ONT ID for PON, VCI indicates GEM index for GPON,",
+                        "        v/e--vlan/encap, pri-tag--priority-tagged,",
+                        "        ppp--pppoe, ip--ipoe, ip4--ipv4oe, ip6--ipv6oe"});
+        return r;
+    }
+
+    // VLAN -> its service ports; the OLT's VLANs are those service ports use.
+    QMap<int, QList<std::pair<Onu*, ServicePort>>> vlans() {
+        QMap<int, QList<std::pair<Onu*, ServicePort>>> map;
+        for (Onu* u : m_state.all())
+            for (const ServicePort& sp : u->servicePorts)
+                map[sp.vlan].append({u, sp});
+        return map;
+    }
+
+    Reply vlanList() {
+        const auto map = vlans();
+        if (map.isEmpty())
+            return {{failure("The VLAN does not exist")}};
+        Reply r{{Dashes77, "  VLAN   Type    Attribute  STND-Port NUM  SERV-Port NUM  VLAN-Con NUM",
+                 Dashes77}};
+        for (auto it = map.begin(); it != map.end(); ++it)
+            r.lines.push_back("  " + pad(std::to_string(it.key()), 7) + pad("smart", 8) +
+                              pad("common", 11) + rpad("1", 13) + "  " +
+                              rpad(std::to_string(it.value().size()), 13) + "  " + rpad("-", 12));
+        r.lines.insert(r.lines.end(), {Dashes77, "  Total: " + std::to_string(map.size()),
+                                       "  Note : STND-Port--standard port, SERV-Port--service "
+                                       "virtual port,",
+                                       "         VLAN-Con--vlan-connect"});
+        return r;
+    }
+
+    Reply vlanInfo(int vlan) {
+        const auto list = vlans().value(vlan);
+        if (list.isEmpty())
+            return {{failure("The VLAN does not exist")}};
+        const std::string v = std::to_string(vlan);
+        Reply r{{"  VLAN ID: " + v, "  VLAN name: VLAN_" + v, "  VLAN type: smart",
+                 "  VLAN attribute: common", "  VLAN description: ", "  Standard port number: 1",
+                 "  Service virtual port number: " + std::to_string(list.size()), Dashes77,
+                 "  INDEX    TYPE  STATE  F/ S/ P  VPI   VCI   FLOWTYPE  FLOWPARA", Dashes77}};
+        for (const auto& [u, sp] : list) {
+            const std::string fsp = std::to_string(u->frame) + "/" +
+                                    pad(std::to_string(u->slot), 2) + "/" + std::to_string(u->port);
+            r.lines.push_back("  " + rpad(std::to_string(sp.index), 5) + "    " + pad("gpon", 6) +
+                              pad(m_state.isOnline(*u) ? "up" : "down", 7) + pad(fsp, 9) +
+                              pad(std::to_string(u->id), 6) + pad(std::to_string(sp.gem), 6) +
+                              pad("vlan", 10) + std::to_string(sp.userVlan));
+        }
+        r.lines.insert(r.lines.end(),
+                       {Dashes77, "  Note : F--Frame, S--Slot, P--Port,",
+                        "         VPI indicates ONT ID for PON, VCI indicates GEM index for GPON"});
+        return r;
+    }
+
     Reply ontInfo(int frame, int slot, int port, const Args& a, size_t idArg) {
         if (a[idArg].num() > 127)
             return paramError(a, idArg);
@@ -341,14 +584,16 @@ private:
             return field(label, 24, value);
         };
         const std::string dash = "-";
+        const bool old = m_state.config.olderRelease; // no units after the numbers
         Reply r{{Dashes77, f("F/S/P", fspText(u)), f("ONT-ID", std::to_string(u.id)),
                  f("Control flag", "active"), f("Run state", up ? "online" : "offline"),
                  f("Config state", up ? "normal" : "initial"),
                  f("Match state", up ? "match" : "initial"), f("DBA type", up ? "SR" : dash),
                  f("ONT distance(m)", up ? std::to_string(u.distance) : dash),
-                 f("ONT battery state", "not support"), f("Memory occupation", up ? "41%" : dash),
+                 f("ONT battery state", "not support"),
+                 f("Memory occupation", up ? (old ? "41" : "41%") : dash),
                  f("CPU occupation", up ? "3%" : dash),
-                 f("Temperature", up ? fixed(u.temperature, 0) + "(C)" : dash),
+                 f("Temperature", up ? fixed(u.temperature, 0) + (old ? "" : "(C)") : dash),
                  f("Authentic type", "SN-auth"),
                  f("SN", str(serialHex(u.serial) + QStringLiteral(" (") + u.serial.left(4) +
                              QLatin1Char('-') + u.serial.mid(4) + QLatin1Char(')'))),
@@ -360,16 +605,22 @@ private:
         for (size_t at = 51; at < desc.size(); at += 51)
             r.lines.push_back(std::string(28, ' ') + desc.substr(at, 51));
         const bool gasp = u.lastCause == QLatin1String("dying-gasp");
-        r.lines.insert(
-            r.lines.end(),
-            {f("Last down cause", u.lastCause.isEmpty() ? dash : str(u.lastCause)),
-             f("Last up time", hwTime(u.upSince)), f("Last down time", hwTime(u.lastDown)),
-             f("Last dying gasp time", gasp ? hwTime(u.lastDown) : dash),
-             f("ONT online duration", up ? days(m_state.uptimeSeconds(u)) : dash),
-             f("Type C support", "Not support"), f("Interoperability-mode", "ITU-T"),
-             f("Power reduction status", "-"), f("FEC upstream state", "use-profile-config"),
-             Dashes77, f("Line profile ID", "10"), f("Line profile name", "line-hsi"),
-             f("Tr069 management", u.acsOnly ? "Enable" : "Disable"), Dashes77});
+        r.lines.insert(r.lines.end(),
+                       {f("Last down cause", u.lastCause.isEmpty() ? dash : str(u.lastCause)),
+                        f("Last up time", hwTime(u.upSince)),
+                        f("Last down time", hwTime(u.lastDown)),
+                        f("Last dying gasp time", gasp ? hwTime(u.lastDown) : dash),
+                        f("ONT online duration", up ? days(m_state.uptimeSeconds(u)) : dash)});
+        // An MA5800 also tells how long the ONT's system has run.
+        if (m_state.config.model.startsWith(QLatin1String("MA5800")))
+            r.lines.push_back(
+                f("ONT system up duration", up ? days(m_state.uptimeSeconds(u)) : dash));
+        r.lines.insert(r.lines.end(),
+                       {f("Type C support", "Not support"), f("Interoperability-mode", "ITU-T"),
+                        f("Power reduction status", "-"),
+                        f("FEC upstream state", "use-profile-config"), Dashes77,
+                        f("Line profile ID", "10"), f("Line profile name", "line-hsi"),
+                        f("Tr069 management", u.acsOnly ? "Enable" : "Disable"), Dashes77});
         return r;
     }
 
@@ -382,15 +633,8 @@ private:
             online += m_state.isOnline(*u);
         const std::string port =
             std::to_string(n[0]) + "/" + std::to_string(n[1]) + "/" + std::to_string(n[2]);
-        const std::string total = std::to_string(list.size());
-        Reply r{{Dashes78,
-                 m_state.config.newSummaryHeader
-                     ? "  In port " + port + ", the total number of ONTs are: " + total +
-                           ", online: " + std::to_string(online) +
-                           ", offline: " + std::to_string(list.size() - online)
-                     : "  In port " + port + ", the total of ONTs are: " + total +
-                           ", online: " + std::to_string(online),
-                 Dashes78, "  ONT  Run     Last                Last                Last",
+        Reply r{{Dashes78, portTotals(port, list.size(), online), Dashes78,
+                 "  ONT  Run     Last                Last                Last",
                  "  ID   State   UpTime              DownTime            DownCause", Dashes78}};
         const auto t = [](const QDateTime& d) {
             return d.isValid() ? str(timeText(d)) : std::string("-");
@@ -431,25 +675,26 @@ private:
         const Wan& w = u.wan;
         const bool bridged = w.mode.compare(QLatin1String("Bridge"), Qt::CaseInsensitive) == 0;
         const bool pppoe = w.mode.compare(QLatin1String("PPPoE"), Qt::CaseInsensitive) == 0;
+        const bool old = m_state.config.olderRelease;
         const auto v = [bridged](const QString& s) { return bridged ? std::string("-") : str(s); };
-        r.lines.insert(r.lines.end(),
-                       {f("Index", "1"),
-                        f("Name", std::string(bridged ? "1_INTERNET_B_VID_" : "1_INTERNET_R_VID_") +
-                                      std::to_string(w.vlan)),
-                        f("Service type", "Internet"),
-                        f("Connection type", bridged ? "IP bridged" : "IP routed"),
-                        f("IPv4 Connection status", bridged ? "-" : "Connected"),
-                        f("IPv4 access type", bridged ? "-"
-                                              : pppoe ? "PPPoE"
-                                                      : "DHCP"),
-                        f("IPv4 address", v(w.ip)), f("Subnet mask", v(w.mask)),
-                        f("Default gateway", v(w.gateway)),
-                        f("Manage VLAN", std::to_string(w.vlan)), f("Manage priority", "0"),
-                        f("Option60", "Disable"), f("IPv4 Primary DNS", v(w.dns1)),
-                        f("IPv4 Secondary DNS", v(w.dns2)),
-                        f("MAC address", bridged || w.mac.isEmpty() ? "--------------"
-                                                                    : str(dashedMac(w.mac, true))),
-                        f("L2 encap-type", pppoe ? "PPPoE" : "IPoE"), Dashes69});
+        r.lines.insert(
+            r.lines.end(),
+            {f("Index", "1"),
+             f("Name", std::string(bridged ? "1_INTERNET_B_VID_" : "1_INTERNET_R_VID_") +
+                           std::to_string(w.vlan)),
+             f("Service type", "Internet"),
+             f("Connection type", bridged ? "IP bridged" : "IP routed"),
+             f(old ? "Connection status" : "IPv4 Connection status", bridged ? "-" : "Connected"),
+             f(old ? "IP access type" : "IPv4 access type", bridged ? "-"
+                                                            : pppoe ? "PPPoE"
+                                                                    : "DHCP"),
+             f(old ? "IP" : "IPv4 address", v(w.ip)), f("Subnet mask", v(w.mask)),
+             f("Default gateway", v(w.gateway)), f("Manage VLAN", std::to_string(w.vlan)),
+             f("Manage priority", "0"), f("Option60", "Disable"), f("IPv4 Primary DNS", v(w.dns1)),
+             f("IPv4 Secondary DNS", v(w.dns2)),
+             f("MAC address",
+               bridged || w.mac.isEmpty() ? "--------------" : str(dashedMac(w.mac, true))),
+             f("L2 encap-type", pppoe ? "PPPoE" : "IPoE"), Dashes69});
         return r;
     }
 
@@ -715,7 +960,7 @@ private:
         const auto f = [](const std::string& label, const std::string& value) {
             return field(label, 39, value);
         };
-        return {{Dashes77, f("ONU NNI port ID", "0"), f("Module type", "GPON"),
+        Reply r{{Dashes77, f("ONU NNI port ID", "0"), f("Module type", "GPON"),
                  f("Module sub-type", "CLASS B+"), f("Used type", "ONU"),
                  f("Encapsulation Type", "BOSA ON BOARD"),
                  f("Rx optical power(dBm)", fixed(u.rx, 2)),
@@ -728,6 +973,10 @@ private:
                  f("Temperature(C)", fixed(u.temperature, 0)), f("Voltage(V)", fixed(u.voltage, 3)),
                  f("OLT Rx ONT optical power(dBm)", fixed(u.oltRx, 2)),
                  f("CATV Rx optical power(dBm)", "-"), Dashes77}};
+        // Older releases start at the receive power.
+        if (m_state.config.olderRelease)
+            r.lines.erase(r.lines.begin() + 1, r.lines.begin() + 6);
+        return r;
     }
 
     Reply opticalAll(int port) {

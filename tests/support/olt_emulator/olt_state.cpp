@@ -27,12 +27,14 @@ Wan readWan(const QJsonObject& o) {
     w.dns1 = o.value(QStringLiteral("dns1")).toString();
     w.dns2 = o.value(QStringLiteral("dns2")).toString();
     w.mac = normalMac(o.value(QStringLiteral("mac")).toString());
+    w.mtu = o.value(QStringLiteral("mtu")).toInt();
     return w;
 }
 
 Voip readVoip(const QJsonObject& o) {
     Voip v;
     v.profile = o.value(QStringLiteral("profile")).toString();
+    v.ipProfile = o.value(QStringLiteral("ipProfile")).toString();
     v.sipProfileId = o.value(QStringLiteral("sipProfileId")).toInt();
     v.userid = o.value(QStringLiteral("userid")).toString();
     v.username = o.value(QStringLiteral("username")).toString();
@@ -42,19 +44,36 @@ Voip readVoip(const QJsonObject& o) {
     return v;
 }
 
-Onu readOnu(const QJsonObject& o, Vendor vendor) {
-    Onu u;
+template <typename T> void readFsp(const QJsonObject& o, T* where) {
     const QStringList fsp = o.value(QStringLiteral("fsp")).toString().split(QLatin1Char('/'));
     if (fsp.size() == 3) {
-        u.frame = fsp[0].toInt();
-        u.slot = fsp[1].toInt();
-        u.port = fsp[2].toInt();
+        where->frame = fsp[0].toInt();
+        where->slot = fsp[1].toInt();
+        where->port = fsp[2].toInt();
     }
+}
+
+FoundOnu readFound(const QJsonObject& o) {
+    FoundOnu f;
+    readFsp(o, &f);
+    f.serial = o.value(QStringLiteral("serial")).toString().toUpper();
+    f.type = o.value(QStringLiteral("type")).toString();
+    f.hardware = o.value(QStringLiteral("hardware")).toString(QStringLiteral("V9.0"));
+    f.software = o.value(QStringLiteral("software")).toString(QStringLiteral("V9.0.11P1N12"));
+    f.found = parseTime(o.value(QStringLiteral("found")));
+    return f;
+}
+
+Onu readOnu(const QJsonObject& o, Vendor vendor) {
+    Onu u;
+    readFsp(o, &u);
     u.id = o.value(QStringLiteral("id")).toInt();
     u.serial = o.value(QStringLiteral("serial")).toString().toUpper();
     u.name = o.value(QStringLiteral("name")).toString();
     u.description = o.value(QStringLiteral("description")).toString();
     u.type = o.value(QStringLiteral("type")).toString();
+    u.hardware = o.value(QStringLiteral("hardware")).toString(u.hardware);
+    u.software = o.value(QStringLiteral("software")).toString(u.software);
     u.online = o.value(QStringLiteral("online")).toBool(true);
     u.offlinePhase = o.value(QStringLiteral("phase")).toString(u.offlinePhase);
     u.distance = o.value(QStringLiteral("distance")).toInt();
@@ -157,13 +176,24 @@ bool OltState::loadJson(const QByteArray& json, QString* error) {
     c.banner = o.value(QStringLiteral("banner")).toString();
     c.confirm = o.value(QStringLiteral("confirm")).toString();
     c.passwordChange = o.value(QStringLiteral("passwordChange")).toBool();
+    c.yesNoNotice = o.value(QStringLiteral("yesNoNotice")).toBool();
+    c.softwareVersion = o.value(QStringLiteral("softwareVersion")).toString();
     c.newSummaryHeader = o.value(QStringLiteral("newSummaryHeader")).toBool();
+    c.olderRelease = o.value(QStringLiteral("olderRelease")).toBool();
+    c.gponCode = o.value(QStringLiteral("gponCode")).toInt(c.gponCode);
+    c.badLoginLine = o.value(QStringLiteral("badLoginLine")).toBool();
     c.utcOffset = o.value(QStringLiteral("utcOffset")).toString(c.utcOffset);
     c.timezone = o.value(QStringLiteral("timezone")).toString(c.timezone);
     c.rebootMs = o.value(QStringLiteral("rebootMs")).toInt(c.rebootMs);
     const QJsonObject profiles = o.value(QStringLiteral("vlanProfiles")).toObject();
     for (auto it = profiles.begin(); it != profiles.end(); ++it)
         c.vlanProfiles.insert(it.key(), it.value().toInt());
+    const QJsonObject sip = o.value(QStringLiteral("sipProfiles")).toObject();
+    for (auto it = sip.begin(); it != sip.end(); ++it) {
+        const QJsonObject so = it.value().toObject();
+        c.sipProfiles.insert(it.key(), SipProfile{so.value(QStringLiteral("proxy")).toString(),
+                                                  so.value(QStringLiteral("domain")).toString()});
+    }
     for (const QJsonValue& m : o.value(QStringLiteral("uplinkMacs")).toArray()) {
         const QJsonObject mo = m.toObject();
         c.uplinkMacs.append(UplinkMac{normalMac(mo.value(QStringLiteral("mac")).toString()),
@@ -173,10 +203,14 @@ bool OltState::loadJson(const QByteArray& json, QString* error) {
     QList<Onu> list;
     for (const QJsonValue& u : o.value(QStringLiteral("onus")).toArray())
         list.append(readOnu(u.toObject(), c.vendor));
+    QList<FoundOnu> seen;
+    for (const QJsonValue& f : o.value(QStringLiteral("unconfigured")).toArray())
+        seen.append(readFound(f.toObject()));
 
     auto guard = lock();
     config = c;
     onus = list;
+    found = seen;
     const QDateTime clock = parseTime(o.value(QStringLiteral("clock")));
     m_clockStart = clock.isValid() ? clock : QDateTime::currentDateTime();
     m_loadedAt = std::chrono::steady_clock::now();

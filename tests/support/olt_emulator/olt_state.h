@@ -19,10 +19,12 @@ struct Wan {
     int vlan = 0;
     QString ip, mask, gateway, dns1, dns2;
     QString mac; // 12 upper-case hex digits; empty when the ONU bridges
+    int mtu = 0; // ZTE "wan 1 mtu"; 0 when never set
 };
 
 struct Voip {
-    QString profile; // ZTE SIP profile name
+    QString profile;   // ZTE SIP profile name
+    QString ipProfile; // ZTE voip-ip vlan-profile
     int sipProfileId = 0;
     QString userid, username, password, telno;
     QString lineState; // what voip-linestatus shows; empty when no line is set
@@ -55,6 +57,7 @@ struct Onu {
     int frame = 1, slot = 1, port = 1, id = 1;
     QString serial; // 4 vendor letters and 8 hex digits, "ZTEGC4A7D19E"
     QString name, description, type;
+    QString hardware = QStringLiteral("V9.0"), software = QStringLiteral("V9.0.11P1N12");
     bool online = true;
     QString offlinePhase = QStringLiteral("LOS"); // ZTE phase state while offline
     int distance = 0;
@@ -74,6 +77,18 @@ struct Onu {
     std::chrono::steady_clock::time_point backOnline{};
 };
 
+// An ONU the OLT has seen on a port but nobody has configured (ZTE "uncfg",
+// Huawei "autofind").
+struct FoundOnu {
+    int frame = 1, slot = 1, port = 1;
+    QString serial, type, hardware, software;
+    QDateTime found;
+};
+
+struct SipProfile {
+    QString proxy, domain;
+};
+
 struct UplinkMac {
     QString mac, port;
     int vlan = 0;
@@ -89,11 +104,17 @@ struct OltConfig {
     QString banner;              // ZTE: text before "Username:"
     QString confirm;             // ZTE: "", "yes/no" or "Y/N" before reboot and factory reset
     bool passwordChange = false; // Huawei: ask to change the password after login
+    bool yesNoNotice = false;    // Huawei: a notice to answer YES/NO before the prompt
+    QString softwareVersion;     // ZTE "show version"; empty: one per family
     bool newSummaryHeader = false;
+    bool olderRelease = false; // labels, units and notices of older firmware
+    int gponCode = 32310;      // ZTE: the number of "%Code «n»-GPONSRV" (some releases: 62310)
+    bool badLoginLine = false; // ZTE: a failed login prints an error line before "Username:"
     QString utcOffset = QStringLiteral("+05:30");
     QString timezone = QStringLiteral("IST");
     int rebootMs = 60000;
     QMap<QString, int> vlanProfiles; // ZTE vlan-profile name -> VLAN
+    QMap<QString, SipProfile> sipProfiles;
     QList<UplinkMac> uplinkMacs;
 };
 
@@ -108,6 +129,7 @@ public:
 
     OltConfig config;
     QList<Onu> onus;
+    QList<FoundOnu> found; // unconfigured ONUs, in the order the OLT found them
 
     // The OLT's own clock: the configured start time running on from load.
     QDateTime now() const;
