@@ -46,6 +46,18 @@ QString fingerprint(const QString& keyDir) {
                                    .toBase64(QByteArray::OmitTrailingEquals));
 }
 
+// A command whose answer does not change with the OLT's running clock.
+QString stableCommand(const QString& vendor) {
+    return vendor == Zte ? QStringLiteral("show gpon onu state gpon-olt_1/2/3")
+                         : QStringLiteral("display service-port port 0/1/2 ont 5");
+}
+
+bool onuOnline(oltemu::OltEmulator& emu, int frame, int slot, int port, int id) {
+    auto guard = emu.state().lock();
+    oltemu::Onu* onu = emu.state().find(frame, slot, port, id);
+    return onu && emu.state().isOnline(*onu);
+}
+
 } // namespace
 
 class TestCliSession : public QObject {
@@ -55,6 +67,22 @@ private slots:
     void initTestCase();
     void loginAndCommand_data();
     void loginAndCommand();
+    void sameAnswerWhateverTheTerminal_data();
+    void sameAnswerWhateverTheTerminal();
+    void confirmation_data();
+    void confirmation();
+    void refusedLogin_data();
+    void refusedLogin();
+    void hostKeyNotPinned_data();
+    void hostKeyNotPinned();
+    void legacySsh_data();
+    void legacySsh();
+    void timeLimit_data();
+    void timeLimit();
+    void connectionLost_data();
+    void connectionLost();
+    void secretsMasked_data();
+    void secretsMasked();
 
 private:
     void transports();
@@ -137,6 +165,271 @@ void TestCliSession::loginAndCommand() {
         QCOMPARE(lines.last(), QLatin1String("  ") + QString(77, QLatin1Char('-')));
     }
     QCOMPARE(s.prompt(), zte ? QStringLiteral("KRN-C320#") : QStringLiteral("VLG-MA5608T#"));
+}
+
+// However the device's terminal is left (paging on or stuck, Huawei's smart
+// parameter prompts, a user-mode account, questions at login), a command
+// brings back the same text as on a plainly set-up session.
+void TestCliSession::sameAnswerWhateverTheTerminal_data() {
+    QTest::addColumn<QString>("vendor");
+    QTest::addColumn<TransportKind>("transport");
+    QTest::addColumn<QJsonObject>("state");
+    QTest::addColumn<bool>("pagerStuck");
+    QTest::addColumn<bool>("noSetup");
+    const auto ssh = TransportKind::Ssh, telnet = TransportKind::Telnet;
+    const QJsonObject shortPages{{QStringLiteral("pageLength"), 3}};
+    QTest::addRow("zte pager stuck") << Zte << telnet << shortPages << true << false;
+    QTest::addRow("zte pager stuck ssh") << Zte << ssh << shortPages << true << false;
+    QTest::addRow("zte no setup, paging on") << Zte << telnet << shortPages << false << true;
+    QTest::addRow("zte user mode: enable with password")
+        << Zte << ssh << QJsonObject{{QStringLiteral("privileged"), false}} << false << false;
+    QTest::addRow("huawei pager stuck") << Huawei << ssh << shortPages << true << false;
+    QTest::addRow("huawei no setup: smart prompt and paging")
+        << Huawei << telnet << shortPages << false << true;
+    QTest::addRow("huawei password change offered")
+        << Huawei << telnet << QJsonObject{{QStringLiteral("passwordChange"), true}} << false
+        << false;
+}
+
+void TestCliSession::sameAnswerWhateverTheTerminal() {
+    QFETCH(QString, vendor);
+    QFETCH(TransportKind, transport);
+    QFETCH(QJsonObject, state);
+    QFETCH(bool, pagerStuck);
+    QFETCH(bool, noSetup);
+    const QString command = stableCommand(vendor);
+    const Olt plain = start(vendor, TransportKind::Telnet);
+    const CommandReply expected = plain.session().run(command);
+    QCOMPARE(expected.code, Code::Ok);
+    QVERIFY(expected.text.count(QLatin1Char('\n')) >= 5); // pages of three: several markers
+
+    Olt olt = start(vendor, transport, state);
+    olt.emulator->faults().pagerStuck = pagerStuck;
+    if (noSetup)
+        olt.dialect.setupCommands.clear();
+    CliSession s = olt.session();
+    const CommandReply reply = s.run(command);
+    QCOMPARE(reply.message, QString());
+    QCOMPARE(reply.text, expected.text);
+    // The session goes on after the pager, as the next command shows.
+    QCOMPARE(s.run(command).text, expected.text);
+}
+
+void TestCliSession::confirmation_data() {
+    QTest::addColumn<QString>("vendor");
+    QTest::addColumn<QString>("style"); // ZTE's question, when the firmware asks
+    QTest::addColumn<Confirm>("confirm");
+    for (const Confirm c : {Confirm::Yes, Confirm::No}) {
+        const char* answer = c == Confirm::Yes ? "yes" : "no";
+        QTest::addRow("zte [yes/no] %s", answer) << Zte << QStringLiteral("yes/no") << c;
+        QTest::addRow("zte [Y/N] %s", answer) << Zte << QStringLiteral("Y/N") << c;
+        QTest::addRow("huawei (y/n)[n] %s", answer) << Huawei << QString() << c;
+    }
+}
+
+void TestCliSession::confirmation() {
+    QFETCH(QString, vendor);
+    QFETCH(QString, style);
+    QFETCH(Confirm, confirm);
+    Olt olt = start(vendor, TransportKind::Telnet, {{QStringLiteral("confirm"), style}});
+    CliSession s = olt.session();
+    const bool zte = vendor == Zte;
+    const QStringList steps =
+        zte ? QStringList{QStringLiteral("configure terminal"),
+                          QStringLiteral("pon-onu-mng gpon-onu_1/2/3:7")}
+            : QStringList{QStringLiteral("config"), QStringLiteral("interface gpon 0/1")};
+    for (const QString& step : steps)
+        QVERIFY(s.run(step).ok());
+    QVERIFY(zte ? onuOnline(*olt.emulator, 1, 2, 3, 7) : onuOnline(*olt.emulator, 0, 1, 2, 5));
+    const CommandReply reply =
+        s.run(zte ? QStringLiteral("reboot") : QStringLiteral("ont reset 2 5"), confirm);
+    QCOMPARE(reply.code, Code::Ok);
+    QVERIFY2(!reply.text.contains(QLatin1Char('?')), qPrintable(reply.text));
+    const bool online =
+        zte ? onuOnline(*olt.emulator, 1, 2, 3, 7) : onuOnline(*olt.emulator, 0, 1, 2, 5);
+    QCOMPARE(online, confirm == Confirm::No);
+    QCOMPARE(s.prompt(), zte ? QStringLiteral("KRN-C320(gpon-onu-mng)#")
+                             : QStringLiteral("VLG-MA5608T(config-if-gpon-0/1)#"));
+}
+
+void TestCliSession::refusedLogin_data() {
+    QTest::addColumn<QString>("vendor");
+    QTest::addColumn<TransportKind>("transport");
+    QTest::addColumn<QJsonObject>("state");
+    QTest::addColumn<QString>("enablePassword");
+    QTest::addColumn<Code>("code");
+    QTest::addColumn<QString>("message");
+    const auto ssh = TransportKind::Ssh, telnet = TransportKind::Telnet;
+    const QJsonObject wrong{{QStringLiteral("password"), QStringLiteral("not-ours")}};
+    const QString refused = QStringLiteral("The OLT refused the login of user noc-oltd");
+    QTest::addRow("zte ssh") << Zte << ssh << wrong << "zxr10" << Code::Auth << refused;
+    QTest::addRow("zte telnet: user prompt again")
+        << Zte << telnet << wrong << "zxr10" << Code::Auth << refused;
+    QTest::addRow("huawei ssh") << Huawei << ssh << wrong << "" << Code::Auth << refused;
+    QTest::addRow("huawei telnet: invalid")
+        << Huawei << telnet << wrong << "" << Code::Auth
+        << refused + QStringLiteral(" over telnet: Username or password "
+                                    "invalid.");
+    QTest::addRow("zte enable password refused")
+        << Zte << ssh << QJsonObject{{QStringLiteral("privileged"), false}} << "wrong" << Code::Auth
+        << QStringLiteral("The OLT refused to enable privileged mode");
+    QTest::addRow("huawei busy") << Huawei << telnet
+                                 << QJsonObject{{QStringLiteral("maxSessions"), 0}} << ""
+                                 << Code::DeviceError << QStringLiteral("The OLT is busy");
+}
+
+void TestCliSession::refusedLogin() {
+    QFETCH(QString, vendor);
+    QFETCH(TransportKind, transport);
+    QFETCH(QJsonObject, state);
+    QFETCH(QString, enablePassword);
+    QFETCH(Code, code);
+    QFETCH(QString, message);
+    Olt olt = start(vendor, transport, state);
+    olt.target.enablePassword = enablePassword;
+    CliSession s = olt.session();
+    const CommandReply reply = s.run(stableCommand(vendor));
+    QCOMPARE(reply.code, code);
+    QVERIFY2(reply.message.startsWith(message), qPrintable(reply.message));
+    QVERIFY(!s.isOpen());
+}
+
+// A host key that is not the pinned one is refused every time, and the
+// message gives what an engineer needs to check and pin it.
+void TestCliSession::hostKeyNotPinned_data() {
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<bool>("pinned");
+    QTest::addRow("key changed") << true << true;
+    QTest::addRow("nothing pinned") << false << false;
+}
+
+void TestCliSession::hostKeyNotPinned() {
+    QFETCH(bool, changed);
+    QFETCH(bool, pinned);
+    Olt olt = start(Huawei, TransportKind::Ssh);
+    olt.emulator->faults().hostKeyChanged = changed;
+    if (!pinned)
+        olt.target.hostKeySha256.clear();
+    CliSession s = olt.session();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const CommandReply reply = s.run(stableCommand(Huawei));
+        QCOMPARE(reply.code, Code::Auth);
+        QVERIFY(!s.isOpen());
+        const QRegularExpression offered(QStringLiteral("offers (SHA256:[A-Za-z0-9+/]{43})\\b"));
+        const QString seen = offered.match(reply.message).captured(1);
+        if (changed) {
+            QVERIFY2(reply.message.startsWith(QStringLiteral("The OLT's SSH host key changed")),
+                     qPrintable(reply.message));
+            QVERIFY(!seen.isEmpty() && seen != m_fingerprint);
+            QVERIFY(reply.message.contains(m_fingerprint + QStringLiteral(" is pinned")));
+        } else {
+            QCOMPARE(seen, m_fingerprint);
+        }
+    }
+}
+
+void TestCliSession::legacySsh_data() {
+    QTest::addColumn<bool>("allowed");
+    QTest::addRow("allowed") << true;
+    QTest::addRow("not allowed") << false;
+}
+
+// An old unit that offers only diffie-hellman-group1-sha1 and ssh-rsa.
+void TestCliSession::legacySsh() {
+    QFETCH(bool, allowed);
+    Olt olt = start(Huawei, TransportKind::Ssh, {}, true);
+    olt.target.legacySsh = allowed;
+    CliSession s = olt.session();
+    const CommandReply reply = s.open();
+    QVERIFY2(reply.ok() == allowed, qPrintable(reply.message));
+    if (!allowed)
+        QCOMPARE(reply.code, Code::DeviceError);
+}
+
+// Past the time limit the session is closed, so the late answer is never
+// taken for the next command's; that one logs in afresh.
+void TestCliSession::timeLimit_data() {
+    QTest::addColumn<QString>("vendor");
+    QTest::addColumn<bool>("duringLogin");
+    QTest::addRow("zte command") << Zte << false;
+    QTest::addRow("huawei command") << Huawei << false;
+    QTest::addRow("zte login") << Zte << true;
+}
+
+void TestCliSession::timeLimit() {
+    QFETCH(QString, vendor);
+    QFETCH(bool, duringLogin);
+    Olt olt = start(vendor, TransportKind::Telnet);
+    olt.target.commandTimeout = 1s;
+    olt.target.loginTimeout = 1s;
+    CliSession s = olt.session();
+    const QString slow = vendor == Zte ? QStringLiteral("show gpon onu state gpon-olt_1/2/3 7")
+                                       : QStringLiteral("display ont info 0 1 2 0");
+    const QString next = stableCommand(vendor);
+    const CommandReply expected = olt.session().run(next);
+    QVERIFY(expected.ok());
+    if (!duringLogin)
+        QVERIFY(s.open().ok());
+    olt.emulator->faults().delayMs = 3000;
+    const CommandReply late = s.run(slow);
+    QCOMPARE(late.code, Code::Timeout);
+    QVERIFY2(late.message.contains(duringLogin ? QStringLiteral("login time limit (1 s)")
+                                               : QStringLiteral("command time limit (1 s)")),
+             qPrintable(late.message));
+    QVERIFY(!s.isOpen());
+    olt.emulator->faults().delayMs = 0;
+    const CommandReply reply = s.run(next);
+    QCOMPARE(reply.message, QString());
+    QCOMPARE(reply.text, expected.text);
+}
+
+void TestCliSession::connectionLost_data() {
+    transports();
+}
+
+void TestCliSession::connectionLost() {
+    QFETCH(QString, vendor);
+    QFETCH(TransportKind, transport);
+    Olt olt = start(vendor, transport);
+    CliSession s = olt.session();
+    const QString command = stableCommand(vendor);
+    const CommandReply expected = s.run(command);
+    QVERIFY(expected.ok());
+    olt.emulator->faults().dropMidOutput = true;
+    const CommandReply cut = s.run(command);
+    QCOMPARE(cut.code, Code::DeviceError);
+    QVERIFY2(cut.message.startsWith(QStringLiteral("connection lost")), qPrintable(cut.message));
+    QVERIFY(!s.isOpen());
+    olt.emulator->faults().dropMidOutput = false;
+    const CommandReply again = s.run(command);
+    QCOMPARE(again.message, QString());
+    QCOMPARE(again.text, expected.text);
+}
+
+void TestCliSession::secretsMasked_data() {
+    QTest::addColumn<QString>("vendor");
+    QTest::addColumn<TransportKind>("transport");
+    QTest::addRow("zte telnet") << Zte << TransportKind::Telnet;
+    QTest::addRow("zte ssh") << Zte << TransportKind::Ssh;
+    QTest::addRow("huawei telnet") << Huawei << TransportKind::Telnet;
+}
+
+// The passwords and every masked text stay out of the transcript, as sent
+// and as the device echoes them back (here inside commands it echoes).
+void TestCliSession::secretsMasked() {
+    QFETCH(QString, vendor);
+    QFETCH(TransportKind, transport);
+    Olt olt = start(vendor, transport, {{QStringLiteral("privileged"), false}});
+    CliSession s = olt.session();
+    const QString wanPassword = QStringLiteral("pw0417");
+    s.mask(wanPassword);
+    for (const QString& secret : {wanPassword, olt.target.password, olt.target.enablePassword})
+        QVERIFY(s.run(QStringLiteral("show ") + secret).ok());
+    const QStringList transcript = s.takeTranscript();
+    const QString all = transcript.join(QLatin1Char('\n'));
+    for (const QString& secret : {wanPassword, olt.target.password, olt.target.enablePassword})
+        QVERIFY2(!all.contains(secret), qPrintable(all));
+    QVERIFY2(all.count(QStringLiteral("********")) >= 3, qPrintable(all));
 }
 
 QTEST_GUILESS_MAIN(TestCliSession)
