@@ -13,6 +13,14 @@
 
 #include <libssh/libssh.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
 using namespace oltd;
 using namespace std::chrono_literals;
 
@@ -83,6 +91,8 @@ private slots:
     void connectionLost();
     void secretsMasked_data();
     void secretsMasked();
+    void telnetOptions();
+    void sessionsOnSeveralThreads();
 
 private:
     void transports();
@@ -430,6 +440,78 @@ void TestCliSession::secretsMasked() {
     for (const QString& secret : {wanPassword, olt.target.password, olt.target.enablePassword})
         QVERIFY2(!all.contains(secret), qPrintable(all));
     QVERIFY2(all.count(QStringLiteral("********")) >= 3, qPrintable(all));
+}
+
+// Against a bare telnet peer: ECHO and SGA offered get DO, NAWS asked for
+// gets WILL and the 500x50 window, anything else is refused.
+void TestCliSession::telnetOptions() {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    QCOMPARE(::listen(listener, 1), 0);
+    socklen_t len = sizeof addr;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    const QByteArray expected("\xff\xfd\x01"                         // DO ECHO
+                              "\xff\xfd\x03"                         // DO SGA
+                              "\xff\xfb\x1f"                         // WILL NAWS
+                              "\xff\xfa\x1f\x01\xf4\x00\x32\xff\xf0" // SB NAWS 500 50 SE
+                              "\xff\xfc\x18",                        // WONT TTYPE
+                              21);
+    QByteArray heard;
+    std::thread peer([&] {
+        const int fd = ::accept(listener, nullptr, nullptr);
+        const char offer[] = "\xff\xfb\x01\xff\xfb\x03\xff\xfd\x1f\xff\xfd\x18";
+        ::send(fd, offer, sizeof offer - 1, MSG_NOSIGNAL);
+        pollfd p{fd, POLLIN, 0};
+        char buf[256];
+        while (heard.size() < expected.size() && ::poll(&p, 1, 15000) > 0) {
+            const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+            if (n <= 0)
+                break;
+            heard.append(buf, n);
+        }
+        ::close(fd);
+    });
+    SessionTarget t;
+    t.host = QStringLiteral("127.0.0.1");
+    t.port = ntohs(addr.sin_port);
+    t.transport = TransportKind::Telnet;
+    CliSession s(zteDialect(), t);
+    const CommandReply reply = s.open(); // the peer hangs up before any prompt
+    peer.join();
+    ::close(listener);
+    QCOMPARE(heard.toHex(' '), expected.toHex(' '));
+    QCOMPARE(reply.code, Code::Auth);
+}
+
+// Drivers run one session per thread, several at once.
+void TestCliSession::sessionsOnSeveralThreads() {
+    std::vector<Olt> olts;
+    for (const QString& vendor : {Zte, Huawei})
+        for (const TransportKind kind : {TransportKind::Ssh, TransportKind::Telnet})
+            olts.push_back(start(vendor, kind));
+    std::vector<QStringList> answers(olts.size());
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < olts.size(); ++i)
+        threads.emplace_back([&, i] {
+            CliSession s = olts[i].session();
+            const QString command =
+                stableCommand(olts[i].dialect.name == QLatin1String("zte") ? Zte : Huawei);
+            for (int n = 0; n < 3; ++n) {
+                const CommandReply r = s.run(command);
+                answers[i].append(r.ok() ? r.text : QStringLiteral("failed: ") + r.message);
+            }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    for (const QStringList& a : answers) {
+        QCOMPARE(a.size(), 3);
+        QVERIFY2(!a.at(0).startsWith(QLatin1String("failed: ")), qPrintable(a.at(0)));
+        QCOMPARE(a.at(1), a.at(0));
+        QCOMPARE(a.at(2), a.at(0));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliSession)

@@ -80,15 +80,16 @@ struct CliSession::Impl {
     std::optional<QString> answerEcho;
     enum class ParameterEcho { None, Header, Body } parameterEcho = ParameterEcho::None;
 
-    void record(QString text) {
+    QString masked(QString text) const {
         for (const QString& secret : {target.password, target.enablePassword})
             if (!secret.isEmpty())
                 text.replace(secret, Masked);
-        for (const QString& secret : std::as_const(masks))
+        for (const QString& secret : masks)
             if (!secret.isEmpty())
                 text.replace(secret, Masked);
-        transcript.append(text);
+        return text;
     }
+    void record(const QString& text) { transcript.append(masked(text)); }
 
     void drop() {
         link.reset();
@@ -343,7 +344,8 @@ CommandReply CliSession::Impl::login(SteadyClock::time_point deadline) {
     case End::Done:
         return {};
     case End::Failed:
-        return {failure.code, {}, failure.message};
+        // The message may quote the device, which may quote what it was sent.
+        return {failure.code, {}, masked(failure.message)};
     case End::TimedOut:
         return {Code::Timeout,
                 {},
@@ -366,7 +368,7 @@ CliSession::~CliSession() {
 }
 
 CommandReply CliSession::open() {
-    d->drop();
+    close();
     const SessionTarget& t = d->target;
     const auto deadline = SteadyClock::now() + t.loginTimeout;
     const bool ssh = t.transport == TransportKind::Ssh;
