@@ -808,9 +808,17 @@ QList<OnuSummary> ZteDriver::macMatches(const QString& digits, int limit) {
         if (l.mac.isEmpty() || !l.mac.endsWith(digits))
             continue;
         const OnuPlace place{l.port, l.onuId};
+        QString serial = l.serial;
+        if (serial.isEmpty()) {
+            const auto info = detail(place);
+            if (!info)
+                continue; // the ONU is gone since its MAC was seen
+            serial = info->serial;
+            learnSerial(place, serial);
+        }
         OnuSummary s = summary(place, stateOfPhase(phase.value(placeText(place))));
         s.mac = formatMac(l.mac);
-        s.serial = l.serial;
+        s.serial = serial;
         out.append(s);
     }
     return out;
