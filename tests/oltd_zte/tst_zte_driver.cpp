@@ -281,7 +281,7 @@ void TestZteDriver::answerCodes_data() {
         << "wifi-long bansal" << Code::DeviceError << "1 to 32";
     QTest::addRow("command injection in the password")
         << ""
-        << "wan-inject bansal" << Code::DeviceError << "one word";
+        << "wan-inject bansal" << Code::DeviceError << "password cannot be sent";
 }
 
 void TestZteDriver::answerCodes() {
@@ -345,12 +345,16 @@ void TestZteDriver::contradictedIndexIsSearchedAgain() {
     auto olt = start();
     // An old entry: the MAC was once behind ONU 1, which now holds another
     // serial; and one for an ONU id the port no longer has.
+    const OnuRef gone{kOlt, QStringLiteral("02:00:00:00:00:02")};
     olt->seen(QStringLiteral("1/2/3"), 1, QStringLiteral("ZTEGDEADBEEF"), kBansal);
+    olt->seen(QStringLiteral("1/2/3"), 1, QStringLiteral("ZTEGDEADBEEF"), gone);
     auto status = olt->driver->onuStatus(kBansal);
     QVERIFY2(status.result.ok(), qPrintable(status.result.message));
     QCOMPARE(status.value.port, QStringLiteral("1/2/3:7"));
     QCOMPARE(olt->index.byMac(QStringLiteral("C83A357E2109"))->serial,
              QStringLiteral("ZTEGC4A7D19E"));
+    // What was known of the ONU that left is not passed on to the one there now.
+    QVERIFY(!olt->index.byMac(QStringLiteral("020000000002")));
 
     olt->seen(QStringLiteral("1/2/3"), 99, QStringLiteral("ZTEGC0FFEE01"), kIyer);
     status = olt->driver->onuStatus(kIyer);

@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace oltd {
@@ -33,11 +34,16 @@ const QString kMasked = QStringLiteral("********");
 
 // The device prints passwords and keys in clear (WAN status, running
 // config); whatever the session masked, none of them leaves the driver.
+QString withoutSecrets(QString text, const QStringList& secrets) {
+    for (const QString& s : secrets)
+        text.replace(s, kMasked);
+    return text;
+}
+
 QString scrub(QString line, const QStringList& secrets) {
     static const QRegularExpression label(QStringLiteral("^(\\s*Password\\s*:\\s*)\\S.*$"));
     static const QRegularExpression word(QStringLiteral("(\\b(?:password|key)\\s+)\\S+"));
-    for (const QString& s : secrets)
-        line.replace(s, kMasked);
+    line = withoutSecrets(line, secrets);
     line.replace(label, QStringLiteral("\\1") + kMasked);
     line.replace(word, QStringLiteral("\\1") + kMasked);
     return line;
@@ -53,11 +59,6 @@ QString causeText(const QString& cause) {
     if (cause == QLatin1String("DyingGasp"))
         return QStringLiteral("DYING-GASP");
     return cause.toUpper();
-}
-
-QString wanMode(const QString& printed) {
-    const QString m = printed.toUpper();
-    return m == QLatin1String("PPPOE") ? QStringLiteral("PPPOE") : m;
 }
 
 // The profile for another VLAN, named as the ONU's current one is:
@@ -136,7 +137,7 @@ template <class Out, class Body> Out ZteDriver::operation(Body body) {
     } catch (const Stop& s) {
         out = Out{};
         resultOf(out).code = s.code;
-        resultOf(out).message = scrub(s.message, m_secrets);
+        resultOf(out).message = withoutSecrets(s.message, m_secrets);
     }
     backToExec();
     resultOf(out).transcript = scrubbed(m_line.takeTranscript(), m_secrets);
@@ -221,6 +222,10 @@ void ZteDriver::secret(const QString& text) {
     if (text.isEmpty() || m_secrets.contains(text))
         return;
     m_secrets.append(text);
+    // The longest first, so that no part of one is left beside the mask of
+    // a shorter one inside it.
+    std::sort(m_secrets.begin(), m_secrets.end(),
+              [](const QString& a, const QString& b) { return a.size() > b.size(); });
     m_line.mask(text);
 }
 
@@ -299,10 +304,14 @@ std::optional<ZteDriver::Onu> ZteDriver::verify(const OnuPlace& place, const QSt
     return Onu{*info, mac};
 }
 
+// A MAC seen on the place stays with it only while the place holds the same
+// ONU (or one whose serial was not known yet).
 void ZteDriver::learnSerial(const OnuPlace& place, const QString& serial) {
     const auto known = m_index.byOnu(place.port, place.onuId);
-    m_index.remember({place.port, place.onuId, serial, known ? known->mac : QString(),
-                      known ? known->seen : QDateTime()});
+    const bool same =
+        known && (known->serial.isEmpty() || serialTail(known->serial) == serialTail(serial));
+    m_index.remember({place.port, place.onuId, serial, same ? known->mac : QString(),
+                      same ? known->seen : QDateTime()});
 }
 
 void ZteDriver::learn(const OnuPlace& place, const QString& mac) {
@@ -436,7 +445,7 @@ Answer<WanSettings> ZteDriver::wanGet(const OnuRef& ref) {
             return;
         }
         const WanStatus& w = it != wans.end() ? *it : wans.first();
-        a.value = {wanMode(w.mode), w.user, w.password, w.cvlan, 0};
+        a.value = {w.mode.toUpper(), w.user, w.password, w.cvlan, 0};
         a.result.message = QStringLiteral("WAN of ONU %1: %2").arg(name(o), w.status);
     });
 }
