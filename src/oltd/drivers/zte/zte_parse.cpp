@@ -485,23 +485,34 @@ int wanVlan(const OnuConfig& config, const QString& profile) {
     return config.services.size() == 1 ? config.services.first().vlan : 0;
 }
 
+// Rows ("pots_0/1      Registered" under a "Port" header) or blocks
+// ("Port: pots_0/1" then a "... state: Registered" line).
 std::optional<QList<PhoneLine>> parsePhoneLines(const QString& text) {
-    static const QRegularExpression pots(QStringLiteral("^\\s*(pots_\\d+/\\d+)\\s+(\\S.*)$"));
+    static const QRegularExpression row(QStringLiteral("^\\s*(pots_\\d+/\\d+)\\s+(\\S.*)$"));
+    static const QRegularExpression pots(QStringLiteral("^pots_\\d+/\\d+$"));
     QList<PhoneLine> out;
-    bool header = false;
+    bool header = false, blocks = false;
     for (const QString& l : lines(text)) {
         if (l.trimmed().isEmpty() || isDashes(l))
             continue;
-        const auto m = pots.match(l);
-        if (m.hasMatch()) {
+        const qsizetype colon = l.indexOf(QLatin1Char(':'));
+        const QString label = colon > 0 ? l.left(colon).trimmed() : QString();
+        const QString value = colon > 0 ? l.mid(colon + 1).trimmed() : QString();
+        if (const auto m = row.match(l); m.hasMatch() && !blocks) {
             out.append({m.captured(1), m.captured(2).trimmed()});
-        } else if (!header && out.isEmpty() && l.contains(QLatin1String("Port"))) {
+        } else if (colon > 0 && pots.match(value).hasMatch() && !header) {
+            blocks = true;
+            out.append({value, QString()});
+        } else if (blocks && colon > 0) {
+            if (label.contains(QLatin1String("state"), Qt::CaseInsensitive))
+                out.last().state = value;
+        } else if (!header && !blocks && out.isEmpty() && l.contains(QLatin1String("Port"))) {
             header = true;
         } else {
             return std::nullopt;
         }
     }
-    if (!header)
+    if (!header && !blocks)
         return std::nullopt;
     return out;
 }
