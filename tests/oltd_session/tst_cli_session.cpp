@@ -352,8 +352,10 @@ void TestCliSession::legacySsh() {
     CliSession s = olt.session();
     const CommandReply reply = s.open();
     QVERIFY2(reply.ok() == allowed, qPrintable(reply.message));
-    if (!allowed)
+    if (!allowed) {
         QCOMPARE(reply.code, Code::DeviceError);
+        QVERIFY2(reply.message.contains(QLatin1String("legacy SSH")), qPrintable(reply.message));
+    }
 }
 
 // Past the time limit the session is closed, so the late answer is never

@@ -164,7 +164,7 @@ void CliSession::Impl::answer(const Reaction& r, const QString& last) {
         const QString shown = r.secret ? Masked : QString::fromUtf8(r.answer).trimmed();
         record(last + shown);
         partial.clear();
-        answerEcho = r.secret ? QString() : QString::fromUtf8(r.answer).trimmed();
+        answerEcho = QString::fromUtf8(r.answer).trimmed();
         if (r.parameter)
             parameterEcho = ParameterEcho::Header;
     }
