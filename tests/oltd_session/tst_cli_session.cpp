@@ -255,6 +255,9 @@ void TestCliSession::confirmation() {
         s.run(zte ? QStringLiteral("reboot") : QStringLiteral("ont reset 2 5"), confirm);
     QCOMPARE(reply.code, Code::Ok);
     QVERIFY2(!reply.text.contains(QLatin1Char('?')), qPrintable(reply.text));
+    // A question answered no is said so: nothing was changed.
+    QCOMPARE(reply.message.startsWith(QLatin1String("not confirmed: the OLT asked")),
+             confirm == Confirm::No);
     const bool online =
         zte ? onuOnline(*olt.emulator, 1, 2, 3, 7) : onuOnline(*olt.emulator, 0, 1, 2, 5);
     QCOMPARE(online, confirm == Confirm::No);

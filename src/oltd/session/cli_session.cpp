@@ -25,6 +25,7 @@ struct Reaction {
     bool pager = false;     // the marker is dropped, the text before it kept
     qsizetype keep = 0;     // for the pager: where the marker starts
     bool parameter = false; // Huawei echoes the command under a "Command:" line
+    bool declined = false;  // a confirmation answered no
     Code code = Code::Ok;   // for Fail
     QString message;
 
@@ -70,6 +71,7 @@ struct CliSession::Impl {
     QByteArray partial; // what came after the last line end
     QStringList heard;  // the finished lines of this exchange, echoes left out
     QString promptSeen;
+    QString declined; // the confirmation this exchange answered no
     QStringList transcript;
     QStringList masks; // besides the target's passwords, until takeTranscript()
     SteadyClock::time_point lastUsed = SteadyClock::now();
@@ -167,6 +169,8 @@ void CliSession::Impl::answer(const Reaction& r, const QString& last) {
         answerEcho = QString::fromUtf8(r.answer).trimmed();
         if (r.parameter)
             parameterEcho = ParameterEcho::Header;
+        if (r.declined)
+            declined = last.trimmed();
     }
     link->write(r.answer);
 }
@@ -237,14 +241,19 @@ Reaction CliSession::Impl::commandReaction(const QString& last, Confirm confirm)
             r.parameter = true;
             return r;
         }
-    if (const auto m = dialect.confirmation.match(last); m.hasMatch())
-        return Reaction::answered(confirm == Confirm::Yes ? spelled(m, "yes", dialect.confirmYes)
-                                                          : spelled(m, "no", dialect.confirmNo));
+    if (const auto m = dialect.confirmation.match(last); m.hasMatch()) {
+        if (confirm == Confirm::Yes)
+            return Reaction::answered(spelled(m, "yes", dialect.confirmYes));
+        Reaction r = Reaction::answered(spelled(m, "no", dialect.confirmNo));
+        r.declined = true;
+        return r;
+    }
     return {};
 }
 
 CommandReply CliSession::Impl::exchange(const QString& command, Confirm confirm) {
     heard.clear();
+    declined.clear();
     answerEcho.reset();
     parameterEcho = ParameterEcho::None;
     commandEcho = command.trimmed();
@@ -257,7 +266,13 @@ CommandReply CliSession::Impl::exchange(const QString& command, Confirm confirm)
     lastUsed = SteadyClock::now();
     switch (end) {
     case End::Done:
-        return {Code::Ok, heard.join(QLatin1Char('\n')), {}};
+        // Still Ok (the device is at its prompt), but a driver must not take
+        // the change it asked for as made.
+        return {Code::Ok, heard.join(QLatin1Char('\n')),
+                declined.isEmpty() ? QString()
+                                   : QStringLiteral("not confirmed: the OLT asked \"%1\" and was "
+                                                    "answered no")
+                                         .arg(declined)};
     case End::TimedOut:
         // Closed so that a late answer is never read as the next command's.
         drop();
