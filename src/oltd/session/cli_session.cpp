@@ -55,6 +55,12 @@ QByteArray spelled(const QRegularExpressionMatch& m, const char* group, const QB
     return own.isEmpty() ? plain : own.toUtf8() + '\n';
 }
 
+// A pattern the dialect leaves unset matches nothing (an empty
+// QRegularExpression would match every line).
+QRegularExpressionMatch find(const QRegularExpression& re, const QString& text) {
+    return re.pattern().isEmpty() ? QRegularExpressionMatch() : re.match(text);
+}
+
 QString seconds(std::chrono::milliseconds limit) {
     return QString::number(limit.count() / 1000.0, 'g', 3);
 }
@@ -224,24 +230,24 @@ CliSession::Impl::End CliSession::Impl::converse(SteadyClock::time_point deadlin
 }
 
 Reaction CliSession::Impl::commandReaction(const QString& last, Confirm confirm) const {
-    if (dialect.prompt.match(last).hasMatch()) {
+    if (find(dialect.prompt, last).hasMatch()) {
         Reaction r;
         r.kind = Reaction::Done;
         return r;
     }
-    if (const auto m = dialect.pager.match(last); m.hasMatch() && m.capturedEnd() == last.size()) {
+    if (const auto m = find(dialect.pager, last); m.hasMatch() && m.capturedEnd() == last.size()) {
         Reaction r = Reaction::answered(dialect.pagerContinue);
         r.pager = true;
         r.keep = m.capturedStart();
         return r;
     }
     for (const Question& q : dialect.parameterQuestions)
-        if (q.pattern.match(last).hasMatch()) {
+        if (find(q.pattern, last).hasMatch()) {
             Reaction r = Reaction::answered(q.answer);
             r.parameter = true;
             return r;
         }
-    if (const auto m = dialect.confirmation.match(last); m.hasMatch()) {
+    if (const auto m = find(dialect.confirmation, last); m.hasMatch()) {
         if (confirm == Confirm::Yes)
             return Reaction::answered(spelled(m, "yes", dialect.confirmYes));
         Reaction r = Reaction::answered(spelled(m, "no", dialect.confirmNo));
@@ -298,8 +304,8 @@ CommandReply CliSession::Impl::login(SteadyClock::time_point deadline) {
     const bool telnet = target.transport == TransportKind::Telnet;
     bool userSent = false, passwordSent = false, enableSent = false, enablePasswordSent = false;
     const auto onLast = [&](const QString& last) -> Reaction {
-        if (dialect.prompt.match(last).hasMatch()) {
-            if (dialect.enableCommand.isEmpty() || !dialect.userModePrompt.match(last).hasMatch()) {
+        if (find(dialect.prompt, last).hasMatch()) {
+            if (dialect.enableCommand.isEmpty() || !find(dialect.userModePrompt, last).hasMatch()) {
                 Reaction done;
                 done.kind = Reaction::Done;
                 return done;
@@ -311,20 +317,20 @@ CommandReply CliSession::Impl::login(SteadyClock::time_point deadline) {
             enableSent = true;
             return Reaction::answered(line(dialect.enableCommand));
         }
-        if (enableSent && dialect.enablePasswordPrompt.match(last).hasMatch()) {
+        if (enableSent && find(dialect.enablePasswordPrompt, last).hasMatch()) {
             if (std::exchange(enablePasswordSent, true))
                 return Reaction::failed(Code::Auth,
                                         QStringLiteral("The OLT refused the enable password"));
             return Reaction::answered(line(target.enablePassword), true);
         }
-        if (telnet && dialect.userPrompt.match(last).hasMatch()) {
+        if (telnet && find(dialect.userPrompt, last).hasMatch()) {
             if (std::exchange(userSent, true))
                 return Reaction::failed(Code::Auth, QStringLiteral("The OLT refused the login "
                                                                    "of user %1 over telnet")
                                                         .arg(target.user));
             return Reaction::answered(line(target.user));
         }
-        if (telnet && userSent && dialect.passwordPrompt.match(last).hasMatch()) {
+        if (telnet && userSent && find(dialect.passwordPrompt, last).hasMatch()) {
             if (std::exchange(passwordSent, true))
                 return Reaction::failed(Code::Auth, QStringLiteral("The OLT refused the login "
                                                                    "of user %1 over telnet")
@@ -332,9 +338,9 @@ CommandReply CliSession::Impl::login(SteadyClock::time_point deadline) {
             return Reaction::answered(line(target.password), true);
         }
         for (const Question& q : dialect.loginQuestions)
-            if (q.pattern.match(last).hasMatch())
+            if (find(q.pattern, last).hasMatch())
                 return Reaction::answered(q.answer);
-        if (const auto m = dialect.pager.match(last); m.hasMatch()) {
+        if (const auto m = find(dialect.pager, last); m.hasMatch()) {
             Reaction r = Reaction::answered(dialect.pagerContinue);
             r.pager = true;
             r.keep = m.capturedStart();
@@ -348,7 +354,7 @@ CommandReply CliSession::Impl::login(SteadyClock::time_point deadline) {
                                     QStringLiteral("The OLT is busy (%1): too many sessions are "
                                                    "open on it")
                                         .arg(text.trimmed()));
-        if (telnet && passwordSent && !enableSent && dialect.loginRefused.match(text).hasMatch())
+        if (telnet && passwordSent && !enableSent && find(dialect.loginRefused, text).hasMatch())
             return Reaction::failed(Code::Auth, QStringLiteral("The OLT refused the login of "
                                                                "user %1 over telnet: %2")
                                                     .arg(target.user, text.trimmed()));
