@@ -25,6 +25,7 @@ struct Reaction {
     bool pager = false;     // the marker is dropped, the text before it kept
     qsizetype keep = 0;     // for the pager: where the marker starts
     bool parameter = false; // Huawei echoes the command under a "Command:" line
+    bool declined = false;  // a confirmation answered no
     Code code = Code::Ok;   // for Fail
     QString message;
 
@@ -54,6 +55,12 @@ QByteArray spelled(const QRegularExpressionMatch& m, const char* group, const QB
     return own.isEmpty() ? plain : own.toUtf8() + '\n';
 }
 
+// A pattern the dialect leaves unset matches nothing (an empty
+// QRegularExpression would match every line).
+QRegularExpressionMatch find(const QRegularExpression& re, const QString& text) {
+    return re.pattern().isEmpty() ? QRegularExpressionMatch() : re.match(text);
+}
+
 QString seconds(std::chrono::milliseconds limit) {
     return QString::number(limit.count() / 1000.0, 'g', 3);
 }
@@ -70,6 +77,7 @@ struct CliSession::Impl {
     QByteArray partial; // what came after the last line end
     QStringList heard;  // the finished lines of this exchange, echoes left out
     QString promptSeen;
+    QString declined; // the confirmation this exchange answered no
     QStringList transcript;
     QStringList masks; // besides the target's passwords, until takeTranscript()
     SteadyClock::time_point lastUsed = SteadyClock::now();
@@ -164,9 +172,11 @@ void CliSession::Impl::answer(const Reaction& r, const QString& last) {
         const QString shown = r.secret ? Masked : QString::fromUtf8(r.answer).trimmed();
         record(last + shown);
         partial.clear();
-        answerEcho = r.secret ? QString() : QString::fromUtf8(r.answer).trimmed();
+        answerEcho = QString::fromUtf8(r.answer).trimmed();
         if (r.parameter)
             parameterEcho = ParameterEcho::Header;
+        if (r.declined)
+            declined = last.trimmed();
     }
     link->write(r.answer);
 }
@@ -220,31 +230,36 @@ CliSession::Impl::End CliSession::Impl::converse(SteadyClock::time_point deadlin
 }
 
 Reaction CliSession::Impl::commandReaction(const QString& last, Confirm confirm) const {
-    if (dialect.prompt.match(last).hasMatch()) {
+    if (find(dialect.prompt, last).hasMatch()) {
         Reaction r;
         r.kind = Reaction::Done;
         return r;
     }
-    if (const auto m = dialect.pager.match(last); m.hasMatch() && m.capturedEnd() == last.size()) {
+    if (const auto m = find(dialect.pager, last); m.hasMatch() && m.capturedEnd() == last.size()) {
         Reaction r = Reaction::answered(dialect.pagerContinue);
         r.pager = true;
         r.keep = m.capturedStart();
         return r;
     }
     for (const Question& q : dialect.parameterQuestions)
-        if (q.pattern.match(last).hasMatch()) {
+        if (find(q.pattern, last).hasMatch()) {
             Reaction r = Reaction::answered(q.answer);
             r.parameter = true;
             return r;
         }
-    if (const auto m = dialect.confirmation.match(last); m.hasMatch())
-        return Reaction::answered(confirm == Confirm::Yes ? spelled(m, "yes", dialect.confirmYes)
-                                                          : spelled(m, "no", dialect.confirmNo));
+    if (const auto m = find(dialect.confirmation, last); m.hasMatch()) {
+        if (confirm == Confirm::Yes)
+            return Reaction::answered(spelled(m, "yes", dialect.confirmYes));
+        Reaction r = Reaction::answered(spelled(m, "no", dialect.confirmNo));
+        r.declined = true;
+        return r;
+    }
     return {};
 }
 
 CommandReply CliSession::Impl::exchange(const QString& command, Confirm confirm) {
     heard.clear();
+    declined.clear();
     answerEcho.reset();
     parameterEcho = ParameterEcho::None;
     commandEcho = command.trimmed();
@@ -257,7 +272,13 @@ CommandReply CliSession::Impl::exchange(const QString& command, Confirm confirm)
     lastUsed = SteadyClock::now();
     switch (end) {
     case End::Done:
-        return {Code::Ok, heard.join(QLatin1Char('\n')), {}};
+        // Still Ok (the device is at its prompt), but a driver must not take
+        // the change it asked for as made.
+        return {Code::Ok, heard.join(QLatin1Char('\n')),
+                declined.isEmpty() ? QString()
+                                   : QStringLiteral("not confirmed: the OLT asked \"%1\" and was "
+                                                    "answered no")
+                                         .arg(declined)};
     case End::TimedOut:
         // Closed so that a late answer is never read as the next command's.
         drop();
@@ -283,8 +304,8 @@ CommandReply CliSession::Impl::login(SteadyClock::time_point deadline) {
     const bool telnet = target.transport == TransportKind::Telnet;
     bool userSent = false, passwordSent = false, enableSent = false, enablePasswordSent = false;
     const auto onLast = [&](const QString& last) -> Reaction {
-        if (dialect.prompt.match(last).hasMatch()) {
-            if (dialect.enableCommand.isEmpty() || !dialect.userModePrompt.match(last).hasMatch()) {
+        if (find(dialect.prompt, last).hasMatch()) {
+            if (dialect.enableCommand.isEmpty() || !find(dialect.userModePrompt, last).hasMatch()) {
                 Reaction done;
                 done.kind = Reaction::Done;
                 return done;
@@ -296,20 +317,20 @@ CommandReply CliSession::Impl::login(SteadyClock::time_point deadline) {
             enableSent = true;
             return Reaction::answered(line(dialect.enableCommand));
         }
-        if (enableSent && dialect.enablePasswordPrompt.match(last).hasMatch()) {
+        if (enableSent && find(dialect.enablePasswordPrompt, last).hasMatch()) {
             if (std::exchange(enablePasswordSent, true))
                 return Reaction::failed(Code::Auth,
                                         QStringLiteral("The OLT refused the enable password"));
             return Reaction::answered(line(target.enablePassword), true);
         }
-        if (telnet && dialect.userPrompt.match(last).hasMatch()) {
+        if (telnet && find(dialect.userPrompt, last).hasMatch()) {
             if (std::exchange(userSent, true))
                 return Reaction::failed(Code::Auth, QStringLiteral("The OLT refused the login "
                                                                    "of user %1 over telnet")
                                                         .arg(target.user));
             return Reaction::answered(line(target.user));
         }
-        if (telnet && userSent && dialect.passwordPrompt.match(last).hasMatch()) {
+        if (telnet && userSent && find(dialect.passwordPrompt, last).hasMatch()) {
             if (std::exchange(passwordSent, true))
                 return Reaction::failed(Code::Auth, QStringLiteral("The OLT refused the login "
                                                                    "of user %1 over telnet")
@@ -317,9 +338,9 @@ CommandReply CliSession::Impl::login(SteadyClock::time_point deadline) {
             return Reaction::answered(line(target.password), true);
         }
         for (const Question& q : dialect.loginQuestions)
-            if (q.pattern.match(last).hasMatch())
+            if (find(q.pattern, last).hasMatch())
                 return Reaction::answered(q.answer);
-        if (const auto m = dialect.pager.match(last); m.hasMatch()) {
+        if (const auto m = find(dialect.pager, last); m.hasMatch()) {
             Reaction r = Reaction::answered(dialect.pagerContinue);
             r.pager = true;
             r.keep = m.capturedStart();
@@ -333,7 +354,7 @@ CommandReply CliSession::Impl::login(SteadyClock::time_point deadline) {
                                     QStringLiteral("The OLT is busy (%1): too many sessions are "
                                                    "open on it")
                                         .arg(text.trimmed()));
-        if (telnet && passwordSent && !enableSent && dialect.loginRefused.match(text).hasMatch())
+        if (telnet && passwordSent && !enableSent && find(dialect.loginRefused, text).hasMatch())
             return Reaction::failed(Code::Auth, QStringLiteral("The OLT refused the login of "
                                                                "user %1 over telnet: %2")
                                                     .arg(target.user, text.trimmed()));

@@ -25,6 +25,8 @@ struct CommandReply {
     // answered questions, terminal control sequences and backspace runs
     // removed; lines right-trimmed and joined with "\n".
     QString text;
+    // Why it failed; with Ok empty, unless the device asked a confirmation
+    // that was answered no ("not confirmed: ..."): then nothing was changed.
     QString message;
     bool ok() const { return code == Code::Ok; }
 };

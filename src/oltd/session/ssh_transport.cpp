@@ -133,9 +133,12 @@ Connection openSsh(const SessionTarget& t, SteadyClock::time_point deadline) {
     const QString where = QStringLiteral("%1:%2").arg(t.host).arg(t.port);
     if (ssh_connect(s) != SSH_OK) {
         const bool late = SteadyClock::now() >= deadline;
-        return failed(
-            s, late ? Code::Timeout : Code::DeviceError,
-            QStringLiteral("Cannot reach the OLT over SSH at %1: %2").arg(where, sshError(s)));
+        QString why = sshError(s);
+        // No common algorithm: what an old MA5600T shows a modern client.
+        if (!t.legacySsh && why.contains(QLatin1String("no match for method")))
+            why += QStringLiteral(" (older units need legacy SSH allowed for them)");
+        return failed(s, late ? Code::Timeout : Code::DeviceError,
+                      QStringLiteral("Cannot reach the OLT over SSH at %1: %2").arg(where, why));
     }
     const QString refusal = hostKeyRefusal(serverFingerprint(s), t.hostKeySha256);
     if (!refusal.isEmpty())
