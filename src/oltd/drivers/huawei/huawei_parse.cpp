@@ -30,7 +30,7 @@ bool isSeparator(const QString& line) {
 // Everything up to the last separator line: an answer cut short loses its
 // closing separator, so what follows the last one cannot be trusted.
 // Empty when there are fewer than `atLeast` separators.
-QStringList closedPart(const QStringList& lines, int atLeast) {
+QStringList closedPart(const QStringList& lines, int atLeast, bool strict = false) {
     int count = 0;
     qsizetype last = -1;
     for (qsizetype i = 0; i < lines.size(); ++i)
@@ -40,6 +40,11 @@ QStringList closedPart(const QStringList& lines, int atLeast) {
         }
     if (count < atLeast)
         return {};
+    // Strict: text after the last separator means the closing one was lost.
+    if (strict)
+        for (qsizetype i = last + 1; i < lines.size(); ++i)
+            if (!lines[i].trimmed().isEmpty())
+                return {};
     return lines.mid(0, last + 1);
 }
 
@@ -249,7 +254,10 @@ std::optional<OntInfo> parseOntInfo(const QString& answer, const QTimeZone& zone
     const auto id = valueOf(p, {"ont-id", "ont id", "ontid"});
     const auto run = valueOf(p, {"run state"});
     const auto sn = valueOf(p, {"sn"});
-    if (!fsp || !id || !run || !sn)
+    // It decides what the ONT is configured through; without it the
+    // answer was cut short.
+    const auto tr069 = valueOf(p, {"tr069 management"});
+    if (!fsp || !id || !run || !sn || !tr069)
         return std::nullopt;
     OntInfo info;
     const auto place = parseFsp(*fsp);
@@ -287,9 +295,7 @@ std::optional<OntInfo> parseOntInfo(const QString& answer, const QTimeZone& zone
         info.uptimeSeconds = *s;
     }
     info.description = valueOf(p, {"description"}).value_or(QString());
-    info.tr069 = valueOf(p, {"tr069 management"})
-                     .value_or(QString())
-                     .compare(QLatin1String("enable"), Qt::CaseInsensitive) == 0;
+    info.tr069 = tr069->compare(QLatin1String("enable"), Qt::CaseInsensitive) == 0;
     return info;
 }
 
@@ -314,8 +320,8 @@ std::optional<PortSummary> parseSummary(const QString& answer, const QTimeZone& 
         QStringLiteral("^\\s*(\\d+)\\s+(\\S+)\\s+(%1|-)\\s+(%1|-)\\s*(.*)$").arg(kTimePattern));
     static const QRegularExpression snRow(QStringLiteral(
         "^\\s*(\\d+)\\s+([0-9A-Fa-f]{16})\\s+(\\S+)\\s+(\\d+|-)\\s+(\\S+)\\s*(.*)$"));
-    // Header, two column heads and the closing lines of both tables.
-    const QStringList lines = closedPart(linesOf(answer), 7);
+    // Around the header, and over, under and after each table.
+    const QStringList lines = closedPart(linesOf(answer), 6);
     PortSummary s;
     int total = -1;
     QList<SummaryRow> states;
@@ -360,7 +366,7 @@ std::optional<PortSummary> parseSummary(const QString& answer, const QTimeZone& 
 }
 
 std::optional<QList<WanInfo>> parseWanInfo(const QString& answer) {
-    const QList<Pair> p = pairsOf(closedPart(linesOf(answer), 2));
+    const QList<Pair> p = pairsOf(closedPart(linesOf(answer), 2, true));
     if (!valueOf(p, {"f/s/p"}))
         return std::nullopt;
     // Each WAN starts at its "Index" line.
