@@ -16,7 +16,7 @@ struct Question {
 
 // How one family of OLTs behaves on its command line: everything the
 // session layer needs to log in, recognise a prompt and clean an answer.
-// The drivers define one each (zte_dialect.cpp, huawei_dialect.cpp).
+// The session layer defines one per vendor (dialects.cpp).
 struct Dialect {
     QString name; // "zte", "huawei"
 
@@ -48,8 +48,8 @@ struct Dialect {
     // line and the device's "Command:" echo are left out of the answer.
     QList<Question> parameterQuestions;
     // A question before a change; answered with confirmYes or confirmNo
-    // depending on the caller's Confirm. The text's group "yes" (when the
-    // pattern has it) gives the device's own spelling of yes ("Y", "yes").
+    // depending on the caller's Confirm. The text's groups "yes" and "no"
+    // (when the pattern has them) give the device's own spelling ("Y", "yes").
     QRegularExpression confirmation;
     QByteArray confirmYes;
     QByteArray confirmNo;
@@ -57,5 +57,9 @@ struct Dialect {
     // Sent to leave politely, with its own confirmation answered yes.
     QString logoutCommand;
 };
+
+// ZTE ZXAN (C300/C320) and Huawei SmartAX (MA5600T/MA5608T/MA5800).
+const Dialect& zteDialect();
+const Dialect& huaweiDialect();
 
 } // namespace oltd
