@@ -132,6 +132,10 @@ void TestHuaweiDriver::readings() {
     QFETCH(TransportKind, transport);
     const auto olt = start(transport);
     HuaweiDriver& d = *olt->driver;
+    // An index entry the OLT contradicts (another ONT sits there now) is
+    // dropped and the MAC looked up again.
+    olt->index.remember(
+        {QStringLiteral("0/1/2"), 0, QStringLiteral("HWTC9C2E71A4"), macDigits(kMehta.mac), {}});
 
     const auto status = d.onuStatus(kMehta);
     QCOMPARE(status.result.message, QStringLiteral("ONU E0:A3:AC:5F:18:D2 is ONLINE"));
@@ -189,6 +193,22 @@ void TestHuaweiDriver::readings() {
     QCOMPARE(vlan.value[0].mac, kMehta.mac);
     QCOMPARE(vlan.value[0].state, QStringLiteral("ONLINE"));
     QVERIFY(d.onusByVlan(kMehta.oltIp, 3999).value.isEmpty());
+
+    // Trailing octets of a MAC the index has not seen yet, of a serial, and
+    // a whole serial in its readable form.
+    const auto octets = d.findOnu(kDas.oltIp, QStringLiteral("01:18"), 2);
+    QVERIFY2(octets.result.ok(), qPrintable(octets.result.message));
+    QCOMPARE(octets.value.size(), 1);
+    QCOMPARE(octets.value[0].port, QStringLiteral("0/1/2:0"));
+    QCOMPARE(octets.value[0].mac, QStringLiteral("E0:A3:AC:5F:01:18"));
+    for (const QString& serial : {QStringLiteral("2E71A4"), QStringLiteral("HWTC-9C2E71A4")}) {
+        const auto found = d.findOnu(kMehta.oltIp, serial, 2);
+        QCOMPARE(found.value.size(), 1);
+        QCOMPARE(found.value[0].port, QStringLiteral("0/1/2:5"));
+        QCOMPARE(found.value[0].mac, kMehta.mac);
+    }
+    QCOMPARE(d.findOnu(kMehta.oltIp, QStringLiteral("FF:FF"), 2).result.code, Code::NotFound);
+    QVERIFY(privileged(*olt));
 
     // A router behind a ZTE ONT: only the MAC table knows it.
     const auto das = d.onuStatus(kDas);

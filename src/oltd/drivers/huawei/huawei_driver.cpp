@@ -876,6 +876,123 @@ Answer<QList<OnuSummary>> HuaweiDriver::onusByVlan(const QString& oltIp, int vla
     return a;
 }
 
+namespace {
+
+OnuSummary summaryFromInfo(const OntInfo& i, const QString& mac) {
+    OnuSummary s;
+    s.mac = mac.isEmpty() ? QString() : formatMac(mac);
+    s.serial = i.serial;
+    s.port = portOf(i.fsp, i.ontId);
+    s.state = stateOf(i.runState, i.lastDownCause);
+    s.downCause = i.lastDownCause;
+    s.downSince = i.lastDownTime;
+    return s;
+}
+
+} // namespace
+
+// Puts every MAC the OLT knows now into the index: the board-wide table
+// where the firmware has one, else each online ONT's own.
+bool HuaweiDriver::learnMacs(Result& r) {
+    const auto ports = summaries(r);
+    if (!ports)
+        return false;
+    QHash<QString, QString> serials;
+    for (const PortSummary& port : *ports)
+        for (const SummaryRow& row : port.onts)
+            serials.insert(portOf(port.fsp, row.ontId), row.serial);
+    const auto learn = [&](const QString& command) -> std::optional<bool> {
+        Result failure;
+        const auto text = exec(command, failure);
+        if (!text) {
+            if (failure.code == Code::Unsupported || failure.code == Code::NotFound ||
+                failure.code == Code::Offline)
+                return false;
+            r = failure;
+            return std::nullopt;
+        }
+        const auto rows = parseMacTable(*text);
+        if (!rows) {
+            notUnderstood(command, *text, r);
+            return std::nullopt;
+        }
+        for (const MacRow& row : *rows)
+            if (const QString serial = serials.value(portOf(row.fsp, row.ontId)); !serial.isEmpty())
+                remember(row.fsp, row.ontId, serial, row.mac);
+        return true;
+    };
+    const auto board = learn(QStringLiteral("display mac-address all"));
+    if (!board)
+        return false;
+    if (*board)
+        return true;
+    for (const PortSummary& port : *ports)
+        for (const SummaryRow& row : port.onts)
+            if (row.runState == QLatin1String("online") &&
+                !learn(QStringLiteral("display mac-address ont %1 %2")
+                           .arg(port.fsp.text())
+                           .arg(row.ontId)))
+                return false;
+    return true;
+}
+
+// Trailing octets: what the OLT shows now and what the index has seen
+// (an offline ONT keeps the MAC it had), each checked on the OLT.
+QList<OnuSummary> HuaweiDriver::findByOctets(const QString& digits, int limit, Result& r) {
+    QList<OnuSummary> found;
+    if (!learnMacs(r))
+        return found;
+    for (const OnuLocation& l : m_index.all()) {
+        if (l.mac.isEmpty() || !l.mac.endsWith(digits) || found.size() >= limit)
+            continue;
+        const auto fsp = parseFsp(l.port);
+        Result check;
+        const auto info = fsp ? ontInfo(*fsp, l.onuId, check) : std::nullopt;
+        if (info && serialTail(info->serial) == serialTail(l.serial)) {
+            found << summaryFromInfo(*info, l.mac);
+        } else if (info || check.code == Code::NotFound) {
+            m_index.forgetMac(l.mac);
+        } else {
+            r = check;
+            break;
+        }
+    }
+    return found;
+}
+
+QList<OnuSummary> HuaweiDriver::findBySerial(const QString& key, Result& r) {
+    QList<OnuSummary> found;
+    const QString whole = readableSerial(key);
+    if (!whole.isEmpty()) {
+        const QString command = QStringLiteral("display ont info by-sn ") + hexSerial(whole);
+        Result failure;
+        const auto text = exec(command, failure);
+        if (!text) {
+            if (failure.code != Code::NotFound)
+                r = failure;
+            return found;
+        }
+        const auto info = parseOntInfo(*text, m_options.timeZone);
+        if (!info) {
+            notUnderstood(command, *text, r);
+            return found;
+        }
+        const auto known = m_index.byOnu(info->fsp.text(), info->ontId);
+        found << summaryFromInfo(*info, known && serialTail(known->serial) == serialTail(whole)
+                                            ? known->mac
+                                            : QString());
+        return found;
+    }
+    // A tail: the last hex digits are the same in both forms.
+    const QString tail = key.toUpper();
+    if (const auto ports = summaries(r))
+        for (const PortSummary& port : *ports)
+            for (const SummaryRow& row : port.onts)
+                if (row.serial.endsWith(tail) || hexSerial(row.serial).endsWith(tail))
+                    found << summaryOf(port.fsp, row);
+    return found;
+}
+
 Answer<QList<OnuSummary>> HuaweiDriver::findOnu(const QString& oltIp, const QString& key,
                                                 int limit) {
     Answer<QList<OnuSummary>> a;
@@ -884,83 +1001,32 @@ Answer<QList<OnuSummary>> HuaweiDriver::findOnu(const QString& oltIp, const QStr
     const QString digits = macDigits(k);
     const bool separated = k.contains(QLatin1Char(':')) || k.contains(QLatin1Char('-')) ||
                            k.contains(QLatin1Char('.'));
-    const auto add = [&](const OnuSummary& s) {
-        if (a.value.size() < limit &&
-            std::none_of(a.value.cbegin(), a.value.cend(),
-                         [&](const OnuSummary& o) { return o.port == s.port; }))
-            a.value.append(s);
-    };
-    const auto fromInfo = [&](const OntInfo& i, const QString& mac) {
-        OnuSummary s;
-        s.mac = mac.isEmpty() ? QString() : formatMac(mac);
-        s.serial = i.serial;
-        s.port = portOf(i.fsp, i.ontId);
-        s.state = stateOf(i.runState, i.lastDownCause);
-        s.downCause = i.lastDownCause;
-        s.downSince = i.lastDownTime;
-        return s;
-    };
+    QList<OnuSummary> found;
     if (digits.size() == 12) {
-        // A whole MAC: the same way as every operation finds its ONU.
-        Result found;
-        if (const auto ont = resolve({oltIp, digits}, Need::Registered, found))
-            add(fromInfo(ont->info, digits));
-        else if (found.code != Code::NotFound)
-            r = found;
+        // A whole MAC: found as every operation finds its ONU.
+        Result lookup;
+        if (const auto ont = resolve({oltIp, digits}, Need::Registered, lookup))
+            found << summaryFromInfo(ont->info, digits);
+        else if (lookup.code != Code::NotFound)
+            r = lookup;
     } else if (separated && !digits.isEmpty() && digits.size() % 2 == 0) {
-        // Trailing octets: what the index has seen, checked on the OLT.
-        for (const OnuLocation& l : m_index.all()) {
-            if (l.mac.isEmpty() || !l.mac.endsWith(digits) || a.value.size() >= limit)
-                continue;
-            const auto fsp = parseFsp(l.port);
-            Result check;
-            const auto info = fsp ? ontInfo(*fsp, l.onuId, check) : std::nullopt;
-            if (info && serialTail(info->serial) == serialTail(l.serial))
-                add(fromInfo(*info, l.mac));
-            else if (info || check.code == Code::NotFound)
-                m_index.forgetMac(l.mac);
-            else {
-                r = check;
-                break;
-            }
-        }
-    } else if (!separated && !k.isEmpty()) {
-        const QString whole = readableSerial(k);
-        if (!whole.isEmpty()) {
-            const QString command = QStringLiteral("display ont info by-sn ") + hexSerial(whole);
-            Result failure;
-            if (const auto text = exec(command, failure)) {
-                if (const auto info = parseOntInfo(*text, m_options.timeZone)) {
-                    const auto known = m_index.byOnu(info->fsp.text(), info->ontId);
-                    add(fromInfo(*info, known && serialTail(known->serial) == serialTail(whole)
-                                            ? known->mac
-                                            : QString()));
-                } else {
-                    notUnderstood(command, *text, r);
-                }
-            } else if (failure.code != Code::NotFound) {
-                r = failure;
-            }
-        } else if (const auto ports = summaries(r)) {
-            // A serial tail: the last hex digits are the same in both forms.
-            const QString tail = k.toUpper();
-            for (const PortSummary& port : *ports)
-                for (const SummaryRow& row : port.onts)
-                    if (row.serial.endsWith(tail) || hexSerial(row.serial).endsWith(tail))
-                        add(summaryOf(port.fsp, row));
-        }
+        found = findByOctets(digits, limit, r);
+    } else if (!readableSerial(k).isEmpty() || (!separated && !k.isEmpty())) {
+        found = findBySerial(k, r);
     } else {
         r = {Code::NotFound,
              QStringLiteral("\"%1\" is neither MAC octets nor part of a serial number").arg(key),
              {}};
     }
-    if (r.ok())
-        r = a.value.isEmpty()
-                ? Result{Code::NotFound, QStringLiteral("No ONU matches %1").arg(key), {}}
-                : Result{Code::Ok,
-                         QStringLiteral("%1 ONU(s) match %2")
-                             .arg(QString::number(a.value.size()), key),
-                         {}};
+    for (const OnuSummary& s : found)
+        if (a.value.size() < limit &&
+            std::none_of(a.value.cbegin(), a.value.cend(),
+                         [&](const OnuSummary& o) { return o.port == s.port; }))
+            a.value.append(s);
+    if (r.ok() && a.value.isEmpty())
+        r = {Code::NotFound, QStringLiteral("No ONU matches %1").arg(key), {}};
+    else if (r.ok())
+        r.message = QStringLiteral("%1 ONU(s) match %2").arg(QString::number(a.value.size()), key);
     settle(r);
     return a;
 }

@@ -60,6 +60,9 @@ private:
     std::optional<Ont> searchWanMacs(const QString& digits, Result& r);
     void remember(const huawei::Fsp& fsp, int ontId, const QString& serial, const QString& mac);
 
+    bool learnMacs(Result& r);
+    QList<OnuSummary> findByOctets(const QString& digits, int limit, Result& r);
+    QList<OnuSummary> findBySerial(const QString& key, Result& r);
     std::optional<QList<huawei::Fsp>> portsInUse(Result& r);
     std::optional<QList<huawei::PortSummary>> summaries(Result& r);
     std::optional<huawei::OntConfig> ontConfig(const Ont& ont, Result& r);
