@@ -57,7 +57,7 @@ HuaweiDriver::HuaweiDriver(CommandLine& line, OnuIndex& index, DeviceOptions opt
 // --- the command line ---------------------------------------------------
 
 std::optional<QString> HuaweiDriver::exec(const QString& command, Result& r, Confirm confirm) {
-    const CommandReply reply = m_line.run(command, confirm);
+    const CommandReply reply = send(command, confirm);
     if (!reply.ok()) {
         r.code = reply.code;
         r.message = scrubbed(reply.message);
@@ -103,12 +103,19 @@ bool HuaweiDriver::enterBoard(const Fsp& fsp, Result& r) {
     return true;
 }
 
+CommandReply HuaweiDriver::send(const QString& command, Confirm confirm) {
+    CommandReply reply = m_line.run(command, confirm);
+    m_lineOpen = reply.ok();
+    return reply;
+}
+
 void HuaweiDriver::settle(Result& r) {
     // After an error halfway through, the line may still sit in a
-    // configuration mode; the next request expects privileged mode. A
-    // closed line opens in privileged mode anyway.
-    if (m_line.prompt().contains(QLatin1String("(config"))) {
-        const CommandReply back = m_line.run(QStringLiteral("return"));
+    // configuration mode; the next request expects privileged mode. A line
+    // the session closed (timeout, dropped) opens in privileged mode again,
+    // so it is not logged in anew just for this.
+    if (m_lineOpen && m_line.prompt().contains(QLatin1String("(config"))) {
+        const CommandReply back = send(QStringLiteral("return"));
         if (back.ok() && r.ok() && m_line.prompt().contains(QLatin1String("(config"))) {
             r.code = Code::DeviceError;
             r.message = QStringLiteral("The OLT stayed in configuration mode after \"return\"");
@@ -284,7 +291,7 @@ std::optional<HuaweiDriver::Ont> HuaweiDriver::searchWanMacs(const QString& digi
 // The PON ports with service ports, and those the index knows.
 std::optional<QList<Fsp>> HuaweiDriver::portsInUse(Result& r) {
     const QString command = QStringLiteral("display service-port all");
-    const CommandReply reply = m_line.run(command);
+    const CommandReply reply = send(command);
     if (!reply.ok()) {
         r = {reply.code, reply.message, {}};
         return std::nullopt;
@@ -355,7 +362,7 @@ OnuSummary HuaweiDriver::summaryOf(const Fsp& fsp, const SummaryRow& row) const 
 }
 
 qint64 HuaweiDriver::clockSkew(Result& r) {
-    const CommandReply reply = m_line.run(QStringLiteral("display time"));
+    const CommandReply reply = send(QStringLiteral("display time"));
     if (!reply.ok()) {
         r = {reply.code, reply.message, {}};
         return 0;
@@ -831,7 +838,7 @@ Answer<QList<OnuSummary>> HuaweiDriver::onusByVlan(const QString& oltIp, int vla
     Answer<QList<OnuSummary>> a;
     Result& r = a.result;
     const auto list = [&](const QString& command) -> std::optional<QList<ServicePort>> {
-        const CommandReply reply = m_line.run(command);
+        const CommandReply reply = send(command);
         if (!reply.ok()) {
             r = {reply.code, reply.message, {}};
             return std::nullopt;

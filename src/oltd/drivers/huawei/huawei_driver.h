@@ -47,6 +47,7 @@ private:
     // Finds the ONT for the MAC, checks what the operation needs, runs
     // body(ont, answer, result) and settles the line.
     template <class Out, class Body> Out withOnu(const OnuRef& ref, Need need, Body body);
+    CommandReply send(const QString& command, Confirm confirm = Confirm::No);
     std::optional<QString> exec(const QString& command, Result& r, Confirm confirm = Confirm::No);
     void notUnderstood(const QString& command, const QString& answer, Result& r);
     bool enterBoard(const huawei::Fsp& fsp, Result& r);
@@ -75,6 +76,7 @@ private:
     CommandLine& m_line;
     OnuIndex& m_index;
     DeviceOptions m_options;
+    bool m_lineOpen = false; // the last command was answered with a prompt
 };
 
 } // namespace oltd
