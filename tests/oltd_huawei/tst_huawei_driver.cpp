@@ -193,6 +193,11 @@ void TestHuaweiDriver::readings() {
     QCOMPARE(vlan.value[0].mac, kMehta.mac);
     QCOMPARE(vlan.value[0].state, QStringLiteral("ONLINE"));
     QVERIFY(d.onusByVlan(kMehta.oltIp, 3999).value.isEmpty());
+    // An ONT the index does not know yet still shows its serial.
+    const auto iyer = d.onusByVlan(kMehta.oltIp, 2217);
+    QCOMPARE(iyer.value.size(), 1);
+    QCOMPARE(iyer.value[0].serial, QStringLiteral("HWTC771A0B3C"));
+    QCOMPARE(iyer.value[0].mac, QString());
 
     // Trailing octets of a MAC the index has not seen yet, of a serial, and
     // a whole serial in its readable form.

@@ -223,9 +223,10 @@ std::optional<HuaweiDriver::Ont> HuaweiDriver::searchTables(const QString& digit
     Result failure;
     const auto text = exec(command, failure);
     if (!text) {
-        // "not found" may come as a Failure line; anything else stops here.
-        if (failure.code != Code::DeviceError ||
-            !failure.message.contains(QLatin1String("Failure")))
+        // Whatever the device answers ("not found" may come as a Failure
+        // line, older firmware may lack the command), the WAN status is
+        // still worth a look; a line that failed is not.
+        if (!m_lineOpen)
             r = failure;
         return std::nullopt;
     }
@@ -264,7 +265,7 @@ std::optional<HuaweiDriver::Ont> HuaweiDriver::searchWanMacs(const QString& digi
             Result failure;
             const auto text = exec(command, failure);
             if (!text) {
-                if (failure.code == Code::Timeout || failure.code == Code::Auth) {
+                if (!m_lineOpen) {
                     r = failure;
                     return std::nullopt;
                 }
@@ -289,21 +290,27 @@ std::optional<HuaweiDriver::Ont> HuaweiDriver::searchWanMacs(const QString& digi
 }
 
 // The PON ports with service ports, and those the index knows.
-std::optional<QList<Fsp>> HuaweiDriver::portsInUse(Result& r) {
-    const QString command = QStringLiteral("display service-port all");
+std::optional<QList<ServicePort>> HuaweiDriver::servicePorts(const QString& command, Result& r) {
     const CommandReply reply = send(command);
     if (!reply.ok()) {
         r = {reply.code, reply.message, {}};
         return std::nullopt;
     }
+    // "No service virtual port can be operated" is an empty list.
     const auto rows = parseServicePorts(reply.text);
     if (!rows) {
         if (const auto f = deviceFailure(reply.text))
             r = {f->code, command + QStringLiteral(": ") + f->text, {}};
         else
             notUnderstood(command, reply.text, r);
-        return std::nullopt;
     }
+    return rows;
+}
+
+std::optional<QList<Fsp>> HuaweiDriver::portsInUse(Result& r) {
+    const auto rows = servicePorts(QStringLiteral("display service-port all"), r);
+    if (!rows)
+        return std::nullopt;
     QStringList seen;
     QList<Fsp> ports;
     const auto add = [&](const Fsp& fsp) {
@@ -513,12 +520,9 @@ Result HuaweiDriver::wanSet(const OnuRef& ref, const WanSettings& wan) {
         // adding one is provisioning, not a WAN setting.
         const QString ports =
             QStringLiteral("display service-port port %1 ont %2").arg(i.fsp.text()).arg(i.ontId);
-        const auto text = exec(ports, r);
-        if (!text)
-            return;
-        const auto rows = parseServicePorts(*text);
+        const auto rows = servicePorts(ports, r);
         if (!rows)
-            return notUnderstood(ports, *text, r);
+            return;
         if (std::none_of(rows->cbegin(), rows->cend(), [&](const ServicePort& sp) {
                 return sp.flowPara == wan.vlan || (sp.flowPara == 0 && sp.vlan == wan.vlan);
             })) {
@@ -837,48 +841,44 @@ Answer<TrafficSample> HuaweiDriver::traffic(const OnuRef& ref) {
 Answer<QList<OnuSummary>> HuaweiDriver::onusByVlan(const QString& oltIp, int vlan) {
     Answer<QList<OnuSummary>> a;
     Result& r = a.result;
-    const auto list = [&](const QString& command) -> std::optional<QList<ServicePort>> {
-        const CommandReply reply = send(command);
-        if (!reply.ok()) {
-            r = {reply.code, reply.message, {}};
-            return std::nullopt;
-        }
-        const auto rows = parseServicePorts(reply.text);
-        if (!rows) {
-            if (const auto f = deviceFailure(reply.text))
-                r = {f->code, command + QStringLiteral(": ") + f->text, {}};
-            else
-                notUnderstood(command, reply.text, r);
-        }
-        return rows;
-    };
-    auto rows = list(QStringLiteral("display service-port vlan %1").arg(vlan));
+    auto rows = servicePorts(QStringLiteral("display service-port vlan %1").arg(vlan), r);
     // The subscriber's VLAN may be the inner one of a service port on an
     // outer VLAN.
     if (rows && rows->isEmpty())
-        rows = list(QStringLiteral("display service-port all"));
+        rows = servicePorts(QStringLiteral("display service-port all"), r);
     if (rows) {
-        QStringList seen;
+        QHash<QString, std::optional<PortSummary>> ports; // serials and states, read once a port
         for (const ServicePort& sp : *rows) {
-            if (sp.vlan != vlan && sp.flowPara != vlan)
+            const QString where = portOf(sp.fsp, sp.ontId);
+            if ((sp.vlan != vlan && sp.flowPara != vlan) ||
+                std::any_of(a.value.cbegin(), a.value.cend(),
+                            [&](const OnuSummary& o) { return o.port == where; }))
                 continue;
-            const QString port = portOf(sp.fsp, sp.ontId);
-            if (seen.contains(port))
-                continue;
-            seen << port;
-            OnuSummary s;
-            s.port = port;
-            s.state = sp.state == QLatin1String("up") ? QStringLiteral("ONLINE")
-                                                      : QStringLiteral("OFFLINE");
-            s.wanVlan = sp.flowPara ? sp.flowPara : sp.vlan;
-            if (const auto known = m_index.byOnu(sp.fsp.text(), sp.ontId)) {
-                s.serial = known->serial;
-                s.mac = known->mac.isEmpty() ? QString() : formatMac(known->mac);
+            if (!ports.contains(sp.fsp.text())) {
+                const QString command = QStringLiteral("display ont info summary ") + sp.fsp.text();
+                const auto text = exec(command, r);
+                if (!text)
+                    break;
+                ports.insert(sp.fsp.text(), parseSummary(*text, m_options.timeZone));
+                if (!ports.value(sp.fsp.text())) {
+                    notUnderstood(command, *text, r);
+                    break;
+                }
             }
+            const PortSummary& port = *ports.value(sp.fsp.text());
+            const auto row = std::find_if(port.onts.cbegin(), port.onts.cend(),
+                                          [&](const SummaryRow& o) { return o.ontId == sp.ontId; });
+            if (row == port.onts.cend())
+                continue; // a service port left behind by a deleted ONT
+            OnuSummary s = summaryOf(sp.fsp, *row);
+            s.wanVlan = sp.flowPara ? sp.flowPara : sp.vlan;
             a.value.append(s);
         }
-        r.message = QStringLiteral("VLAN %1 on %2").arg(QString::number(vlan), oltIp);
+        if (r.ok())
+            r.message = QStringLiteral("VLAN %1 on %2").arg(QString::number(vlan), oltIp);
     }
+    if (!r.ok())
+        a.value.clear();
     settle(r);
     return a;
 }

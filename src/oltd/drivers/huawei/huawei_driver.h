@@ -64,6 +64,7 @@ private:
     bool learnMacs(Result& r);
     QList<OnuSummary> findByOctets(const QString& digits, int limit, Result& r);
     QList<OnuSummary> findBySerial(const QString& key, Result& r);
+    std::optional<QList<huawei::ServicePort>> servicePorts(const QString& command, Result& r);
     std::optional<QList<huawei::Fsp>> portsInUse(Result& r);
     std::optional<QList<huawei::PortSummary>> summaries(Result& r);
     std::optional<huawei::OntConfig> ontConfig(const Ont& ont, Result& r);
