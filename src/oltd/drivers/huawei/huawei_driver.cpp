@@ -45,6 +45,8 @@ bool plainWord(const QString& value) {
     return !value.isEmpty() && !bad.match(value).hasMatch();
 }
 
+constexpr std::chrono::minutes kWanScanPause{10};
+
 const QString kNotSaved = QStringLiteral("; not yet saved to the OLT's startup configuration");
 
 } // namespace
@@ -85,6 +87,14 @@ bool HuaweiDriver::enterConfig(Result& r) {
     if (m_line.prompt().contains(QLatin1String("(config")))
         return true;
     return exec(QStringLiteral("config"), r).has_value();
+}
+
+// The whole-OLT forms of the display commands belong to privileged mode;
+// in a board's mode the same words take the board's port and ONT ids.
+bool HuaweiDriver::leaveConfig(Result& r) {
+    if (!m_line.prompt().contains(QLatin1String("(config")))
+        return true;
+    return exec(QStringLiteral("return"), r).has_value();
 }
 
 bool HuaweiDriver::enterBoard(const Fsp& fsp, Result& r) {
@@ -143,6 +153,8 @@ std::optional<OntInfo> HuaweiDriver::ontInfo(const Fsp& fsp, int ontId, Result& 
                                 .arg(fsp.slot)
                                 .arg(fsp.port)
                                 .arg(ontId);
+    if (!leaveConfig(r))
+        return std::nullopt;
     const auto text = exec(command, r);
     if (!text)
         return std::nullopt;
@@ -251,6 +263,12 @@ std::optional<HuaweiDriver::Ont> HuaweiDriver::searchTables(const QString& digit
 // puts it in the MAC table. Every MAC seen on the way is kept, so the next
 // look-up finds it in the index.
 std::optional<HuaweiDriver::Ont> HuaweiDriver::searchWanMacs(const QString& digits, Result& r) {
+    // One scan reads every online ONT; what it found stays in the index, so
+    // a MAC nobody has (a typing error) does not start another one at once.
+    const auto now = std::chrono::steady_clock::now();
+    if (m_lastWanScan && now - *m_lastWanScan < kWanScanPause)
+        return std::nullopt;
+    m_lastWanScan = now;
     const auto ports = summaries(r);
     if (!ports)
         return std::nullopt;
@@ -289,7 +307,6 @@ std::optional<HuaweiDriver::Ont> HuaweiDriver::searchWanMacs(const QString& digi
     return std::nullopt;
 }
 
-// The PON ports with service ports, and those the index knows.
 std::optional<QList<ServicePort>> HuaweiDriver::servicePorts(const QString& command, Result& r) {
     const CommandReply reply = send(command);
     if (!reply.ok()) {
@@ -307,6 +324,7 @@ std::optional<QList<ServicePort>> HuaweiDriver::servicePorts(const QString& comm
     return rows;
 }
 
+// The PON ports with service ports, and those the index knows.
 std::optional<QList<Fsp>> HuaweiDriver::portsInUse(Result& r) {
     const auto rows = servicePorts(QStringLiteral("display service-port all"), r);
     if (!rows)
@@ -382,6 +400,8 @@ std::optional<OntConfig> HuaweiDriver::ontConfig(const Ont& ont, Result& r) {
     const QString command = QStringLiteral("display current-configuration ont %1 %2")
                                 .arg(ont.info.fsp.text())
                                 .arg(ont.info.ontId);
+    if (!leaveConfig(r))
+        return std::nullopt;
     const auto text = exec(command, r);
     if (!text)
         return std::nullopt;

@@ -6,6 +6,7 @@
 #include "oltd/onu_index.h"
 #include "oltd/session/command_line.h"
 
+#include <chrono>
 #include <optional>
 
 namespace oltd {
@@ -52,6 +53,7 @@ private:
     void notUnderstood(const QString& command, const QString& answer, Result& r);
     bool enterBoard(const huawei::Fsp& fsp, Result& r);
     bool enterConfig(Result& r);
+    bool leaveConfig(Result& r);
     // Ends every operation: back to privileged mode, transcript attached.
     void settle(Result& r);
 
@@ -78,6 +80,7 @@ private:
     OnuIndex& m_index;
     DeviceOptions m_options;
     bool m_lineOpen = false; // the last command was answered with a prompt
+    std::optional<std::chrono::steady_clock::time_point> m_lastWanScan;
 };
 
 } // namespace oltd
