@@ -867,25 +867,27 @@ Answer<QList<OnuSummary>> HuaweiDriver::onusByVlan(const QString& oltIp, int vla
     if (rows && rows->isEmpty())
         rows = servicePorts(QStringLiteral("display service-port all"), r);
     if (rows) {
-        QHash<QString, std::optional<PortSummary>> ports; // serials and states, read once a port
+        QHash<QString, PortSummary> ports; // serials and states, read once a port
         for (const ServicePort& sp : *rows) {
             const QString where = portOf(sp.fsp, sp.ontId);
             if ((sp.vlan != vlan && sp.flowPara != vlan) ||
                 std::any_of(a.value.cbegin(), a.value.cend(),
                             [&](const OnuSummary& o) { return o.port == where; }))
                 continue;
-            if (!ports.contains(sp.fsp.text())) {
+            auto known = ports.constFind(sp.fsp.text());
+            if (known == ports.cend()) {
                 const QString command = QStringLiteral("display ont info summary ") + sp.fsp.text();
                 const auto text = exec(command, r);
                 if (!text)
                     break;
-                ports.insert(sp.fsp.text(), parseSummary(*text, m_options.timeZone));
-                if (!ports.value(sp.fsp.text())) {
+                const auto summary = parseSummary(*text, m_options.timeZone);
+                if (!summary) {
                     notUnderstood(command, *text, r);
                     break;
                 }
+                known = ports.insert(sp.fsp.text(), *summary);
             }
-            const PortSummary& port = *ports.value(sp.fsp.text());
+            const PortSummary& port = *known;
             const auto row = std::find_if(port.onts.cbegin(), port.onts.cend(),
                                           [&](const SummaryRow& o) { return o.ontId == sp.ontId; });
             if (row == port.onts.cend())
