@@ -52,9 +52,9 @@ struct Olts {
                 support::emulatedOlt(QStringLiteral("10.99.0.%1").arg(i + 1), *emulator, state));
             emulators.push_back(std::move(emulator));
         }
-        service = std::make_unique<oltd::OltService>(
-            settings, settings.inventory, oltd::deviceMaker(settings, clock), clock,
-            [](const QString&) {});
+        service = std::make_unique<oltd::OltService>(settings, settings.inventory,
+                                                     oltd::deviceMaker(settings, clock), clock,
+                                                     [](const QString&) {});
         port = service->start();
     }
 

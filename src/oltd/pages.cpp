@@ -175,8 +175,9 @@ PageAnswer wifiStatus(const PageInfo& page, const QUrlQuery& q, Driver& d) {
     const auto a = d.wifiGet(onuOf(q));
     if (a.result.ok()) {
         QList<QStringList> rows;
+        // Like every password, the key is never shown: only whether one is set.
         for (const WifiSettings& w : a.value)
-            rows.append({bandName(w.band), w.ssid, w.key});
+            rows.append({bandName(w.band), w.ssid, w.key.isEmpty() ? QString() : kMasked});
         p.table({QStringLiteral("Band"), QStringLiteral("Network name"), QStringLiteral("Key")},
                 rows);
     }

@@ -50,8 +50,8 @@ inline oltd::OltEntry emulatedOlt(const QString& ip, const oltemu::OltEmulator& 
     e.driver = state.value(QStringLiteral("vendor")).toString();
     e.target.transport = transport;
     e.target.host = QStringLiteral("127.0.0.1");
-    e.target.port = transport == oltd::TransportKind::Ssh ? emulator.sshPort()
-                                                          : emulator.telnetPort();
+    e.target.port =
+        transport == oltd::TransportKind::Ssh ? emulator.sshPort() : emulator.telnetPort();
     e.target.user = state.value(QStringLiteral("username")).toString();
     e.target.password = state.value(QStringLiteral("password")).toString();
     e.target.enablePassword = state.value(QStringLiteral("enablePassword")).toString();
