@@ -189,6 +189,36 @@ private slots:
         QVERIFY(!QFileInfo::exists(socketFolder));
     }
 
+    // Two of the demo's OLTs are emulated devices behind the real drivers;
+    // their subscribers' ONUs answer through them, the others simulated.
+    void theDemosEmulatedOltsAnswerThroughTheirDrivers() {
+        Run run(QStringLiteral("sleep"));
+        QVERIFY(run.waitReady());
+        const core::Config config = core::Config::load(run.out(QStringLiteral("config.ini")));
+        const QString service = QStringLiteral("http://") +
+                                config.value(QStringLiteral("services/olt_service")) +
+                                QStringLiteral("/olt/onu_status.php?ip=%1&mac=%2");
+        const struct {
+            const char *olt, *mac, *serial, *said;
+        } onus[] = {{"192.0.2.21", "A4:7B:2C:12:01:01", "ZTEGC8A20101", "show gpon onu"},
+                    {"192.0.2.31", "A4:7B:2C:21:01:01", "HWTC9B210101", "display ont"},
+                    {"192.0.2.11", "A4:7B:2C:10:01:01", "", ""}};
+        QNetworkAccessManager network;
+        for (const auto& onu : onus) {
+            QNetworkReply* reply = network.get(
+                QNetworkRequest(QUrl(service.arg(QLatin1String(onu.olt), QLatin1String(onu.mac)))));
+            QSignalSpy done(reply, &QNetworkReply::finished);
+            QVERIFY(done.wait(60000));
+            const QByteArray page = reply->readAll();
+            QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+            delete reply;
+            QVERIFY2(page.contains(onu.serial), page.constData());
+            QVERIFY2(page.contains(onu.said), page.constData()); // the device's own transcript
+        }
+        run.script.terminate();
+        QVERIFY(run.script.waitForFinished(60000));
+    }
+
     void noServiceOutlivesTheClient_data() {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<int>("signal"); // sent to scripts/run while the client runs; 0: none
@@ -205,7 +235,7 @@ private slots:
         Run run(mode);
         QVERIFY(run.waitReady());
         const QStringList pids = run.pids();
-        QCOMPARE(pids.size(), 2);
+        QCOMPARE(pids.size(), 4); // two OLT emulators, the OLT service, the sandbox
         if (signal) {
             // Both services answer while the client runs.
             const core::Config config = core::Config::load(run.out(QStringLiteral("config.ini")));
