@@ -1,13 +1,15 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QtGlobal>
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cstdlib>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <cstdlib>
 #include <string>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 // A blocking HTTP/1.1 keep-alive client; it runs on its own thread while the
@@ -95,3 +97,13 @@ private:
     in_addr_t m_from;
     int m_fd = -1;
 };
+
+// Runs `work` on its own thread while the event loop serves; returns when it ends.
+template <class Work> void whileServing(Work work) {
+    std::thread t([&] {
+        work();
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    QCoreApplication::exec();
+    t.join();
+}

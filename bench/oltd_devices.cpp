@@ -48,8 +48,8 @@ struct Olts {
             if (!emulator)
                 qFatal("the emulator did not start");
             emulator->faults().delayMs = delayMs;
-            settings.inventory.olts.append(
-                support::emulatedOlt(QStringLiteral("10.99.0.%1").arg(i + 1), *emulator, state));
+            settings.inventory.olts.append(support::emulatedOlt(
+                QStringLiteral("10.99.0.%1").arg(i + 1), *emulator, state, dir.path()));
             emulators.push_back(std::move(emulator));
         }
         service = std::make_unique<oltd::OltService>(settings, settings.inventory,
@@ -62,16 +62,6 @@ struct Olts {
         return "/olt/onu_status.php?ip=10.99.0." + std::to_string(olt + 1) + "&mac=" + kMac;
     }
 };
-
-// Runs `work` on its own thread while the event loop serves; returns when it ends.
-template <class Work> void whileServing(Work work) {
-    std::thread t([&] {
-        work();
-        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    });
-    QCoreApplication::exec();
-    t.join();
-}
 
 double timedGet(Client& client, const std::string& path) {
     QElapsedTimer t;

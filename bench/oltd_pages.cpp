@@ -63,16 +63,6 @@ std::vector<Onu> sampleOnus(const QString& network, int n) {
     return onus;
 }
 
-// Runs `work` on its own thread while the event loop serves; returns when it ends.
-template <class Work> void whileServing(Work work) {
-    std::thread t([&] {
-        work();
-        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    });
-    QCoreApplication::exec();
-    t.join();
-}
-
 struct Service {
     QTemporaryDir dir;
     core::SystemClock clock;

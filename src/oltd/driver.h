@@ -42,10 +42,14 @@ template <class T> struct Answer {
 };
 
 // An ONU as the caller names it: the OLT's management address and the ONU's
-// whole MAC address.
+// whole MAC address. An ONU of a list whose MAC the OLT never showed (an
+// offline ONU) is named by its place and serial instead: the driver acts on
+// the place only while the serial there is still the one listed.
 struct OnuRef {
     QString oltIp;
     QString mac;
+    QString place;  // "PON port:ONU id", as OnuSummary::port; with an empty mac
+    QString serial; // the serial listed at that place
 };
 
 struct Capabilities {

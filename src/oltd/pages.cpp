@@ -239,7 +239,7 @@ PageAnswer offline(const PageInfo& page, const QUrlQuery& q, PageContext& c) {
     QList<QStringList> rows;
     QList<OnuSummary> removed;
     for (const OnuSummary& o : list.value) {
-        const Result r = c.driver.onuDelete({ip, o.mac}, downBefore);
+        const Result r = c.driver.onuDelete({ip, o.mac, o.port, o.serial}, downBefore);
         rows.append(offlineRow(o, r));
         if (r.ok())
             removed.append(o);

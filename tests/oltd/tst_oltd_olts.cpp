@@ -1,10 +1,12 @@
 #include "core/clock.h"
 #include "httpd/raw_client.h"
 #include "oltd/devices.h"
+#include "oltd/host_key.h"
 #include "oltd/service.h"
 #include "oltd_fixture.h"
 #include "support/olt_inventory.h"
 
+#include <QJsonArray>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,7 +44,7 @@ struct Olts {
         states.push_back(support::emulatorState(stateFile, changes));
         emulators.push_back(support::startOltEmulator(states.back(), dir.path()));
         settings.inventory.olts.append(
-            support::emulatedOlt(ip, *emulators.back(), states.back(), transport));
+            support::emulatedOlt(ip, *emulators.back(), states.back(), dir.path(), transport));
         return *emulators.back();
     }
     oltd::OltEntry& entry(int i) { return settings.inventory.olts[i]; }
@@ -187,9 +189,84 @@ private slots:
         for (const QString& secret :
              {QStringLiteral("Login-Secret-7"), QStringLiteral("Enable-Secret-8"),
               QStringLiteral("Wan-Secret-9"), QStringLiteral("Wifi-Secret-10")})
-            QVERIFY2(!everything.contains(secret),
-                     qPrintable(secret + QStringLiteral(" in: ") +
-                                everything.mid(std::max<qsizetype>(0, everything.indexOf(secret) - 300), 400)));
+            QVERIFY2(
+                !everything.contains(secret),
+                qPrintable(
+                    secret + QStringLiteral(" in: ") +
+                    everything.mid(std::max<qsizetype>(0, everything.indexOf(secret) - 300), 400)));
+    }
+
+    // Clearing offline ONUs removes those the OLT never showed a MAC for
+    // (named by place and serial), and leaves the online ones.
+    void clearingOfflineRemovesOnusWithoutAKnownMac_data() {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("transport");
+        QTest::addColumn<QStringList>("offline");
+        QTest::addColumn<QString>("online");
+        QTest::addRow("ZTE over SSH")
+            << QStringLiteral("zte-c320.json") << int(oltd::TransportKind::Ssh)
+            << QStringList{QStringLiteral("ZTEGC0FFEE02"), QStringLiteral("ZTEGC0FFEE03")}
+            << QStringLiteral("ZTEGC4A7D19E");
+        QTest::addRow("Huawei over telnet")
+            << QStringLiteral("huawei-ma5608t.json") << int(oltd::TransportKind::Telnet)
+            << QStringList{QStringLiteral("HWTC12F0D6E5")} << QStringLiteral("HWTC771A0B3C");
+    }
+    void clearingOfflineRemovesOnusWithoutAKnownMac() {
+        QFETCH(QString, state);
+        QFETCH(int, transport);
+        QFETCH(QStringList, offline);
+        QFETCH(QString, online);
+        Olts olts;
+        olts.settings.offlineMinHours = 24;
+        oltemu::OltEmulator& olt =
+            olts.add(QStringLiteral("10.40.1.1"), state, oltd::TransportKind(transport));
+        QVERIFY(olts.start());
+        const auto page = olts.change(QStringLiteral("onu_offline.php?ip=10.40.1.1"));
+        QVERIFY2(page.status == 200, page.body.constData());
+        const auto lock = olt.state().lock();
+        for (const QString& serial : offline)
+            QVERIFY2(!olt.state().findBySerial(serial), qPrintable(serial));
+        QVERIFY(olt.state().findBySerial(online));
+    }
+
+    // What a device prints reaches the page as text, never as markup.
+    void aDevicesTextIsEscaped() {
+        QJsonObject state = support::emulatorState(QStringLiteral("zte-c320.json"));
+        QJsonArray onus = state.value(QStringLiteral("onus")).toArray();
+        QJsonObject first = onus.at(0).toObject();
+        QJsonObject wan = first.value(QStringLiteral("wan")).toObject();
+        wan.insert(QStringLiteral("user"), QStringLiteral("kr<b>0417</b>&x"));
+        first.insert(QStringLiteral("wan"), wan);
+        onus.replace(0, first);
+        Olts olts;
+        olts.add(QStringLiteral("10.40.1.1"), QStringLiteral("zte-c320.json"),
+                 oltd::TransportKind::Ssh, {{QStringLiteral("onus"), onus}});
+        QVERIFY(olts.start());
+        const auto page =
+            olts.answer(QStringLiteral("onu_wan_status.php?ip=10.40.1.1&mac=") + kZteMac);
+        QCOMPARE(page.status, 200);
+        QVERIFY2(page.body.contains("kr&lt;b&gt;0417&lt;/b&gt;&amp;x"), page.body.constData());
+        QVERIFY(!page.body.contains("<b>0417"));
+    }
+
+    // What zelcrm-oltd host-key prints for an engineer to pin is the key
+    // the OLT serves, also when only the legacy algorithms are offered.
+    void theHostKeyToPinIsTheServersOwn() {
+        QTemporaryDir keys;
+        for (const bool legacy : {false, true}) {
+            oltemu::EmulatorOptions o;
+            o.stateJson =
+                QJsonDocument(support::emulatorState(QStringLiteral("zte-c320.json"))).toJson();
+            o.hostKeyDir = keys.path();
+            o.telnet = false;
+            o.legacySsh = legacy;
+            oltemu::OltEmulator olt(o);
+            QString error;
+            QVERIFY2(olt.start(&error), qPrintable(error));
+            QCOMPARE(oltd::sshHostKeyFingerprint(QStringLiteral("127.0.0.1"), olt.sshPort(), legacy,
+                                                 &error),
+                     oltemu::hostKeySha256(keys.path()));
+        }
     }
 
     // A host key other than the pinned one is refused, and the page says so.

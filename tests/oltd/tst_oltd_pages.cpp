@@ -46,9 +46,8 @@ private slots:
             << QStringLiteral("onu_wifi_config.php?") + kOnu +
                    QStringLiteral("&name=Caf%C3%A9-Home&pas=a%20b%26c%3Cd%3E")
             << QStringLiteral("onu_wifi_status.php?") + kOnu
-            << QStringList{
-                   QStringLiteral("<td>2.4 GHz</td><td>Café-Home</td><td>********</td>"),
-                   QStringLiteral("<td>5 GHz</td><td>ZEL-0101-5G</td><td>********</td>")};
+            << QStringList{QStringLiteral("<td>2.4 GHz</td><td>Café-Home</td><td>********</td>"),
+                           QStringLiteral("<td>5 GHz</td><td>ZEL-0101-5G</td><td>********</td>")};
         QTest::addRow("Wi-Fi 5 GHz")
             << QStringLiteral("onu_wifi_config5.php?") + kOnu +
                    QStringLiteral("&name=My-Home-%F0%9F%98%80&pas=12345678")

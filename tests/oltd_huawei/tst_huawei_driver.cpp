@@ -29,22 +29,6 @@ const OnuRef kDas{QStringLiteral("127.0.0.1"), QStringLiteral("c8:3a:35:7e:21:10
 // MAC for it, so the tests put the one it once had in the index.
 const OnuRef kKhan{QStringLiteral("127.0.0.1"), QStringLiteral("00:25:9E:12:F0:D6")};
 
-QString fingerprint(const QString& keyDir) {
-    ssh_key key = nullptr, pub = nullptr;
-    const QByteArray path = (keyDir + QStringLiteral("/ssh_host_rsa_key")).toLocal8Bit();
-    ssh_pki_import_privkey_file(path.constData(), nullptr, nullptr, nullptr, &key);
-    ssh_pki_export_privkey_to_pubkey(key, &pub);
-    char* b64 = nullptr;
-    ssh_pki_export_pubkey_base64(pub, &b64);
-    const QByteArray blob = QByteArray::fromBase64(QByteArray(b64));
-    ssh_string_free_char(b64);
-    ssh_key_free(pub);
-    ssh_key_free(key);
-    return QStringLiteral("SHA256:") +
-           QString::fromLatin1(QCryptographicHash::hash(blob, QCryptographicHash::Sha256)
-                                   .toBase64(QByteArray::OmitTrailingEquals));
-}
-
 // One emulated OLT with a session, an index and the driver on it.
 struct Olt {
     std::unique_ptr<oltemu::OltEmulator> emulator;
@@ -87,7 +71,7 @@ private:
 void TestHuaweiDriver::initTestCase() {
     QVERIFY(m_keys.isValid());
     start(TransportKind::Ssh); // makes the host key once
-    m_fingerprint = fingerprint(m_keys.path());
+    m_fingerprint = oltemu::hostKeySha256(m_keys.path());
 }
 
 std::unique_ptr<Olt> TestHuaweiDriver::start(TransportKind kind,

@@ -36,24 +36,6 @@ struct Olt {
     CliSession session() const { return CliSession(dialect, target); }
 };
 
-// The SHA-256 fingerprint of the emulator's key, computed the way ssh-keygen
-// -l does: base64 of the digest of the public key blob, without padding.
-QString fingerprint(const QString& keyDir) {
-    ssh_key key = nullptr, pub = nullptr;
-    const QByteArray path = (keyDir + QStringLiteral("/ssh_host_rsa_key")).toLocal8Bit();
-    ssh_pki_import_privkey_file(path.constData(), nullptr, nullptr, nullptr, &key);
-    ssh_pki_export_privkey_to_pubkey(key, &pub);
-    char* b64 = nullptr;
-    ssh_pki_export_pubkey_base64(pub, &b64);
-    const QByteArray blob = QByteArray::fromBase64(QByteArray(b64));
-    ssh_string_free_char(b64);
-    ssh_key_free(pub);
-    ssh_key_free(key);
-    return QStringLiteral("SHA256:") +
-           QString::fromLatin1(QCryptographicHash::hash(blob, QCryptographicHash::Sha256)
-                                   .toBase64(QByteArray::OmitTrailingEquals));
-}
-
 // A command whose answer does not change with the OLT's running clock.
 QString stableCommand(const QString& vendor) {
     return vendor == Zte ? QStringLiteral("show gpon onu state gpon-olt_1/2/3")
@@ -106,7 +88,7 @@ void TestCliSession::initTestCase() {
     QVERIFY(m_keys.isValid());
     // Makes the key once for every emulator of this test.
     start(Zte, TransportKind::Ssh);
-    m_fingerprint = fingerprint(m_keys.path());
+    m_fingerprint = oltemu::hostKeySha256(m_keys.path());
 }
 
 Olt TestCliSession::start(const QString& name, TransportKind kind, const QJsonObject& changes,

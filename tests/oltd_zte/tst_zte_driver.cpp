@@ -31,22 +31,6 @@ const OnuRef kIyer{kOlt, QStringLiteral("C8:3A:35:00:01:01")};   // 1/2/3:1, rou
 const OnuRef kKhan{kOlt, QStringLiteral("00:11:22:33:44:55")};   // 1/2/3:2, bridge, LOS
 const OnuRef kRao{kOlt, QStringLiteral("C8:3A:35:00:03:03")};    // 1/2/3:3, dying gasp
 
-QString fingerprint(const QString& keyDir) {
-    ssh_key key = nullptr, pub = nullptr;
-    const QByteArray path = (keyDir + QStringLiteral("/ssh_host_rsa_key")).toLocal8Bit();
-    ssh_pki_import_privkey_file(path.constData(), nullptr, nullptr, nullptr, &key);
-    ssh_pki_export_privkey_to_pubkey(key, &pub);
-    char* b64 = nullptr;
-    ssh_pki_export_pubkey_base64(pub, &b64);
-    const QByteArray blob = QByteArray::fromBase64(QByteArray(b64));
-    ssh_string_free_char(b64);
-    ssh_key_free(pub);
-    ssh_key_free(key);
-    return QStringLiteral("SHA256:") +
-           QString::fromLatin1(QCryptographicHash::hash(blob, QCryptographicHash::Sha256)
-                                   .toBase64(QByteArray::OmitTrailingEquals));
-}
-
 // One emulated OLT with a session and a driver on it.
 struct Olt {
     std::unique_ptr<oltemu::OltEmulator> emulator;
@@ -96,7 +80,7 @@ private:
 void TestZteDriver::initTestCase() {
     QVERIFY(m_keys.isValid());
     start(TransportKind::Ssh); // makes the host key once
-    m_fingerprint = fingerprint(m_keys.path());
+    m_fingerprint = oltemu::hostKeySha256(m_keys.path());
 }
 
 std::unique_ptr<Olt> TestZteDriver::start(TransportKind kind, const QJsonObject& changes,
@@ -246,50 +230,57 @@ void TestZteDriver::settingsAreReadBack() {
 }
 
 void TestZteDriver::answerCodes_data() {
+    QTest::addColumn<TransportKind>("transport");
     QTest::addColumn<QString>("fault"); // what the OLT is made to do
     QTest::addColumn<QString>("operation");
     QTest::addColumn<Code>("code");
     QTest::addColumn<QString>("message"); // a part of it
-    QTest::addRow("unknown mac") << ""
-                                 << "status 02:00:00:00:00:01" << Code::NotFound
-                                 << "02:00:00:00:00:01";
-    QTest::addRow("not a whole mac") << ""
-                                     << "status 02:00:00" << Code::NotFound << "02:00:00";
-    QTest::addRow("los onu") << ""
-                             << "wan khan" << Code::Offline << "LOS";
-    QTest::addRow("dying gasp onu") << ""
-                                    << "reboot rao" << Code::Offline << "DyingGasp";
-    QTest::addRow("offline onu status is read") << ""
-                                                << "status khan" << Code::Ok << "LOS";
-    QTest::addRow("no second phone port") << ""
-                                          << "voip2 bansal" << Code::Unsupported << "port 2";
-    QTest::addRow("tr-069 onu keeps its ssid") << "acsOnly"
-                                               << "wifi bansal" << Code::NeedsAcs << "ACS";
-    QTest::addRow("tr-069 onu keeps its wan") << "acsOnly"
-                                              << "wan-set bansal" << Code::NeedsAcs << "ACS";
-    QTest::addRow("wrong password") << "wrongPassword"
-                                    << "status bansal" << Code::Auth << "";
-    QTest::addRow("slow device") << "delay"
-                                 << "status bansal" << Code::Timeout << "command time limit";
-    QTest::addRow("garbled answers") << "garble"
-                                     << "status bansal" << Code::DeviceError << "";
-    QTest::addRow("vlan without a profile")
-        << ""
-        << "wan-set-2107 bansal" << Code::DeviceError << "The vlan profile does not exist";
-    QTest::addRow("ssid too long for the onu")
-        << ""
-        << "wifi-long bansal" << Code::DeviceError << "1 to 32";
-    QTest::addRow("command injection in the password")
-        << ""
-        << "wan-inject bansal" << Code::DeviceError << "password cannot be sent";
+    // Every code over both transports.
+    for (const TransportKind kind : {TransportKind::Telnet, TransportKind::Ssh}) {
+        const auto row = [kind](const char* name) -> QTestData& {
+            return QTest::addRow("%s over %s", name, kind == TransportKind::Ssh ? "SSH" : "telnet")
+                   << kind;
+        };
+        row("unknown mac") << ""
+                           << "status 02:00:00:00:00:01" << Code::NotFound << "02:00:00:00:00:01";
+        row("not a whole mac") << ""
+                               << "status 02:00:00" << Code::NotFound << "02:00:00";
+        row("los onu") << ""
+                       << "wan khan" << Code::Offline << "LOS";
+        row("dying gasp onu") << ""
+                              << "reboot rao" << Code::Offline << "DyingGasp";
+        row("offline onu status is read") << ""
+                                          << "status khan" << Code::Ok << "LOS";
+        row("no second phone port") << ""
+                                    << "voip2 bansal" << Code::Unsupported << "port 2";
+        row("tr-069 onu keeps its ssid") << "acsOnly"
+                                         << "wifi bansal" << Code::NeedsAcs << "ACS";
+        row("tr-069 onu keeps its wan") << "acsOnly"
+                                        << "wan-set bansal" << Code::NeedsAcs << "ACS";
+        row("wrong password") << "wrongPassword"
+                              << "status bansal" << Code::Auth << "";
+        row("slow device") << "delay"
+                           << "status bansal" << Code::Timeout << "command time limit";
+        row("garbled answers") << "garble"
+                               << "status bansal" << Code::DeviceError << "";
+        row("vlan without a profile")
+            << ""
+            << "wan-set-2107 bansal" << Code::DeviceError << "The vlan profile does not exist";
+        row("ssid too long for the onu") << ""
+                                         << "wifi-long bansal" << Code::DeviceError << "1 to 32";
+        row("command injection in the password")
+            << ""
+            << "wan-inject bansal" << Code::DeviceError << "password cannot be sent";
+    }
 }
 
 void TestZteDriver::answerCodes() {
+    QFETCH(TransportKind, transport);
     QFETCH(QString, fault);
     QFETCH(QString, operation);
     QFETCH(Code, code);
     QFETCH(QString, message);
-    auto olt = start(TransportKind::Telnet, {}, fault == QLatin1String("delay") ? 1500ms : 10s);
+    auto olt = start(transport, {}, fault == QLatin1String("delay") ? 1500ms : 10s);
     olt->seen(QStringLiteral("1/2/3"), 2, QStringLiteral("ZTEGC0FFEE02"), kKhan);
     olt->seen(QStringLiteral("1/2/3"), 3, QStringLiteral("ZTEGC0FFEE03"), kRao);
     if (fault == QLatin1String("acsOnly"))

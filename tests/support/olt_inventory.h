@@ -2,7 +2,6 @@
 
 // Emulated OLTs as the service's inventory names them: for the tests and
 // benchmarks that put zelcrm-oltd in front of the emulators.
-#include "oltd/host_key.h"
 #include "oltd/inventory.h"
 
 #include <olt_emulator.h>
@@ -39,10 +38,10 @@ inline std::unique_ptr<oltemu::OltEmulator> startOltEmulator(const QJsonObject& 
     return emulator;
 }
 
-// The inventory entry of an emulator, as an engineer would write it: its
-// host key pinned, the state's accounts.
+// The inventory entry of an emulator keeping its host key in `keyDir`, as
+// an engineer would write it: its host key pinned, the state's accounts.
 inline oltd::OltEntry emulatedOlt(const QString& ip, const oltemu::OltEmulator& emulator,
-                                  const QJsonObject& state,
+                                  const QJsonObject& state, const QString& keyDir,
                                   oltd::TransportKind transport = oltd::TransportKind::Ssh) {
     oltd::OltEntry e;
     e.ip = ip;
@@ -55,10 +54,8 @@ inline oltd::OltEntry emulatedOlt(const QString& ip, const oltemu::OltEmulator& 
     e.target.user = state.value(QStringLiteral("username")).toString();
     e.target.password = state.value(QStringLiteral("password")).toString();
     e.target.enablePassword = state.value(QStringLiteral("enablePassword")).toString();
-    QString error;
     if (transport == oltd::TransportKind::Ssh)
-        e.target.hostKeySha256 =
-            oltd::sshHostKeyFingerprint(e.target.host, emulator.sshPort(), false, &error);
+        e.target.hostKeySha256 = oltemu::hostKeySha256(keyDir);
     e.timeZone = QTimeZone::systemTimeZone();
     return e;
 }

@@ -2,6 +2,7 @@
 
 #include "cli_session.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 
@@ -452,6 +453,23 @@ OltState& OltEmulator::state() {
 }
 int OltEmulator::activeSessions() const {
     return d->sessions;
+}
+
+QString hostKeySha256(const QString& keyDir) {
+    ssh_key key = nullptr, pub = nullptr;
+    const QByteArray path = QDir(keyDir).filePath(QStringLiteral("ssh_host_rsa_key")).toLocal8Bit();
+    if (ssh_pki_import_privkey_file(path.constData(), nullptr, nullptr, nullptr, &key) != SSH_OK)
+        return {};
+    ssh_pki_export_privkey_to_pubkey(key, &pub);
+    char* b64 = nullptr;
+    ssh_pki_export_pubkey_base64(pub, &b64);
+    const QByteArray blob = QByteArray::fromBase64(QByteArray(b64));
+    ssh_string_free_char(b64);
+    ssh_key_free(pub);
+    ssh_key_free(key);
+    return QStringLiteral("SHA256:") +
+           QString::fromLatin1(QCryptographicHash::hash(blob, QCryptographicHash::Sha256)
+                                   .toBase64(QByteArray::OmitTrailingEquals));
 }
 
 } // namespace oltemu

@@ -43,4 +43,9 @@ private:
     std::unique_ptr<Impl> d;
 };
 
+// The SHA256 fingerprint ("SHA256:" and the base64 digest, as ssh-keygen -l
+// prints it) of the host key an emulator keeps in `keyDir`; what an
+// engineer pins for it. Empty when there is no key there yet.
+QString hostKeySha256(const QString& keyDir);
+
 } // namespace oltemu

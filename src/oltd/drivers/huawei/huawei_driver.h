@@ -52,6 +52,9 @@ private:
     std::optional<QString> exec(const QString& command, Result& r, Confirm confirm = Confirm::No);
     void notUnderstood(const QString& command, const QString& answer, Result& r);
     bool enterBoard(const huawei::Fsp& fsp, Result& r);
+    template <class Parse>
+    auto boardRead(const Ont& ont, const char* words, Parse parse, Result& r)
+        -> decltype(parse(QString()));
     bool enterConfig(Result& r);
     bool leaveConfig(Result& r);
     // Ends every operation: back to privileged mode, transcript attached.
@@ -59,6 +62,8 @@ private:
 
     std::optional<huawei::OntInfo> ontInfo(const huawei::Fsp& fsp, int ontId, Result& r);
     std::optional<Ont> resolve(const OnuRef& ref, Need need, Result& r);
+    std::optional<Ont> atPlace(const OnuRef& ref, Result& r);
+    QString nameOf(const Ont& ont) const;
     std::optional<Ont> searchTables(const QString& digits, Result& r);
     std::optional<Ont> searchWanMacs(const QString& digits, Result& r);
     void remember(const huawei::Fsp& fsp, int ontId, const QString& serial, const QString& mac);

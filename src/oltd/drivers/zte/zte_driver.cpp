@@ -1,5 +1,7 @@
 #include "oltd/drivers/zte/zte_driver.h"
 
+#include "oltd/drivers/zte/zte_common.h"
+
 #include "oltd/mac.h"
 
 #include <QRegularExpression>
@@ -10,117 +12,6 @@
 namespace oltd {
 
 using namespace zte;
-
-namespace {
-
-// Ends an operation early with what the caller is told.
-struct Stop {
-    Code code;
-    QString message;
-};
-
-[[noreturn]] void stop(Code code, const QString& message) {
-    throw Stop{code, message};
-}
-
-Result& resultOf(Result& r) {
-    return r;
-}
-template <class T> Result& resultOf(Answer<T>& a) {
-    return a.result;
-}
-
-const QString kMasked = QStringLiteral("********");
-
-// The device prints passwords and keys in clear (WAN status, running
-// config); whatever the session masked, none of them leaves the driver.
-QString withoutSecrets(QString text, const QStringList& secrets) {
-    for (const QString& s : secrets)
-        text.replace(s, kMasked);
-    return text;
-}
-
-QString scrub(QString line, const QStringList& secrets) {
-    static const QRegularExpression label(QStringLiteral("^(\\s*Password\\s*:\\s*)\\S.*$"));
-    static const QRegularExpression word(QStringLiteral("(\\b(?:password|key)\\s+)\\S+"));
-    line = withoutSecrets(line, secrets);
-    line.replace(label, QStringLiteral("\\1") + kMasked);
-    line.replace(word, QStringLiteral("\\1") + kMasked);
-    return line;
-}
-
-QStringList scrubbed(QStringList lines, const QStringList& secrets) {
-    for (QString& l : lines)
-        l = scrub(l, secrets);
-    return lines;
-}
-
-QString causeText(const QString& cause) {
-    if (cause == QLatin1String("DyingGasp"))
-        return QStringLiteral("DYING-GASP");
-    return cause.toUpper();
-}
-
-// The profile for another VLAN, named as the ONU's current one is:
-// "PPPOE-2105" for 2105 -> "PPPOE-2106" for 2106. Empty when the current
-// name does not carry its VLAN.
-QString profileFor(const QString& profile, int oldVlan, int newVlan) {
-    if (oldVlan <= 0)
-        return {};
-    const QRegularExpression number(QStringLiteral("(?<!\\d)%1(?!\\d)").arg(oldVlan));
-    if (!number.match(profile).hasMatch())
-        return {};
-    QString renamed = profile;
-    return renamed.replace(number, QString::number(newVlan));
-}
-
-std::optional<OnuConfig::Wan> firstWan(const OnuConfig& c) {
-    for (const OnuConfig::Wan& w : c.wans) {
-        if (w.id == 1)
-            return w;
-    }
-    return c.wans.isEmpty() ? std::nullopt : std::optional<OnuConfig::Wan>(c.wans.first());
-}
-
-std::optional<OnuConfig::Sip> sipOf(const OnuConfig& c, const QString& port) {
-    for (const OnuConfig::Sip& s : c.sips) {
-        if (s.port == port)
-            return s;
-    }
-    return std::nullopt;
-}
-
-int voipVlan(const OnuConfig& c) {
-    for (const OnuConfig::Service& s : c.services) {
-        if (s.name.contains(QLatin1String("VOIP"), Qt::CaseInsensitive))
-            return s.vlan;
-    }
-    return 0;
-}
-
-std::optional<Band> bandOf(const QString& radio) {
-    if (radio == QLatin1String("wifi_0/1"))
-        return Band::Ghz24;
-    if (radio == QLatin1String("wifi_0/5") || radio == QLatin1String("wifi_1/1"))
-        return Band::Ghz5;
-    return std::nullopt; // guest and further SSIDs
-}
-
-QString radioFor(Band band, const OnuConfig& c) {
-    if (band == Band::Ghz24)
-        return QStringLiteral("wifi_0/1");
-    if (c.ssidNames.contains(QStringLiteral("wifi_1/1")))
-        return QStringLiteral("wifi_1/1");
-    return QStringLiteral("wifi_0/5");
-}
-
-QString unsafe(const QString& what) {
-    return QStringLiteral("The %1 cannot be sent to the OLT: it must be one word of printable "
-                          "ASCII without blanks or \"?\"")
-        .arg(what);
-}
-
-} // namespace
 
 ZteDriver::ZteDriver(CommandLine& line, OnuIndex& index, DeviceOptions options)
     : m_line(line)
@@ -154,47 +45,6 @@ QString ZteDriver::send(const QString& command, Confirm confirm) {
     }
     return r.text;
 }
-
-namespace {
-
-// Ends the operation when the device refused the command.
-void refuseOn(const QString& command, const QString& text) {
-    const DeviceAnswer a = judge(text);
-    switch (a.refusal) {
-    case Refusal::None:
-        return;
-    case Refusal::NotFound:
-        stop(Code::NotFound,
-             QStringLiteral("The OLT answered \"%1\" with: %2").arg(command, a.text));
-    case Refusal::UnknownCommand:
-        stop(Code::Unsupported,
-             QStringLiteral("This OLT does not know \"%1\": %2").arg(command, a.text));
-    case Refusal::Error:
-        break;
-    }
-    stop(Code::DeviceError, QStringLiteral("The OLT refused \"%1\": %2").arg(command, a.text));
-}
-
-[[noreturn]] void unreadable(const QString& command) {
-    stop(Code::DeviceError,
-         QStringLiteral("The OLT's answer to \"%1\" is not in a form this driver reads")
-             .arg(command));
-}
-
-// The answer of a show command: none when the device has nothing to show.
-template <class Parse>
-auto shown(const QString& command, const QString& text, Parse parse)
-    -> std::optional<typename decltype(parse(text))::value_type> {
-    if (judge(text).refusal == Refusal::NotFound)
-        return std::nullopt;
-    refuseOn(command, text);
-    auto value = parse(text);
-    if (!value)
-        unreadable(command);
-    return *value;
-}
-
-} // namespace
 
 QString ZteDriver::ask(const QString& command, Confirm confirm) {
     const QString text = send(command, confirm);
@@ -258,132 +108,14 @@ OnuConfig ZteDriver::config(const OnuPlace& place) {
 }
 
 QString ZteDriver::name(const Onu& onu) const {
-    return QStringLiteral("%1 (%2)").arg(formatMac(onu.mac), placeText(onu.info.place));
+    return QStringLiteral("%1 (%2)").arg(onu.mac.isEmpty() ? onu.info.serial : formatMac(onu.mac),
+                                         placeText(onu.info.place));
 }
 
 void ZteDriver::requireOnline(const Onu& onu) {
     if (onu.info.phase != QLatin1String("working"))
         stop(Code::Offline,
              QStringLiteral("ONU %1 is offline (%2)").arg(name(onu), onu.info.phase));
-}
-
-// --- finding the ONU (index, then the OLT's MAC tables) ---------------------
-
-ZteDriver::Onu ZteDriver::reach(const OnuRef& ref) {
-    const QString mac = macDigits(ref.mac.trimmed());
-    if (mac.size() != 12)
-        stop(Code::NotFound, QStringLiteral("\"%1\" is not a whole MAC address").arg(ref.mac));
-    if (const auto known = m_index.byMac(mac)) {
-        if (auto onu = verify({known->port, known->onuId}, known->serial, mac))
-            return *onu;
-    }
-    if (const auto place = searchMac(mac)) {
-        if (auto onu = verify(*place, {}, mac))
-            return *onu;
-    }
-    stop(Code::NotFound,
-         QStringLiteral("No ONU with MAC %1 on OLT %2").arg(formatMac(mac), ref.oltIp));
-}
-
-// The ONU at `place` as the device shows it now; none (and the index
-// corrected) when it is gone or another ONU holds the place.
-std::optional<ZteDriver::Onu> ZteDriver::verify(const OnuPlace& place, const QString& serial,
-                                                const QString& mac) {
-    const auto info = detail(place);
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    if (!info) {
-        m_index.forgetOnu(place.port, place.onuId);
-        return std::nullopt;
-    }
-    if (!serial.isEmpty() && serialTail(serial) != serialTail(info->serial)) {
-        m_index.forgetMac(mac);
-        learnSerial(place, info->serial);
-        return std::nullopt;
-    }
-    m_index.remember({place.port, place.onuId, info->serial, mac, now});
-    return Onu{*info, mac};
-}
-
-// A MAC seen on the place stays with it only while the place holds the same
-// ONU (or one whose serial was not known yet).
-void ZteDriver::learnSerial(const OnuPlace& place, const QString& serial) {
-    const auto known = m_index.byOnu(place.port, place.onuId);
-    const bool same =
-        known && (known->serial.isEmpty() || serialTail(known->serial) == serialTail(serial));
-    m_index.remember({place.port, place.onuId, serial, same ? known->mac : QString(),
-                      same ? known->seen : QDateTime()});
-}
-
-void ZteDriver::learn(const OnuPlace& place, const QString& mac) {
-    const auto known = m_index.byOnu(place.port, place.onuId);
-    m_index.remember({place.port, place.onuId, known ? known->serial : QString(), mac,
-                      QDateTime::currentDateTimeUtc()});
-}
-
-// Walks the working ONUs' MAC tables, then the WAN MACs of router ONUs,
-// remembering every MAC seen; stops at `mac` (or never when it is empty).
-std::optional<OnuPlace> ZteDriver::searchMac(const QString& mac) {
-    QList<OnuPlace> working;
-    for (const StateRow& r : states(QStringLiteral("show gpon onu state"))) {
-        if (r.phase == QLatin1String("working"))
-            working.append(r.place);
-    }
-    for (const OnuPlace& place : working) {
-        const QString command = QStringLiteral("show mac gpon onu ") + onuName(place);
-        const QString text = send(command);
-        if (judge(text).refusal != Refusal::None)
-            continue; // nothing learnt behind this ONU
-        const auto rows = shown(command, text, parseMacTable);
-        for (const MacRow& row : rows.value_or(QList<MacRow>())) {
-            if (!row.onu)
-                continue;
-            learn(*row.onu, row.macDigits);
-            if (row.macDigits == mac)
-                return row.onu;
-        }
-    }
-    for (const OnuPlace& place : working) {
-        const QString command = QStringLiteral("show gpon remote-onu wan-ip ") + onuName(place);
-        const QString text = send(command);
-        if (judge(text).refusal != Refusal::None)
-            continue; // a bridge ONU has no WAN of its own
-        const auto wans = shown(command, text, parseWanStatus);
-        for (const WanStatus& w : wans.value_or(QList<WanStatus>())) {
-            secret(w.password);
-            if (w.macDigits.isEmpty())
-                continue;
-            learn(place, w.macDigits);
-            if (w.macDigits == mac)
-                return place;
-        }
-    }
-    return std::nullopt;
-}
-
-QDateTime ZteDriver::downSince(const QDateTime& offline) {
-    // Down times are the OLT's wall clock, which may run off ours: shift them
-    // by the difference so that "down since" compares with our time.
-    if (!m_clockSkew) {
-        m_clockSkew = 0;
-        const QString command = QStringLiteral("show clock");
-        const QString text = send(command);
-        if (judge(text).refusal == Refusal::None) {
-            if (const auto olt = parseClock(text, m_options.timeZone))
-                m_clockSkew = olt->secsTo(QDateTime::currentDateTimeUtc());
-        }
-    }
-    return std::abs(*m_clockSkew) > 120 ? offline.addSecs(*m_clockSkew) : offline;
-}
-
-OnuSummary ZteDriver::summary(const OnuPlace& place, const QString& state) {
-    OnuSummary s;
-    if (const auto known = m_index.byOnu(place.port, place.onuId)) {
-        s.mac = known->mac.isEmpty() ? QString() : formatMac(known->mac);
-        s.serial = known->serial;
-    }
-    s.port = placeText(place);
-    s.state = state;
-    return s;
 }
 
 // --- operations ------------------------------------------------------------
@@ -795,81 +527,6 @@ Answer<QList<OnuSummary>> ZteDriver::findOnu(const QString& oltIp, const QString
         a.result.message =
             QStringLiteral("%1 ONU(s) match %2").arg(QString::number(a.value.size()), key);
     });
-}
-
-QHash<QString, QString> ZteDriver::phases() {
-    QHash<QString, QString> out;
-    for (const StateRow& s : states(QStringLiteral("show gpon onu state")))
-        out.insert(placeText(s.place), s.phase);
-    return out;
-}
-
-// Trailing MAC octets: the live MAC tables are read in full (the index
-// learns them), then every MAC ever seen is matched, as an ONU that is down
-// now is still known by the MAC it had.
-QList<OnuSummary> ZteDriver::macMatches(const QString& digits, int limit) {
-    searchMac({});
-    const auto phase = phases();
-    QList<OnuSummary> out;
-    for (const OnuLocation& l : m_index.matching(digits, std::max(limit, 0) + 64)) {
-        if (out.size() >= limit)
-            break;
-        if (l.mac.isEmpty() || !l.mac.endsWith(digits))
-            continue;
-        const OnuPlace place{l.port, l.onuId};
-        QString serial = l.serial;
-        if (serial.isEmpty()) {
-            const auto info = detail(place);
-            if (!info)
-                continue; // the ONU is gone since its MAC was seen
-            serial = info->serial;
-            learnSerial(place, serial);
-        }
-        OnuSummary s = summary(place, stateOfPhase(phase.value(placeText(place))));
-        s.mac = formatMac(l.mac);
-        s.serial = serial;
-        out.append(s);
-    }
-    return out;
-}
-
-// A whole serial is asked of the OLT; a tail is matched against every ONU's
-// serial, read from its detail-info where the index does not know it.
-QList<OnuSummary> ZteDriver::serialMatches(const QString& key, int limit) {
-    static const QRegularExpression whole(QStringLiteral("^[A-Z0-9]{4}[0-9A-F]{8}$"));
-    QList<OnuSummary> out;
-    if (whole.match(key).hasMatch()) {
-        const QString command = QStringLiteral("show gpon onu by sn ") + key;
-        const auto place = shown(command, send(command), parseSearchResult);
-        if (place && limit > 0) {
-            if (const auto info = detail(*place)) {
-                OnuSummary s = summary(*place, stateOfPhase(info->phase));
-                s.serial = info->serial;
-                out.append(s);
-            }
-        }
-        return out;
-    }
-    for (const StateRow& row : states(QStringLiteral("show gpon onu state"))) {
-        if (out.size() >= limit)
-            break;
-        QString serial;
-        if (const auto known = m_index.byOnu(row.place.port, row.place.onuId))
-            serial = known->serial;
-        if (serial.isEmpty()) {
-            const auto info = detail(row.place);
-            if (!info)
-                continue;
-            serial = info->serial;
-            learnSerial(row.place, serial);
-        }
-        if (!serial.toUpper().endsWith(key))
-            continue;
-        OnuSummary s = summary(row.place, stateOfPhase(row.phase));
-        s.serial = serial;
-        out.append(s);
-    }
-    return out;
 }
 
 } // namespace oltd

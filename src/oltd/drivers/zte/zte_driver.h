@@ -58,6 +58,7 @@ private:
     QList<zte::PhoneLine> phoneLines(const Onu& onu);
 
     Onu reach(const OnuRef& ref);
+    Onu reachPlace(const OnuRef& ref);
     std::optional<Onu> verify(const zte::OnuPlace& place, const QString& serial,
                               const QString& mac);
     std::optional<zte::OnuPlace> searchMac(const QString& mac);
