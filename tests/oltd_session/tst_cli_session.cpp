@@ -2,6 +2,8 @@
 // telnet connections on 127.0.0.1.
 #include "oltd/session/cli_session.h"
 
+#include "support/olt_inventory.h"
+
 #include <olt_emulator.h>
 
 #include <QCryptographicHash>
@@ -93,13 +95,8 @@ void TestCliSession::initTestCase() {
 
 Olt TestCliSession::start(const QString& name, TransportKind kind, const QJsonObject& changes,
                           bool legacy) {
-    QFile f(QStringLiteral(OLT_EMULATOR_STATES "/") + name);
-    f.open(QIODevice::ReadOnly);
-    QJsonObject state = QJsonDocument::fromJson(f.readAll()).object();
-    for (auto it = changes.begin(); it != changes.end(); ++it)
-        state.insert(it.key(), it.value());
     oltemu::EmulatorOptions o;
-    o.stateJson = QJsonDocument(state).toJson();
+    o.stateJson = QJsonDocument(support::emulatorState(name, changes)).toJson();
     o.hostKeyDir = m_keys.path();
     o.legacySsh = legacy;
     Olt olt;

@@ -4,6 +4,8 @@
 #include "oltd/mac.h"
 #include "oltd/session/cli_session.h"
 
+#include "support/olt_inventory.h"
+
 #include <olt_emulator.h>
 
 #include <QCryptographicHash>
@@ -85,13 +87,9 @@ void TestZteDriver::initTestCase() {
 
 std::unique_ptr<Olt> TestZteDriver::start(TransportKind kind, const QJsonObject& changes,
                                           std::chrono::milliseconds timeout) {
-    QFile f(QStringLiteral(OLT_EMULATOR_STATES "/zte-c320.json"));
-    f.open(QIODevice::ReadOnly);
-    QJsonObject state = QJsonDocument::fromJson(f.readAll()).object();
-    for (auto it = changes.begin(); it != changes.end(); ++it)
-        state.insert(it.key(), it.value());
     oltemu::EmulatorOptions o;
-    o.stateJson = QJsonDocument(state).toJson();
+    o.stateJson =
+        QJsonDocument(support::emulatorState(QStringLiteral("zte-c320.json"), changes)).toJson();
     o.hostKeyDir = m_keys.path();
     auto olt = std::make_unique<Olt>();
     olt->emulator = std::make_unique<oltemu::OltEmulator>(o);
@@ -356,10 +354,9 @@ void TestZteDriver::contradictedIndexIsSearchedAgain() {
 
 void TestZteDriver::findsByMacOctetsAndSerial() {
     // ONU 3 gets a serial that ends as ONU 1's does.
-    QFile f(QStringLiteral(OLT_EMULATOR_STATES "/zte-c320.json"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QJsonArray onus =
-        QJsonDocument::fromJson(f.readAll()).object().value(QStringLiteral("onus")).toArray();
+    QJsonArray onus = support::emulatorState(QStringLiteral("zte-c320.json"))
+                          .value(QStringLiteral("onus"))
+                          .toArray();
     QJsonObject third = onus[3].toObject();
     third.insert(QStringLiteral("serial"), QStringLiteral("ZTEGAAFFEE01"));
     onus[3] = third;

@@ -108,4 +108,19 @@ QString terminalText(QByteArrayView raw) {
     return lines.join(QLatin1Char('\n'));
 }
 
+QStringList answerLines(const QString& answer) {
+    QString t = answer;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList out = t.split(QLatin1Char('\n'));
+    for (QString& l : out) {
+        qsizetype end = l.size();
+        while (end > 0 && l.at(end - 1).isSpace())
+            --end;
+        l.truncate(end);
+    }
+    return out;
+}
+
 } // namespace oltd

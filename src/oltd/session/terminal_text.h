@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 namespace oltd {
@@ -17,5 +18,9 @@ QString terminalLine(QStringView raw);
 // Every line of a device's output through terminalLine(), joined with "\n".
 // LF, CR LF and LF CR each end a line.
 QString terminalText(QByteArrayView raw);
+
+// An answer's lines for a reader: LF, CR LF, LF CR or a lone CR end a line,
+// trailing blanks are trimmed.
+QStringList answerLines(const QString& answer);
 
 } // namespace oltd

@@ -1,5 +1,7 @@
 #include "oltd/drivers/huawei/huawei_parse.h"
 
+#include "oltd/session/terminal_text.h"
+
 #include "oltd/mac.h"
 
 #include <QRegularExpression>
@@ -7,20 +9,6 @@
 namespace oltd::huawei {
 
 namespace {
-
-QStringList linesOf(const QString& answer) {
-    QString text = answer;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    for (QString& l : lines) {
-        qsizetype end = l.size();
-        while (end > 0 && l.at(end - 1).isSpace())
-            --end;
-        l.truncate(end);
-    }
-    return lines;
-}
 
 bool isSeparator(const QString& line) {
     const QString t = line.trimmed();
@@ -139,7 +127,7 @@ std::optional<Fsp> parseFsp(const QString& text) {
 
 std::optional<DeviceFailure> deviceFailure(const QString& answer) {
     static const QRegularExpression caret(QStringLiteral("^\\s*%\\s*(.*)$"));
-    const QStringList lines = linesOf(answer);
+    const QStringList lines = answerLines(answer);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString t = lines[i].trimmed();
         if (t.startsWith(QLatin1String("Failure:"))) {
@@ -249,7 +237,7 @@ std::optional<QDateTime> parseTime(const QString& text, const QTimeZone& zone) {
 }
 
 std::optional<OntInfo> parseOntInfo(const QString& answer, const QTimeZone& zone) {
-    const QList<Pair> p = pairsOf(closedPart(linesOf(answer), 2));
+    const QList<Pair> p = pairsOf(closedPart(answerLines(answer), 2));
     const auto fsp = valueOf(p, {"f/s/p"});
     const auto id = valueOf(p, {"ont-id", "ont id", "ontid"});
     const auto run = valueOf(p, {"run state"});
@@ -300,7 +288,7 @@ std::optional<OntInfo> parseOntInfo(const QString& answer, const QTimeZone& zone
 }
 
 std::optional<Optics> parseOptics(const QString& answer) {
-    const QList<Pair> p = pairsOf(closedPart(linesOf(answer), 2));
+    const QList<Pair> p = pairsOf(closedPart(answerLines(answer), 2));
     const auto rx = valueOf(p, {"rx optical power(dbm)"});
     const auto tx = valueOf(p, {"tx optical power(dbm)"});
     const auto olt = valueOf(p, {"olt rx ont optical power(dbm)"});
@@ -321,7 +309,7 @@ std::optional<PortSummary> parseSummary(const QString& answer, const QTimeZone& 
     static const QRegularExpression snRow(QStringLiteral(
         "^\\s*(\\d+)\\s+([0-9A-Fa-f]{16})\\s+(\\S+)\\s+(\\d+|-)\\s+(\\S+)\\s*(.*)$"));
     // Around the header, and over, under and after each table.
-    const QStringList lines = closedPart(linesOf(answer), 6);
+    const QStringList lines = closedPart(answerLines(answer), 6);
     PortSummary s;
     int total = -1;
     QList<SummaryRow> states;
@@ -366,7 +354,7 @@ std::optional<PortSummary> parseSummary(const QString& answer, const QTimeZone& 
 }
 
 std::optional<QList<WanInfo>> parseWanInfo(const QString& answer) {
-    const QList<Pair> p = pairsOf(closedPart(linesOf(answer), 2, true));
+    const QList<Pair> p = pairsOf(closedPart(answerLines(answer), 2, true));
     if (!valueOf(p, {"f/s/p"}))
         return std::nullopt;
     // Each WAN starts at its "Index" line.
@@ -407,7 +395,7 @@ std::optional<QList<WanInfo>> parseWanInfo(const QString& answer) {
 }
 
 std::optional<QList<Ssid>> parseWlanInfo(const QString& answer) {
-    const QList<Pair> p = pairsOf(closedPart(linesOf(answer), 2));
+    const QList<Pair> p = pairsOf(closedPart(answerLines(answer), 2));
     const auto total = toInt(valueOf(p, {"the total number of ssid"}).value_or(QString()));
     if (!total)
         return std::nullopt;
@@ -441,7 +429,7 @@ std::optional<QList<Ssid>> parseWlanInfo(const QString& answer) {
 }
 
 std::optional<OntConfig> parseOntConfig(const QString& answer, int port, int ontId) {
-    const QStringList lines = linesOf(answer);
+    const QStringList lines = answerLines(answer);
     // The listing ends with "return" (or its last "#"); one cut short does not.
     QString last;
     for (const QString& l : lines)
@@ -489,7 +477,7 @@ std::optional<QList<ServicePort>> parseServicePorts(const QString& answer) {
     static const QRegularExpression totalLine(QStringLiteral("^\\s*Total\\s*:\\s*(\\d+)"));
     QList<ServicePort> ports;
     int total = -1;
-    for (const QString& line : linesOf(answer)) {
+    for (const QString& line : answerLines(answer)) {
         if (const auto t = totalLine.match(line); t.hasMatch()) {
             total = t.captured(1).toInt();
             break;
@@ -521,7 +509,7 @@ std::optional<QList<MacRow>> parseMacTable(const QString& answer) {
     static const QRegularExpression fspToken(QStringLiteral("(%1)\\s+(\\d+)\\b").arg(kFspPattern));
     static const QRegularExpression lastNumber(QStringLiteral("(\\d+)\\s*$"));
     static const QRegularExpression totalLine(QStringLiteral("^\\s*Total\\s*:\\s*(\\d+)"));
-    const QStringList lines = linesOf(answer);
+    const QStringList lines = answerLines(answer);
     QList<MacRow> rows;
     int total = -1;
     bool closed = false;
@@ -553,7 +541,7 @@ std::optional<QList<MacRow>> parseMacTable(const QString& answer) {
 }
 
 std::optional<PortCounters> parseCounters(const QString& answer) {
-    const QList<Pair> p = pairsOf(linesOf(answer));
+    const QList<Pair> p = pairsOf(answerLines(answer));
     const auto in = toLong(valueOf(p, {"received bytes"}).value_or(QString()));
     const auto out = toLong(valueOf(p, {"sent bytes"}).value_or(QString()));
     if (!in || !out)

@@ -1,5 +1,7 @@
 #include "oltd/drivers/zte/zte_parse.h"
 
+#include "oltd/session/terminal_text.h"
+
 #include "oltd/mac.h"
 
 #include <QRegularExpression>
@@ -9,19 +11,6 @@
 namespace oltd::zte {
 
 namespace {
-
-QStringList lines(const QString& text) {
-    QString t = text;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    t.replace(QLatin1String("\n\r"), QLatin1String("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList out = t.split(QLatin1Char('\n'));
-    for (QString& l : out) {
-        while (!l.isEmpty() && l.back().isSpace())
-            l.chop(1);
-    }
-    return out;
-}
 
 QStringList words(const QString& line) {
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
@@ -276,7 +265,7 @@ DeviceAnswer judge(const QString& answer) {
         QStringLiteral("^(%\\s*Error|%\\s*Code|% Parameter error|%\\s*Unknown command|Failure:|"
                        "System is busy)"),
         QRegularExpression::CaseInsensitiveOption);
-    for (const QString& raw : lines(answer)) {
+    for (const QString& raw : answerLines(answer)) {
         const QString l = raw.trimmed();
         if (!error.match(l).hasMatch())
             continue;
@@ -290,7 +279,7 @@ DeviceAnswer judge(const QString& answer) {
 }
 
 std::optional<DetailInfo> parseDetailInfo(const QString& text, const QTimeZone& zone) {
-    const QStringList ls = lines(text);
+    const QStringList ls = answerLines(text);
     const qsizetype rule = std::find_if(ls.begin(), ls.end(), isDashes) - ls.begin();
     if (rule >= ls.size() - 1 || !ls[rule + 1].contains(QLatin1String("Authpass Time")))
         return std::nullopt; // cut before the history: the fields may be cut too
@@ -354,7 +343,7 @@ QString stateOfPhase(const QString& phase) {
 std::optional<Optics> parseAttenuation(const QString& text) {
     Optics o;
     bool up = false, down = false;
-    for (const QString& l : lines(text)) {
+    for (const QString& l : answerLines(text)) {
         const QString t = l.trimmed();
         if (t.startsWith(QLatin1String("up ")))
             up = level(t, QStringLiteral("Rx"), o.oltRx) && level(t, QStringLiteral("Tx"), o.onuTx);
@@ -368,7 +357,7 @@ std::optional<Optics> parseAttenuation(const QString& text) {
 }
 
 std::optional<QList<StateRow>> parseOnuStates(const QString& text) {
-    const QStringList ls = lines(text);
+    const QStringList ls = answerLines(text);
     const auto header = std::find_if(ls.begin(), ls.end(), [](const QString& l) {
         return l.startsWith(QLatin1String("OnuIndex")) && l.contains(QLatin1String("Phase"));
     });
@@ -398,7 +387,7 @@ std::optional<QList<StateRow>> parseOnuStates(const QString& text) {
 
 std::optional<QList<WanStatus>> parseWanStatus(const QString& text) {
     QList<QStringList> blocks;
-    for (const QString& l : lines(text)) {
+    for (const QString& l : answerLines(text)) {
         if (l.trimmed().isEmpty())
             continue;
         if (l.startsWith(QLatin1String("WAN id")) || l.startsWith(QLatin1String("WAN ID")))
@@ -439,7 +428,7 @@ std::optional<QList<WanStatus>> parseWanStatus(const QString& text) {
 std::optional<OnuConfig> parseOnuConfig(const QString& text) {
     OnuConfig config;
     bool open = false, closed = false;
-    for (const QString& l : lines(text)) {
+    for (const QString& l : answerLines(text)) {
         const QStringList w = words(l);
         if (w.isEmpty())
             continue;
@@ -492,7 +481,7 @@ std::optional<QList<PhoneLine>> parsePhoneLines(const QString& text) {
     static const QRegularExpression pots(QStringLiteral("^pots_\\d+/\\d+$"));
     QList<PhoneLine> out;
     bool header = false, blocks = false;
-    for (const QString& l : lines(text)) {
+    for (const QString& l : answerLines(text)) {
         if (l.trimmed().isEmpty() || isDashes(l))
             continue;
         const qsizetype colon = l.indexOf(QLatin1Char(':'));
@@ -528,7 +517,7 @@ std::optional<Counters> parseCounters(const QString& text) {
     std::optional<qint64> in, out;
     QString current;
     bool totals = false;
-    for (const QString& l : lines(text)) {
+    for (const QString& l : answerLines(text)) {
         const QString t = l.trimmed();
         if (t.startsWith(QLatin1String("Total statistic"))) {
             totals = true;
@@ -551,7 +540,7 @@ std::optional<Counters> parseCounters(const QString& text) {
 }
 
 std::optional<QList<OnuPlace>> parseVlanMembers(const QString& text) {
-    const QStringList ls = lines(text);
+    const QStringList ls = answerLines(text);
     const Labels f = labelled(ls);
     if (!number(f.value(QStringLiteral("vlanid"))))
         return std::nullopt;
@@ -580,7 +569,7 @@ std::optional<QList<OnuPlace>> parseVlanMembers(const QString& text) {
 }
 
 std::optional<QList<MacRow>> parseMacTable(const QString& text) {
-    const QStringList ls = lines(text);
+    const QStringList ls = answerLines(text);
     const auto header = std::find_if(ls.begin(), ls.end(), [](const QString& l) {
         return l.startsWith(QLatin1String("Mac address")) && l.contains(QLatin1String("Port"));
     });
@@ -608,7 +597,7 @@ std::optional<QList<MacRow>> parseMacTable(const QString& text) {
 
 std::optional<OnuPlace> parseSearchResult(const QString& text) {
     std::optional<OnuPlace> found;
-    for (const QString& l : lines(text)) {
+    for (const QString& l : answerLines(text)) {
         const QString t = l.trimmed();
         if (!t.startsWith(QLatin1String("gpon-onu")))
             continue;
