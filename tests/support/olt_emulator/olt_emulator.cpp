@@ -232,6 +232,16 @@ void OltEmulator::Impl::serveTelnet(int fd, bool full) {
         if (!text.empty())
             ctx.write(text + "\r\n");
         telnet_free(ctx.telnet);
+        // Hung up gracefully: the caller's answers to the options may still
+        // be arriving, and closing over unread bytes would reset the
+        // connection and lose the text on its way.
+        ::shutdown(fd, SHUT_WR);
+        char sink[512];
+        for (int turn = 0; turn < 20; ++turn) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 50) > 0 && ::recv(fd, sink, sizeof sink, 0) <= 0)
+                break;
+        }
         return;
     }
     ctx.session = session.get();
