@@ -138,6 +138,13 @@ struct OltEmulator::Impl {
     void serve(Connection& c, bool ssh);
     void serveTelnet(int fd, bool busy);
     void serveSsh(int fd, bool busy);
+    // What the vendor says to a session past the cap, as a line; empty
+    // when it hangs up without a word.
+    std::string busyLine() {
+        auto guard = state.lock();
+        const std::string text = CliSession::busyText(state.config.vendor);
+        return text.empty() ? text : text + "\r\n";
+    }
     bool busy() {
         int max;
         {
@@ -223,14 +230,8 @@ void OltEmulator::Impl::serveTelnet(int fd, bool full) {
     telnet_negotiate(ctx.telnet, TELNET_WILL, TELNET_TELOPT_SGA);
     telnet_negotiate(ctx.telnet, TELNET_DO, TELNET_TELOPT_NAWS);
     if (full) {
-        Vendor vendor;
-        {
-            auto guard = state.lock();
-            vendor = state.config.vendor;
-        }
-        const std::string text = CliSession::busyText(vendor);
-        if (!text.empty())
-            ctx.write(text + "\r\n");
+        if (const std::string text = busyLine(); !text.empty())
+            ctx.write(text);
         telnet_free(ctx.telnet);
         // Hung up gracefully: the caller's answers to the options may still
         // be arriving, and closing over unread bytes would reset the
@@ -365,14 +366,8 @@ void OltEmulator::Impl::serveSsh(int fd, bool full) {
     out.channel = channel;
     auto session = makeSession(state, faults, out, "SSH");
     if (full) {
-        Vendor vendor;
-        {
-            auto guard = state.lock();
-            vendor = state.config.vendor;
-        }
-        const std::string text = CliSession::busyText(vendor);
-        if (!text.empty())
-            out.write(text + "\r\n");
+        if (const std::string text = busyLine(); !text.empty())
+            out.write(text);
         out.close();
         cleanup();
         return;
