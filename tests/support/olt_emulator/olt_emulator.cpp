@@ -230,18 +230,22 @@ void OltEmulator::Impl::serveTelnet(int fd, bool full) {
     telnet_negotiate(ctx.telnet, TELNET_WILL, TELNET_TELOPT_SGA);
     telnet_negotiate(ctx.telnet, TELNET_DO, TELNET_TELOPT_NAWS);
     if (full) {
-        if (const std::string text = busyLine(); !text.empty())
+        const std::string text = busyLine();
+        if (!text.empty())
             ctx.write(text);
         telnet_free(ctx.telnet);
-        // Hung up gracefully: the caller's answers to the options may still
-        // be arriving, and closing over unread bytes would reset the
-        // connection and lose the text on its way.
-        ::shutdown(fd, SHUT_WR);
-        char sink[512];
-        for (int turn = 0; turn < 20; ++turn) {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 50) > 0 && ::recv(fd, sink, sizeof sink, 0) <= 0)
-                break;
+        // Hung up gracefully when there is a text to deliver: the caller's
+        // answers to the options may still be arriving, and closing over
+        // unread bytes would reset the connection and lose the text. Kept
+        // short, as the session still counts against the cap meanwhile.
+        if (!text.empty()) {
+            ::shutdown(fd, SHUT_WR);
+            char sink[512];
+            for (int turn = 0; turn < 4; ++turn) {
+                pollfd p{fd, POLLIN, 0};
+                if (::poll(&p, 1, 50) > 0 && ::recv(fd, sink, sizeof sink, 0) <= 0)
+                    break;
+            }
         }
         return;
     }
